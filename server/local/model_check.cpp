@@ -1,0 +1,333 @@
+#include "server/local/model_check.h"
+
+#include <QHash>
+#include <algorithm>
+
+#include "server/tarsel_error.h"
+
+namespace tarsel::local {
+
+namespace {
+
+[[noreturn]] void Refuse(const QString& reason) {
+    ThrowClientError(code::kMalformedFile,
+                     QStringLiteral("The application was not created: %1.").arg(reason));
+}
+
+QString DimName(size_t d) {
+    return DimensionDisplayName(static_cast<int>(d));
+}
+
+bool HasControlCharacter(const QString& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
+}
+
+using LabelMap = QHash<QString, int32_t>;
+
+LabelMap BuildLabelMap(size_t d, const DimensionModel& dim) {
+    LabelMap map;
+    map.reserve(static_cast<qsizetype>(dim.members.size()));
+    for (size_t i = 0; i < dim.members.size(); ++i) {
+        const QString& label = dim.members[i].label;
+        if (label.isEmpty()) {
+            Refuse(QStringLiteral("member number %1 of the %2 dimension has an empty label")
+                       .arg(i + 1)
+                       .arg(DimName(d)));
+        }
+        if (HasControlCharacter(label)) {
+            Refuse(QStringLiteral("the %1 member \"%2\" has a control character in its label")
+                       .arg(DimName(d), label));
+        }
+        const QString key = label.toCaseFolded();
+        const auto it = map.constFind(key);
+        if (it != map.cend()) {
+            Refuse(QStringLiteral("the %1 dimension has the label \"%2\" twice (labels are "
+                                  "compared without regard to case; the first is \"%3\")")
+                       .arg(DimName(d), label, dim.members[static_cast<size_t>(*it)].label));
+        }
+        map.insert(key, static_cast<int32_t>(i));
+    }
+    return map;
+}
+
+int32_t Lookup(const LabelMap& map, const QString& label) {
+    auto it = map.constFind(label.toCaseFolded());
+    return it == map.cend() ? -1 : *it;
+}
+
+// Depth-first over the child lists with an explicit stack, so a deep chain cannot
+// overflow the call stack.
+void CheckNoCycle(size_t d, const DimensionModel& dim, const ResolvedDimension& r) {
+    const size_t n = dim.members.size();
+    std::vector<int32_t> offsets(n + 1, 0);
+    for (size_t k = 0; k < r.relationChild.size(); ++k) {
+        if (r.relationParent[k] >= 0) {
+            ++offsets[static_cast<size_t>(r.relationParent[k]) + 1];
+        }
+    }
+    for (size_t i = 0; i < n; ++i) {
+        offsets[i + 1] += offsets[i];
+    }
+    std::vector<int32_t> children(static_cast<size_t>(offsets[n]));
+    std::vector<int32_t> fill(offsets.begin(), offsets.end() - 1);
+    for (size_t k = 0; k < r.relationChild.size(); ++k) {
+        if (r.relationParent[k] >= 0) {
+            children[static_cast<size_t>(fill[static_cast<size_t>(r.relationParent[k])]++)] =
+                r.relationChild[k];
+        }
+    }
+    enum : uint8_t { White, Grey, Black };
+    std::vector<uint8_t> colour(n, White);
+    std::vector<std::pair<int32_t, int32_t>> stack;  // member, next child position
+    for (size_t start = 0; start < n; ++start) {
+        if (colour[start] != White) {
+            continue;
+        }
+        stack.emplace_back(static_cast<int32_t>(start), offsets[start]);
+        colour[start] = Grey;
+        while (!stack.empty()) {
+            auto& [member, next] = stack.back();
+            const auto m = static_cast<size_t>(member);
+            if (next == offsets[m + 1]) {
+                colour[m] = Black;
+                stack.pop_back();
+                continue;
+            }
+            const int32_t child = children[static_cast<size_t>(next++)];
+            const auto c = static_cast<size_t>(child);
+            if (colour[c] == Grey) {
+                Refuse(QStringLiteral("the %1 hierarchy has a cycle: \"%2\" is below itself "
+                                      "(through \"%3\")")
+                           .arg(DimName(d), dim.members[c].label, dim.members[m].label));
+            }
+            if (colour[c] == White) {
+                colour[c] = Grey;
+                stack.emplace_back(child, offsets[c]);
+            }
+        }
+    }
+}
+
+void ResolveHierarchy(size_t d, const DimensionModel& dim, const LabelMap& map,
+                      ResolvedDimension& r) {
+    const size_t count = dim.hierarchy.size();
+    r.relationParent.resize(count);
+    r.relationChild.resize(count);
+    std::vector<int64_t> pairs(count);
+    for (size_t k = 0; k < count; ++k) {
+        const RelationModel& rel = dim.hierarchy[k];
+        int32_t parent = -1;
+        if (!rel.parent.isEmpty()) {
+            parent = Lookup(map, rel.parent);
+            if (parent < 0) {
+                Refuse(QStringLiteral("relation %1 of the %2 hierarchy names the parent \"%3\", "
+                                      "which is not a member of the dimension")
+                           .arg(k + 1)
+                           .arg(DimName(d), rel.parent));
+            }
+        }
+        const int32_t child = Lookup(map, rel.child);
+        if (child < 0) {
+            Refuse(QStringLiteral("relation %1 of the %2 hierarchy names the child \"%3\", "
+                                  "which is not a member of the dimension")
+                       .arg(k + 1)
+                       .arg(DimName(d), rel.child));
+        }
+        if (child == parent) {
+            Refuse(QStringLiteral("the %1 member \"%2\" is its own parent")
+                       .arg(DimName(d), rel.child));
+        }
+        r.relationParent[k] = parent;
+        r.relationChild[k] = child;
+        pairs[k] = (static_cast<int64_t>(parent) << 32) | static_cast<uint32_t>(child);
+    }
+    // The same member twice under one parent (or twice at the top) would make two
+    // identical occurrences that no caller can tell apart.
+    std::sort(pairs.begin(), pairs.end());
+    const auto dup = std::adjacent_find(pairs.begin(), pairs.end());
+    if (dup != pairs.end()) {
+        const auto parent = static_cast<int32_t>(*dup >> 32);
+        const auto child = static_cast<size_t>(static_cast<uint32_t>(*dup & 0xffffffff));
+        if (parent < 0) {
+            Refuse(QStringLiteral("the %1 member \"%2\" is at the top of the hierarchy twice")
+                       .arg(DimName(d), dim.members[child].label));
+        }
+        Refuse(QStringLiteral("the %1 member \"%2\" is under the parent \"%3\" twice")
+                   .arg(DimName(d), dim.members[child].label,
+                        dim.members[static_cast<size_t>(parent)].label));
+    }
+    CheckNoCycle(d, dim, r);
+}
+
+void ResolveLists(size_t d, const DimensionModel& dim, const LabelMap& map, ResolvedDimension& r) {
+    QHash<QString, QString> names;
+    for (const MemberListModel& list : dim.memberLists) {
+        if (list.name.trimmed().isEmpty()) {
+            Refuse(QStringLiteral("a member list of the %1 dimension has an empty name")
+                       .arg(DimName(d)));
+        }
+        if (list.name.startsWith(QLatin1Char('[')) || HasControlCharacter(list.name)) {
+            Refuse(QStringLiteral("the %1 member list name \"%2\" starts with \"[\" or has a "
+                                  "control character; \"[\" is kept for the system lists")
+                       .arg(DimName(d), list.name));
+        }
+        if (names.contains(list.name.toCaseFolded())) {
+            Refuse(QStringLiteral("the %1 dimension has the member list \"%2\" twice")
+                       .arg(DimName(d), list.name));
+        }
+        names.insert(list.name.toCaseFolded(), list.name);
+        ResolvedList resolved;
+        for (const MemberListEntry& entry : list.entries) {
+            const int32_t member = Lookup(map, entry.member);
+            if (member < 0) {
+                Refuse(QStringLiteral("the %1 member list \"%2\" names \"%3\", which is not a "
+                                      "member of the dimension")
+                           .arg(DimName(d), list.name, entry.member));
+            }
+            int32_t parent = -1;
+            if (!entry.parent.isEmpty()) {
+                parent = Lookup(map, entry.parent);
+                if (parent < 0) {
+                    Refuse(QStringLiteral("the %1 member list \"%2\" names the parent \"%3\", "
+                                          "which is not a member of the dimension")
+                               .arg(DimName(d), list.name, entry.parent));
+                }
+            }
+            resolved.members.push_back(member);
+            resolved.parents.push_back(parent);
+        }
+        r.lists.push_back(std::move(resolved));
+    }
+}
+
+}  // namespace
+
+uint32_t MemberFlags(const MemberModel& m) {
+    using namespace member_flag;
+    uint32_t flags = 0;
+    flags |= m.isSystem ? System : 0;
+    flags |= m.isCurrency ? Currency : 0;
+    flags |= m.isConsolMethod ? ConsolMethod : 0;
+    flags |= m.isCalculated ? Calculated : 0;
+    flags |= m.isConsolidated ? Consolidated : 0;
+    flags |= m.usesLineItems ? LineItems : 0;
+    flags |= m.allowAdjs ? AllowAdjs : 0;
+    flags |= m.allowAdjsFromChildren ? AllowAdjsFromChildren : 0;
+    flags |= m.isIcp ? Icp : 0;
+    for (unsigned i = 0; i < 4; ++i) {
+        flags |= m.customAggregationEnabled[i] ? (CustomAggregation1 << i) : 0;
+    }
+    return flags;
+}
+
+void ApplyMemberFlags(uint32_t flags, MemberModel& m) {
+    using namespace member_flag;
+    m.isSystem = flags & System;
+    m.isCurrency = flags & Currency;
+    m.isConsolMethod = flags & ConsolMethod;
+    m.isCalculated = flags & Calculated;
+    m.isConsolidated = flags & Consolidated;
+    m.usesLineItems = flags & LineItems;
+    m.allowAdjs = flags & AllowAdjs;
+    m.allowAdjsFromChildren = flags & AllowAdjsFromChildren;
+    m.isIcp = flags & Icp;
+    for (unsigned i = 0; i < 4; ++i) {
+        m.customAggregationEnabled[i] = flags & (CustomAggregation1 << i);
+    }
+}
+
+ResolvedModel CheckModel(const AppModel& model) {
+    QHash<QString, int> languages;
+    for (const QString& language : model.languages) {
+        if (language.trimmed().isEmpty() || HasControlCharacter(language)) {
+            Refuse(QStringLiteral("the language label \"%1\" is empty or has a control "
+                                  "character")
+                       .arg(language));
+        }
+        if (languages.contains(language.toCaseFolded())) {
+            Refuse(QStringLiteral("the language \"%1\" is given twice").arg(language));
+        }
+        languages.insert(language.toCaseFolded(), 0);
+    }
+    LabelMap classes;
+    for (qsizetype i = 0; i < model.securityClasses.size(); ++i) {
+        const QString& name = model.securityClasses[i];
+        if (name.trimmed().isEmpty() || HasControlCharacter(name)) {
+            Refuse(QStringLiteral("security class number %1 (\"%2\") is empty or has a control "
+                                  "character")
+                       .arg(i + 1)
+                       .arg(name));
+        }
+        if (classes.contains(name.toCaseFolded())) {
+            Refuse(QStringLiteral("the security class \"%1\" is given twice").arg(name));
+        }
+        classes.insert(name.toCaseFolded(), static_cast<int32_t>(i));
+    }
+
+    std::array<LabelMap, kDimensionCount> maps;
+    for (size_t d = 0; d < kDimensionCount; ++d) {
+        maps[d] = BuildLabelMap(d, model.dimensions[d]);
+    }
+
+    ResolvedModel resolved;
+    const auto valueDim = static_cast<size_t>(Dimension::Value);
+    const auto custom1 = static_cast<size_t>(Dimension::Custom1);
+    for (size_t d = 0; d < kDimensionCount; ++d) {
+        const DimensionModel& dim = model.dimensions[d];
+        ResolvedDimension& r = resolved.dimensions[d];
+        const size_t n = dim.members.size();
+        r.securityClass.assign(n, -1);
+        r.topCustom.assign(n, {-1, -1, -1, -1});
+        r.defaultCurrency.assign(n, -1);
+        for (size_t i = 0; i < n; ++i) {
+            const MemberModel& m = dim.members[i];
+            if (m.descriptions.size() > model.languages.size()) {
+                Refuse(QStringLiteral("the %1 member \"%2\" has %3 descriptions but the "
+                                      "application has %4 languages")
+                           .arg(DimName(d), m.label)
+                           .arg(m.descriptions.size())
+                           .arg(model.languages.size()));
+            }
+            for (const QString& description : m.descriptions) {
+                if (description.contains(kDescriptionSeparator)) {
+                    Refuse(QStringLiteral("a description of the %1 member \"%2\" contains the "
+                                          "control character U+001F")
+                               .arg(DimName(d), m.label));
+                }
+            }
+            if (!m.securityClass.isEmpty()) {
+                r.securityClass[i] = Lookup(classes, m.securityClass);
+                if (r.securityClass[i] < 0) {
+                    Refuse(QStringLiteral("the %1 member \"%2\" names the security class \"%3\", "
+                                          "which the application does not have")
+                               .arg(DimName(d), m.label, m.securityClass));
+                }
+            }
+            for (size_t c = 0; c < 4; ++c) {
+                if (m.topCustom[c].isEmpty()) {
+                    continue;
+                }
+                r.topCustom[i][c] = Lookup(maps[custom1 + c], m.topCustom[c]);
+                if (r.topCustom[i][c] < 0) {
+                    Refuse(QStringLiteral("the %1 member \"%2\" names the top custom member "
+                                          "\"%3\", which is not a member of %4")
+                               .arg(DimName(d), m.label, m.topCustom[c], DimName(custom1 + c)));
+                }
+            }
+            if (!m.defaultCurrency.isEmpty()) {
+                r.defaultCurrency[i] = Lookup(maps[valueDim], m.defaultCurrency);
+                if (r.defaultCurrency[i] < 0) {
+                    Refuse(QStringLiteral("the %1 member \"%2\" names the default currency "
+                                          "\"%3\", which is not a member of Value")
+                               .arg(DimName(d), m.label, m.defaultCurrency));
+                }
+            }
+        }
+        ResolveHierarchy(d, dim, maps[d], r);
+        ResolveLists(d, dim, maps[d], r);
+    }
+    return resolved;
+}
+
+}  // namespace tarsel::local
