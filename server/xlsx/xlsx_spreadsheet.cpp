@@ -1,0 +1,258 @@
+#include "server/xlsx/xlsx_spreadsheet.h"
+
+#include <xlsxwriter.h>
+
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+#include <QUrl>
+#include <vector>
+
+namespace tarsel::xlsx {
+
+namespace {
+
+[[noreturn]] void Fail(int32_t number, const QString& description) {
+    throw TarselError(number, QString::fromLatin1(kSpreadsheetSource), description);
+}
+
+QString LibraryError(lxw_error error) {
+    return QString::fromUtf8(lxw_strerror(error));
+}
+
+class DesktopFileOpener : public FileOpener {
+  public:
+    bool Open(const QString& path) override {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    }
+};
+
+// One workbook file: written to a hidden temporary name first, renamed to its final
+// name only when complete, so a failed export never leaves a file that looks finished.
+class WorkbookFile {
+  public:
+    explicit WorkbookFile(const QString& folder) : folder_(folder) {
+        QTemporaryFile temporary(folder + QStringLiteral("/.tarsel-export-XXXXXX.xlsx"));
+        temporary.setAutoRemove(false);
+        if (!temporary.open()) {
+            Fail(spreadsheet_error::kCannotCreate,
+                 QStringLiteral("Cannot create a spreadsheet file in %1: %2")
+                     .arg(QDir::toNativeSeparators(folder), temporary.errorString()));
+        }
+        temporaryPath_ = temporary.fileName();
+        temporary.close();
+        workbook_ = workbook_new(QFile::encodeName(temporaryPath_).constData());
+        if (workbook_ == nullptr) {
+            QFile::remove(temporaryPath_);
+            Fail(spreadsheet_error::kCannotCreate,
+                 QStringLiteral("Cannot create a spreadsheet workbook in %1.")
+                     .arg(QDir::toNativeSeparators(folder)));
+        }
+    }
+    WorkbookFile(const WorkbookFile&) = delete;
+    WorkbookFile& operator=(const WorkbookFile&) = delete;
+    ~WorkbookFile() {
+        if (workbook_ != nullptr) {
+            lxw_workbook_free(workbook_);
+            QFile::remove(temporaryPath_);
+        }
+    }
+
+    lxw_worksheet* AddSheet() {
+        RequireOpen();
+        lxw_worksheet* sheet = workbook_add_worksheet(workbook_, nullptr);
+        if (sheet == nullptr) {
+            Fail(spreadsheet_error::kWriteFailed, QStringLiteral("Cannot add a worksheet."));
+        }
+        return sheet;
+    }
+
+    void RequireOpen() const {
+        if (workbook_ == nullptr) {
+            Fail(spreadsheet_error::kWriteFailed,
+                 QStringLiteral("The workbook was already saved as %1.")
+                     .arg(QDir::toNativeSeparators(savedPath_)));
+        }
+    }
+
+    bool saved() const { return workbook_ == nullptr; }
+    const QString& savedPath() const { return savedPath_; }
+
+    // Writes the file and gives it the first free name of the form
+    // TarselExport-<date>-<time>[-<n>].xlsx.
+    void Save() {
+        RequireOpen();
+        const lxw_error error = workbook_close(workbook_);
+        workbook_ = nullptr;
+        if (error != LXW_NO_ERROR) {
+            QFile::remove(temporaryPath_);
+            Fail(spreadsheet_error::kWriteFailed,
+                 QStringLiteral("Cannot save the spreadsheet in %1: %2")
+                     .arg(QDir::toNativeSeparators(folder_), LibraryError(error)));
+        }
+        const QString stem =
+            folder_ + QStringLiteral("/TarselExport-") +
+            QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        for (int counter = 1; counter < 10000; ++counter) {
+            const QString candidate = counter == 1 ? stem + QStringLiteral(".xlsx")
+                                                   : stem + QStringLiteral("-%1.xlsx").arg(counter);
+            // rename never replaces an existing file, so an earlier export is kept
+            if (!QFileInfo::exists(candidate) && QFile::rename(temporaryPath_, candidate)) {
+                savedPath_ = candidate;
+                return;
+            }
+        }
+        savedPath_ = temporaryPath_;
+    }
+
+  private:
+    QString folder_;
+    QString temporaryPath_;
+    QString savedPath_;
+    lxw_workbook* workbook_ = nullptr;
+};
+
+class XlsxWorksheet : public SpreadsheetWorksheet {
+  public:
+    XlsxWorksheet(std::shared_ptr<WorkbookFile> file, lxw_worksheet* sheet)
+        : file_(std::move(file)), sheet_(sheet) {}
+
+    void SetCell(int32_t row, int32_t column, const QString& text) override {
+        file_->RequireOpen();
+        if (row < 1 || row > LXW_ROW_MAX || column < 1 || column > LXW_COL_MAX) {
+            Fail(spreadsheet_error::kWriteFailed,
+                 QStringLiteral("Cell (%1, %2) is outside the worksheet.").arg(row).arg(column));
+        }
+        const auto r = static_cast<lxw_row_t>(row - 1);
+        const auto c = static_cast<lxw_col_t>(column - 1);
+        lxw_error error = LXW_NO_ERROR;
+        if (text.startsWith(QLatin1Char('\''))) {
+            const QByteArray value = text.mid(1).toUtf8();
+            if (!value.isEmpty()) {
+                error = worksheet_write_string(sheet_, r, c, value.constData(), nullptr);
+            }
+        } else if (!text.isEmpty()) {
+            // Without the apostrophe a spreadsheet reads a plain number as a number.
+            bool isNumber = false;
+            const double number = text.toDouble(&isNumber);
+            if (isNumber && text.trimmed() == text) {
+                error = worksheet_write_number(sheet_, r, c, number, nullptr);
+            } else {
+                error = worksheet_write_string(sheet_, r, c, text.toUtf8().constData(), nullptr);
+            }
+        }
+        if (error != LXW_NO_ERROR) {
+            Fail(spreadsheet_error::kWriteFailed, QStringLiteral("Cannot write cell (%1, %2): %3")
+                                                      .arg(row)
+                                                      .arg(column)
+                                                      .arg(LibraryError(error)));
+        }
+    }
+
+  private:
+    std::shared_ptr<WorkbookFile> file_;
+    lxw_worksheet* sheet_;
+};
+
+class XlsxWorkbook : public SpreadsheetWorkbook {
+  public:
+    explicit XlsxWorkbook(std::shared_ptr<WorkbookFile> file) : file_(std::move(file)) {}
+    std::shared_ptr<SpreadsheetWorksheet> AddWorksheet() override {
+        return std::make_shared<XlsxWorksheet>(file_, file_->AddSheet());
+    }
+
+  private:
+    std::shared_ptr<WorkbookFile> file_;
+};
+
+class XlsxApplication : public SpreadsheetApplication {
+  public:
+    XlsxApplication(QString folder, std::shared_ptr<FileOpener> opener)
+        : folder_(std::move(folder)), opener_(std::move(opener)) {}
+
+    std::shared_ptr<SpreadsheetWorkbook> AddWorkbook() override {
+        auto file = std::make_shared<WorkbookFile>(folder_);
+        files_.push_back(file);
+        return std::make_shared<XlsxWorkbook>(file);
+    }
+
+    void SetVisible(bool visible) override {
+        if (!visible) {
+            return;
+        }
+        notice_.clear();
+        for (const auto& file : files_) {
+            if (file->saved()) {
+                continue;
+            }
+            file->Save();
+            if (!opener_->Open(file->savedPath())) {
+                notice_ += QStringLiteral(
+                               "No program could open the spreadsheet. It was saved as:"
+                               "\r\n\r\n%1")
+                               .arg(QDir::toNativeSeparators(file->savedPath()));
+            }
+        }
+    }
+
+    QString VisibilityNotice() const override { return notice_; }
+
+  private:
+    QString folder_;
+    std::shared_ptr<FileOpener> opener_;
+    std::vector<std::shared_ptr<WorkbookFile>> files_;
+    QString notice_;
+};
+
+class XlsxProgram : public SpreadsheetProgram {
+  public:
+    explicit XlsxProgram(XlsxOptions options) : options_(std::move(options)) {}
+
+    std::shared_ptr<SpreadsheetApplication> CreateApplication(
+        const QString& programmaticId) override {
+        if (programmaticId.compare(QString::fromLatin1(kSpreadsheetProgId), Qt::CaseInsensitive) !=
+            0) {
+            Fail(spreadsheet_error::kCannotCreate,
+                 QStringLiteral("No spreadsheet program answers to \"%1\".").arg(programmaticId));
+        }
+        QString folder = options_.folder.isEmpty() ? DefaultExportFolder() : options_.folder;
+        if (!QFileInfo(folder).isDir()) {
+            Fail(spreadsheet_error::kCannotCreate,
+                 QStringLiteral("The folder %1 for spreadsheet files does not exist.")
+                     .arg(QDir::toNativeSeparators(folder)));
+        }
+        auto opener = options_.opener ? options_.opener : CreateDesktopFileOpener();
+        return std::make_shared<XlsxApplication>(std::move(folder), std::move(opener));
+    }
+
+  private:
+    XlsxOptions options_;
+};
+
+}  // namespace
+
+std::shared_ptr<FileOpener> CreateDesktopFileOpener() {
+    return std::make_shared<DesktopFileOpener>();
+}
+
+QString DefaultExportFolder() {
+    const QString documents = qEnvironmentVariable("XDG_DOCUMENTS_DIR");
+    if (!documents.isEmpty() && QFileInfo(documents).isDir()) {
+        return documents;
+    }
+    const QString standard = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!standard.isEmpty() && QFileInfo(standard).isDir() && QFileInfo(standard).isWritable()) {
+        return standard;
+    }
+    return QDir::tempPath();
+}
+
+std::shared_ptr<SpreadsheetProgram> CreateXlsxSpreadsheetProgram(XlsxOptions options) {
+    return std::make_shared<XlsxProgram>(std::move(options));
+}
+
+}  // namespace tarsel::xlsx
