@@ -23,7 +23,7 @@ struct MessageRequest {
 };
 
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
     virtual Answer Show(QWidget* parent, const MessageRequest& request) = 0;
 };
@@ -38,13 +38,16 @@ void InstallMessageBoxes(std::shared_ptr<MessageBoxes> boxes);
 // Test boxes: answer from a queue set in advance (the first button when the queue is
 // empty) and record every request.
 class ScriptedMessageBoxes : public MessageBoxes {
-public:
+  public:
     void setNextAnswer(Answer answer) { answers_.push_back(answer); }
     Answer Show(QWidget* parent, const MessageRequest& request) override;
     const std::vector<MessageRequest>& shown() const { return shown_; }
-    void clear() { shown_.clear(); answers_.clear(); }
+    void clear() {
+        shown_.clear();
+        answers_.clear();
+    }
 
-private:
+  private:
     std::deque<Answer> answers_;
     std::vector<MessageRequest> shown_;
 };

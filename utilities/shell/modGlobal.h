@@ -8,6 +8,9 @@
 #include <memory>
 
 #include "server/tarsel.h"
+#include "utilities/shell/services.h"
+
+class frmMain;
 
 namespace modGlobal {
 
@@ -35,7 +38,26 @@ inline QString extractTextWithHeader;
 // Clears every variable to its starting value (tests, and a fresh start).
 void ResetSessionState();
 
-// A path with exactly one trailing separator ("/" on this platform).
+// A path with exactly one trailing separator ("/" on this platform): unchanged when its
+// last character, blanks around it aside, is "/"; otherwise the path followed by "/".
 QString EnsureTrailingBackslash(const QString& path);
+
+// The installed client library's version ("11.1.2.0"); "00.00.00" after reporting any
+// failure to create or ask its ErrorHandlerComponent.
+QString GetTarselVersion(int16_t selector);
+
+// "Tarsel Utilities Error(<routine>): <number>; Source: ...; LastDLLError: ...;
+// Description: ..."
+QString ErrorReportText(const QString& routine, int32_t number, const QString& source,
+                        int lastDllError, const QString& description);
+// Writes the report to the error log, then shows it in a plain box. LastDLLError is the
+// system error code (errno) when the report is made.
+void ReportError(const QString& routine, int32_t number, const QString& source,
+                 const QString& description);
+
+// The program's start: error log, client version check, splash, then the main window,
+// which logs on while it loads. Returns the shown main window, or nothing when the
+// program is to end (a refused or unreadable client version, or an error reported).
+std::unique_ptr<frmMain> Main(const ui::ShellServices& services = {});
 
 }  // namespace modGlobal

@@ -1,0 +1,30 @@
+#pragma once
+// Who the program is: the texts the splash, About and the version refusal show.
+
+#include <QString>
+#include <cstdint>
+
+namespace modGlobal {
+
+inline constexpr int16_t kProgramMajor = 11;
+inline constexpr int16_t kProgramMinor = 1;
+inline constexpr int16_t kProgramRevision = 2;
+inline constexpr const char* kProgramFileVersion = "11.1.0.2";
+
+// The title of the program's windows and of every message box without a title.
+inline constexpr const char* kProgramTitle = "Tarsel Utilities";
+
+// The one place the download page is named; the version refusal points users here.
+inline constexpr const char* kDownloadAddress = "https://tarsel-utilities.example.org/download";
+
+inline constexpr const char* kFeedbackAddress = "https://tarsel-utilities.example.org";
+inline constexpr const char* kFeedbackMail = "tarsel-utilities@example.org";
+
+QString ProgramTitle();
+// "Version 11.1.2"
+QString ProgramVersionText();
+QString ProgramDescription();
+// The notice that the splash and About windows show under the program's identity.
+QString ProgramNotice();
+
+}  // namespace modGlobal
