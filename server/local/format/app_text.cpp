@@ -1,0 +1,908 @@
+#include "server/local/format/app_text.h"
+
+#include <QFile>
+#include <QHash>
+#include <unordered_set>
+
+#include "server/local/format/text_lines.h"
+#include "server/tarsel_error.h"
+
+namespace tarsel::local::format {
+
+namespace {
+
+constexpr int kFormatVersion = 1;
+constexpr qsizetype kBase64LineLength = 76;
+
+const std::array<const char*, 13> kAccountTypeWords = {
+    "Income",       "Expense", "Asset", "Liability",  "Balance",          "Flow",   "Non-Financial",
+    "CurrencyRate", "System",  "Text",  "GroupLabel", "BalanceRecurring", "Dynamic"};
+
+enum class Attr {
+    Type,
+    ICP,
+    IsCalculated,
+    IsConsolidated,
+    UsesLineItems,
+    DecimalPlaces,
+    TopC1,
+    TopC2,
+    TopC3,
+    TopC4,
+    C1AggEnabled,
+    C2AggEnabled,
+    C3AggEnabled,
+    C4AggEnabled,
+    Currency,
+    AllowAdjs,
+    AllowAdjsFromChildren,
+    IsICP,
+    Security,
+    UD1,
+    UD2,
+    UD3,
+    IsSystem,
+    IsCurrency,
+    IsConsolMethod,
+};
+
+enum class Scope { Account, Entity, Any };
+
+struct AttrInfo {
+    Attr attr;
+    const char* name;
+    Scope scope;
+};
+
+// The order of this table is the order in which the writer puts attributes on a line.
+const AttrInfo kAttrs[] = {
+    {Attr::Type, "Type", Scope::Account},
+    {Attr::ICP, "ICP", Scope::Account},
+    {Attr::IsCalculated, "IsCalculated", Scope::Account},
+    {Attr::IsConsolidated, "IsConsolidated", Scope::Account},
+    {Attr::UsesLineItems, "UsesLineItems", Scope::Account},
+    {Attr::DecimalPlaces, "DecimalPlaces", Scope::Account},
+    {Attr::TopC1, "TopC1", Scope::Account},
+    {Attr::TopC2, "TopC2", Scope::Account},
+    {Attr::TopC3, "TopC3", Scope::Account},
+    {Attr::TopC4, "TopC4", Scope::Account},
+    {Attr::C1AggEnabled, "C1AggEnabled", Scope::Account},
+    {Attr::C2AggEnabled, "C2AggEnabled", Scope::Account},
+    {Attr::C3AggEnabled, "C3AggEnabled", Scope::Account},
+    {Attr::C4AggEnabled, "C4AggEnabled", Scope::Account},
+    {Attr::Currency, "Currency", Scope::Entity},
+    {Attr::AllowAdjs, "AllowAdjs", Scope::Entity},
+    {Attr::AllowAdjsFromChildren, "AllowAdjsFromChildren", Scope::Entity},
+    {Attr::IsICP, "IsICP", Scope::Entity},
+    {Attr::Security, "Security", Scope::Any},
+    {Attr::UD1, "UD1", Scope::Any},
+    {Attr::UD2, "UD2", Scope::Any},
+    {Attr::UD3, "UD3", Scope::Any},
+    {Attr::IsSystem, "IsSystem", Scope::Any},
+    {Attr::IsCurrency, "IsCurrency", Scope::Any},
+    {Attr::IsConsolMethod, "IsConsolMethod", Scope::Any},
+};
+constexpr int kAttrCount = static_cast<int>(std::size(kAttrs));
+
+bool InScope(Scope scope, Dimension d) {
+    switch (scope) {
+        case Scope::Account:
+            return d == Dimension::Account;
+        case Scope::Entity:
+            return d == Dimension::Entity;
+        case Scope::Any:
+            return true;
+    }
+    return false;
+}
+
+QString BoolText(bool value) {
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+QString IcpText(int icp) {
+    switch (icp) {
+        case icp_type::Yes:
+            return QStringLiteral("Yes");
+        case icp_type::Restricted:
+            return QStringLiteral("Restricted");
+        default:
+            return QStringLiteral("No");
+    }
+}
+
+// The attribute's text when it differs from the default, else empty.
+QString NonDefaultValue(Attr attr, const MemberModel& m) {
+    const MemberModel defaults;
+    const auto flag = [](bool value, bool byDefault) {
+        return value == byDefault ? QString() : BoolText(value);
+    };
+    switch (attr) {
+        case Attr::Type:
+            if (m.accountType == defaults.accountType) {
+                return {};
+            }
+            if (m.accountType >= 0 && m.accountType < static_cast<int>(kAccountTypeWords.size())) {
+                return QString::fromLatin1(kAccountTypeWords[static_cast<size_t>(m.accountType)]);
+            }
+            return QString::number(m.accountType);
+        case Attr::ICP:
+            return m.icpType == defaults.icpType ? QString() : IcpText(m.icpType);
+        case Attr::IsCalculated:
+            return flag(m.isCalculated, defaults.isCalculated);
+        case Attr::IsConsolidated:
+            return flag(m.isConsolidated, defaults.isConsolidated);
+        case Attr::UsesLineItems:
+            return flag(m.usesLineItems, defaults.usesLineItems);
+        case Attr::DecimalPlaces:
+            return m.decimalPlaces == defaults.decimalPlaces ? QString()
+                                                             : QString::number(m.decimalPlaces);
+        case Attr::TopC1:
+        case Attr::TopC2:
+        case Attr::TopC3:
+        case Attr::TopC4:
+            return m.topCustom[static_cast<size_t>(attr) - static_cast<size_t>(Attr::TopC1)];
+        case Attr::C1AggEnabled:
+        case Attr::C2AggEnabled:
+        case Attr::C3AggEnabled:
+        case Attr::C4AggEnabled: {
+            const auto i = static_cast<size_t>(attr) - static_cast<size_t>(Attr::C1AggEnabled);
+            return flag(m.customAggregationEnabled[i], defaults.customAggregationEnabled[i]);
+        }
+        case Attr::Currency:
+            return m.defaultCurrency;
+        case Attr::AllowAdjs:
+            return flag(m.allowAdjs, defaults.allowAdjs);
+        case Attr::AllowAdjsFromChildren:
+            return flag(m.allowAdjsFromChildren, defaults.allowAdjsFromChildren);
+        case Attr::IsICP:
+            return flag(m.isIcp, defaults.isIcp);
+        case Attr::Security:
+            return m.securityClass;
+        case Attr::UD1:
+        case Attr::UD2:
+        case Attr::UD3:
+            return m.userDefined[static_cast<size_t>(attr) - static_cast<size_t>(Attr::UD1)];
+        case Attr::IsSystem:
+            return flag(m.isSystem, defaults.isSystem);
+        case Attr::IsCurrency:
+            return flag(m.isCurrency, defaults.isCurrency);
+        case Attr::IsConsolMethod:
+            return flag(m.isConsolMethod, defaults.isConsolMethod);
+    }
+    return {};
+}
+
+std::optional<Dimension> DimensionByName(const QString& name) {
+    for (int i = 0; i < kDimensionCount; ++i) {
+        if (name.compare(DimensionDisplayName(i), Qt::CaseInsensitive) == 0) {
+            return static_cast<Dimension>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+QString Key(const QString& label) {
+    return label.toCaseFolded();
+}
+
+enum class Section {
+    None,
+    Languages,
+    SecurityClasses,
+    Members,
+    Descriptions,
+    Hierarchies,
+    MemberLists,
+    MemberListFile
+};
+
+// A reference from a member to something defined anywhere in the file, checked at the end.
+struct PendingReference {
+    Dimension dimension;
+    size_t member;
+    Attr attr;
+    int line;
+};
+
+struct DimensionState {
+    QHash<QString, int> index;  // case-folded label -> member position
+    std::vector<int> relationLines;
+    std::unordered_set<uint64_t> edges;  // (parent + 1) << 32 | child
+    QHash<QString, int> lists;           // case-folded list name -> position
+};
+
+class AppParser {
+  public:
+    AppParser(const QByteArray& bytes, const QString& fileName, const ProgressFn& progress)
+        : reader_(bytes, fileName), progress_(progress) {}
+
+    AppModel Parse() {
+        while (reader_.Next()) {
+            if ((reader_.LineNumber() & 0xFFFF) == 0 && progress_) {
+                progress_(reader_.BytesRead(), reader_.TotalBytes());
+            }
+            ParseLine();
+        }
+        FinishMemberListFile();
+        CheckReferences();
+        for (int d = 0; d < kDimensionCount; ++d) {
+            CheckCycles(static_cast<Dimension>(d));
+        }
+        if (progress_) {
+            progress_(reader_.TotalBytes(), reader_.TotalBytes());
+        }
+        return std::move(model_);
+    }
+
+  private:
+    void ParseLine() {
+        const QByteArrayView raw = reader_.Line();
+        qsizetype first = 0;
+        while (first < raw.size() && (raw[first] == ' ' || raw[first] == '\t')) {
+            ++first;
+        }
+        if (first == raw.size() || raw[first] == '\'') {
+            return;  // blank line or comment
+        }
+        if (raw[first] == '!') {
+            StartSection(QString::fromUtf8(raw.sliced(first + 1)).trimmed());
+            return;
+        }
+        if (section_ == Section::MemberListFile) {
+            base64_.append(raw.sliced(first).toByteArray().trimmed());
+            base64Lines_.push_back(reader_.LineNumber());
+            return;
+        }
+        const QString error = SplitFields(raw, fields_);
+        if (!error.isEmpty()) {
+            reader_.Fail(error);
+        }
+        switch (section_) {
+            case Section::None:
+                reader_.Fail(QStringLiteral(
+                    "a line outside any section (the file must begin with a section such "
+                    "as !LANGUAGES or !MEMBERS=Entity)"));
+            case Section::Languages:
+                AddName(model_.languages, languageKeys_, QStringLiteral("language"));
+                return;
+            case Section::SecurityClasses:
+                AddName(model_.securityClasses, classKeys_, QStringLiteral("security class"));
+                return;
+            case Section::Members:
+                AddMember();
+                return;
+            case Section::Descriptions:
+                AddDescription();
+                return;
+            case Section::Hierarchies:
+                AddRelation();
+                return;
+            case Section::MemberLists:
+                AddListEntry();
+                return;
+            case Section::MemberListFile:
+                return;
+        }
+    }
+
+    void StartSection(const QString& header) {
+        FinishMemberListFile();
+        const qsizetype eq = header.indexOf(u'=');
+        const QString name = (eq < 0 ? header : header.left(eq)).trimmed().toUpper();
+        const QString argument = eq < 0 ? QString() : header.mid(eq + 1).trimmed();
+        struct Known {
+            const char* name;
+            Section section;
+            bool perDimension;
+        };
+        static const Known known[] = {
+            {"LANGUAGES", Section::Languages, false},
+            {"SECURITY_CLASSES", Section::SecurityClasses, false},
+            {"MEMBERS", Section::Members, true},
+            {"DESCRIPTIONS", Section::Descriptions, true},
+            {"HIERARCHIES", Section::Hierarchies, true},
+            {"MEMBER_LISTS", Section::MemberLists, true},
+            {"MEMBER_LIST_FILE", Section::MemberListFile, false},
+        };
+        if (name == u"FILE_FORMAT") {
+            if (argument != QString::number(kFormatVersion)) {
+                reader_.Fail(QStringLiteral("file format \"%1\" is not supported (expected %2)")
+                                 .arg(argument)
+                                 .arg(kFormatVersion));
+            }
+            section_ = Section::None;
+            return;
+        }
+        for (const Known& k : known) {
+            if (name != QLatin1String(k.name)) {
+                continue;
+            }
+            if (k.perDimension) {
+                const auto d = DimensionByName(argument);
+                if (!d) {
+                    reader_.Fail(
+                        argument.isEmpty()
+                            ? QStringLiteral("section !%1 needs a dimension, as in !%1=Entity")
+                                  .arg(name)
+                            : QStringLiteral("unknown dimension \"%1\" in section !%2")
+                                  .arg(argument, name));
+                }
+                dimension_ = *d;
+            } else if (!argument.isEmpty()) {
+                reader_.Fail(QStringLiteral("section !%1 takes no \"=\" part").arg(name));
+            }
+            section_ = k.section;
+            if (section_ == Section::MemberListFile) {
+                if (model_.memberListFile) {
+                    reader_.Fail(QStringLiteral("a second !MEMBER_LIST_FILE section"));
+                }
+                model_.memberListFile = QByteArray();
+                base64_.clear();
+                base64Lines_.clear();
+            }
+            return;
+        }
+        reader_.Fail(QStringLiteral("unknown section \"!%1\"").arg(header));
+    }
+
+    void RequireFieldCount(qsizetype least, qsizetype most, const char* what) {
+        const qsizetype n = fields_.size();
+        if (n < least || n > most) {
+            reader_.Fail(QStringLiteral("%1 fields where %2 expects %3")
+                             .arg(n)
+                             .arg(QLatin1String(what))
+                             .arg(least == most ? QString::number(least)
+                                                : QStringLiteral("%1 to %2").arg(least).arg(most)));
+        }
+    }
+
+    void RequireLabel(const QString& label, const char* what) {
+        if (label.isEmpty()) {
+            reader_.Fail(QStringLiteral("empty %1").arg(QLatin1String(what)));
+        }
+    }
+
+    void AddName(QStringList& names, QHash<QString, int>& keys, const QString& what) {
+        RequireFieldCount(1, 1, "a name line");
+        const QString& name = fields_[0];
+        if (name.isEmpty()) {
+            reader_.Fail(QStringLiteral("empty %1 name").arg(what));
+        }
+        if (keys.contains(Key(name))) {
+            reader_.Fail(QStringLiteral("%1 \"%2\" is defined twice").arg(what, name));
+        }
+        keys.insert(Key(name), static_cast<int>(names.size()));
+        names.append(name);
+    }
+
+    DimensionModel& Dim() { return model_.dim(dimension_); }
+    DimensionState& State() { return state_[static_cast<size_t>(dimension_)]; }
+    QString DimName() const { return DimensionDisplayName(static_cast<int>(dimension_)); }
+
+    int MemberIndex(const QString& label) {
+        const auto it = State().index.constFind(Key(label));
+        if (it == State().index.constEnd()) {
+            reader_.Fail(QStringLiteral("unknown member \"%1\" in dimension %2 (members are "
+                                        "defined in !MEMBERS=%2 before they are used)")
+                             .arg(label, DimName()));
+        }
+        return it.value();
+    }
+
+    bool ParseBool(const QString& name, const QString& value) {
+        static const char* yes[] = {"true", "yes", "y", "1"};
+        static const char* no[] = {"false", "no", "n", "0"};
+        for (const char* w : yes) {
+            if (value.compare(QLatin1String(w), Qt::CaseInsensitive) == 0) {
+                return true;
+            }
+        }
+        for (const char* w : no) {
+            if (value.compare(QLatin1String(w), Qt::CaseInsensitive) == 0) {
+                return false;
+            }
+        }
+        reader_.Fail(QStringLiteral("%1 must be True or False, not \"%2\"").arg(name, value));
+    }
+
+    int ParseAccountType(const QString& value) {
+        for (size_t i = 0; i < kAccountTypeWords.size(); ++i) {
+            if (value.compare(QLatin1String(kAccountTypeWords[i]), Qt::CaseInsensitive) == 0) {
+                return static_cast<int>(i);
+            }
+        }
+        bool ok = false;
+        const int code = value.toInt(&ok);
+        if (!ok) {
+            reader_.Fail(QStringLiteral("unknown account type \"%1\"").arg(value));
+        }
+        if (code < 0 || code >= static_cast<int>(kAccountTypeWords.size())) {
+            reader_.Fail(QStringLiteral("account type %1 is out of range (0 to 12)").arg(code));
+        }
+        return code;
+    }
+
+    int ParseIcp(const QString& value) {
+        if (value.compare(u"Yes", Qt::CaseInsensitive) == 0) {
+            return icp_type::Yes;
+        }
+        if (value.compare(u"No", Qt::CaseInsensitive) == 0) {
+            return icp_type::No;
+        }
+        if (value.compare(u"Restricted", Qt::CaseInsensitive) == 0) {
+            return icp_type::Restricted;
+        }
+        reader_.Fail(QStringLiteral("ICP must be Yes, No or Restricted, not \"%1\"").arg(value));
+    }
+
+    void SetAttribute(MemberModel& m, size_t memberIndex, const AttrInfo& info,
+                      const QString& value) {
+        const QString name = QLatin1String(info.name);
+        const auto reference = [&]() {
+            if (!value.isEmpty()) {
+                pending_.push_back({dimension_, memberIndex, info.attr, reader_.LineNumber()});
+            }
+        };
+        switch (info.attr) {
+            case Attr::Type:
+                m.accountType = ParseAccountType(value);
+                return;
+            case Attr::ICP:
+                m.icpType = ParseIcp(value);
+                return;
+            case Attr::IsCalculated:
+                m.isCalculated = ParseBool(name, value);
+                return;
+            case Attr::IsConsolidated:
+                m.isConsolidated = ParseBool(name, value);
+                return;
+            case Attr::UsesLineItems:
+                m.usesLineItems = ParseBool(name, value);
+                return;
+            case Attr::DecimalPlaces: {
+                bool ok = false;
+                const int places = value.toInt(&ok);
+                if (!ok || places < 0 || places > 9) {
+                    reader_.Fail(QStringLiteral(
+                                     "DecimalPlaces must be a whole number from 0 to 9, not \"%1\"")
+                                     .arg(value));
+                }
+                m.decimalPlaces = places;
+                return;
+            }
+            case Attr::TopC1:
+            case Attr::TopC2:
+            case Attr::TopC3:
+            case Attr::TopC4:
+                m.topCustom[static_cast<size_t>(info.attr) - static_cast<size_t>(Attr::TopC1)] =
+                    value;
+                reference();
+                return;
+            case Attr::C1AggEnabled:
+            case Attr::C2AggEnabled:
+            case Attr::C3AggEnabled:
+            case Attr::C4AggEnabled:
+                m.customAggregationEnabled[static_cast<size_t>(info.attr) -
+                                           static_cast<size_t>(Attr::C1AggEnabled)] =
+                    ParseBool(name, value);
+                return;
+            case Attr::Currency:
+                m.defaultCurrency = value;
+                reference();
+                return;
+            case Attr::AllowAdjs:
+                m.allowAdjs = ParseBool(name, value);
+                return;
+            case Attr::AllowAdjsFromChildren:
+                m.allowAdjsFromChildren = ParseBool(name, value);
+                return;
+            case Attr::IsICP:
+                m.isIcp = ParseBool(name, value);
+                return;
+            case Attr::Security:
+                m.securityClass = value;
+                reference();
+                return;
+            case Attr::UD1:
+            case Attr::UD2:
+            case Attr::UD3:
+                m.userDefined[static_cast<size_t>(info.attr) - static_cast<size_t>(Attr::UD1)] =
+                    value;
+                return;
+            case Attr::IsSystem:
+                m.isSystem = ParseBool(name, value);
+                return;
+            case Attr::IsCurrency:
+                m.isCurrency = ParseBool(name, value);
+                return;
+            case Attr::IsConsolMethod:
+                m.isConsolMethod = ParseBool(name, value);
+                return;
+        }
+    }
+
+    void AddMember() {
+        const QString& label = fields_[0];
+        RequireLabel(label, "member label");
+        DimensionState& state = State();
+        const QString key = Key(label);
+        if (state.index.contains(key)) {
+            reader_.Fail(QStringLiteral("member \"%1\" is defined twice in dimension %2")
+                             .arg(label, DimName()));
+        }
+        DimensionModel& dim = Dim();
+        const size_t memberIndex = dim.members.size();
+        MemberModel member;
+        member.label = label;
+        std::array<bool, kAttrCount> seen{};
+        for (qsizetype f = 1; f < fields_.size(); ++f) {
+            const QString& field = fields_[f];
+            const qsizetype eq = field.indexOf(u'=');
+            if (eq <= 0) {
+                reader_.Fail(
+                    QStringLiteral("field %1 \"%2\" is not an attribute written Name=Value")
+                        .arg(f + 1)
+                        .arg(field));
+            }
+            const QString name = field.left(eq).trimmed();
+            int found = -1;
+            for (int a = 0; a < kAttrCount; ++a) {
+                if (name.compare(QLatin1String(kAttrs[a].name), Qt::CaseInsensitive) == 0) {
+                    found = a;
+                    break;
+                }
+            }
+            if (found < 0 || !InScope(kAttrs[found].scope, dimension_)) {
+                reader_.Fail(QStringLiteral("unknown attribute \"%1\" for dimension %2")
+                                 .arg(name, DimName()));
+            }
+            if (seen[static_cast<size_t>(found)]) {
+                reader_.Fail(QStringLiteral("attribute %1 is given twice")
+                                 .arg(QLatin1String(kAttrs[found].name)));
+            }
+            seen[static_cast<size_t>(found)] = true;
+            SetAttribute(member, memberIndex, kAttrs[found], field.mid(eq + 1));
+        }
+        state.index.insert(key, static_cast<int>(memberIndex));
+        dim.members.push_back(std::move(member));
+    }
+
+    void AddDescription() {
+        RequireFieldCount(3, 3, "a description line (Label;Language;Text)");
+        const int member = MemberIndex(fields_[0]);
+        const auto lang = languageKeys_.constFind(Key(fields_[1]));
+        if (lang == languageKeys_.constEnd()) {
+            reader_.Fail(QStringLiteral("description for language \"%1\", which is not in "
+                                        "!LANGUAGES (languages are listed before descriptions)")
+                             .arg(fields_[1]));
+        }
+        if (fields_[2].isEmpty()) {
+            return;
+        }
+        QStringList& descriptions = Dim().members[static_cast<size_t>(member)].descriptions;
+        while (descriptions.size() < model_.languages.size()) {
+            descriptions.append(QString());
+        }
+        QString& text = descriptions[lang.value()];
+        if (!text.isEmpty()) {
+            reader_.Fail(QStringLiteral("second description of \"%1\" in %2")
+                             .arg(fields_[0], model_.languages[lang.value()]));
+        }
+        text = fields_[2];
+    }
+
+    void AddRelation() {
+        RequireFieldCount(2, 2, "a hierarchy line (Parent;Child)");
+        RequireLabel(fields_[1], "child label");
+        const int parent = fields_[0].isEmpty() ? -1 : MemberIndex(fields_[0]);
+        const int child = MemberIndex(fields_[1]);
+        DimensionState& state = State();
+        const uint64_t edge =
+            (static_cast<uint64_t>(parent + 1) << 32) | static_cast<uint32_t>(child);
+        if (!state.edges.insert(edge).second) {
+            reader_.Fail(parent < 0 ? QStringLiteral("\"%1\" is a top member twice").arg(fields_[1])
+                                    : QStringLiteral("\"%1\" is below \"%2\" twice (a member is "
+                                                     "shared under the same parent only once)")
+                                          .arg(fields_[1], fields_[0]));
+        }
+        if (parent == child) {
+            reader_.Fail(QStringLiteral("\"%1\" is its own parent").arg(fields_[1]));
+        }
+        DimensionModel& dim = Dim();
+        dim.hierarchy.push_back(
+            {parent < 0 ? QString() : dim.members[static_cast<size_t>(parent)].label,
+             dim.members[static_cast<size_t>(child)].label});
+        state.relationLines.push_back(reader_.LineNumber());
+    }
+
+    void AddListEntry() {
+        RequireFieldCount(1, 3, "a member list line (List[;Member[;Parent]])");
+        const QString& name = fields_[0];
+        RequireLabel(name, "member list name");
+        if (name.startsWith(u'[')) {
+            reader_.Fail(QStringLiteral("\"%1\": names in square brackets are the system's lists")
+                             .arg(name));
+        }
+        DimensionState& state = State();
+        DimensionModel& dim = Dim();
+        auto it = state.lists.constFind(Key(name));
+        if (it == state.lists.constEnd()) {
+            it = state.lists.insert(Key(name), static_cast<int>(dim.memberLists.size()));
+            dim.memberLists.push_back({name, {}});
+        }
+        if (fields_.size() == 1) {
+            return;
+        }
+        MemberListEntry entry;
+        entry.member = dim.members[static_cast<size_t>(MemberIndex(fields_[1]))].label;
+        if (fields_.size() == 3 && !fields_[2].isEmpty()) {
+            if (dimension_ != Dimension::Entity) {
+                reader_.Fail(QStringLiteral("only entity lists name a parent"));
+            }
+            entry.parent = dim.members[static_cast<size_t>(MemberIndex(fields_[2]))].label;
+        }
+        dim.memberLists[static_cast<size_t>(it.value())].entries.push_back(std::move(entry));
+    }
+
+    void FinishMemberListFile() {
+        if (section_ != Section::MemberListFile) {
+            return;
+        }
+        auto decoded =
+            QByteArray::fromBase64Encoding(base64_, QByteArray::AbortOnBase64DecodingErrors);
+        if (!decoded) {
+            ThrowMalformed(reader_.FileName(),
+                           base64Lines_.empty() ? reader_.LineNumber() : base64Lines_.front(),
+                           QStringLiteral("the !MEMBER_LIST_FILE section is not valid base64"));
+        }
+        model_.memberListFile = *decoded;
+        section_ = Section::None;
+    }
+
+    void CheckReferences() {
+        for (const PendingReference& ref : pending_) {
+            const MemberModel& m = model_.dim(ref.dimension).members[ref.member];
+            const auto fail = [&](const QString& reason) {
+                ThrowMalformed(reader_.FileName(), ref.line, reason);
+            };
+            const auto requireMember = [&](Dimension d, const QString& label, const char* what) {
+                if (!state_[static_cast<size_t>(d)].index.contains(Key(label))) {
+                    fail(QStringLiteral("%1 \"%2\" of \"%3\" is not a member of %4")
+                             .arg(QLatin1String(what), label, m.label,
+                                  DimensionDisplayName(static_cast<int>(d))));
+                }
+            };
+            switch (ref.attr) {
+                case Attr::Security:
+                    if (!classKeys_.contains(Key(m.securityClass))) {
+                        fail(QStringLiteral("unknown security class \"%1\" of \"%2\" (not in "
+                                            "!SECURITY_CLASSES)")
+                                 .arg(m.securityClass, m.label));
+                    }
+                    break;
+                case Attr::Currency:
+                    requireMember(Dimension::Value, m.defaultCurrency, "currency");
+                    break;
+                case Attr::TopC1:
+                case Attr::TopC2:
+                case Attr::TopC3:
+                case Attr::TopC4: {
+                    const auto i = static_cast<int>(ref.attr) - static_cast<int>(Attr::TopC1);
+                    requireMember(static_cast<Dimension>(static_cast<int>(Dimension::Custom1) + i),
+                                  m.topCustom[static_cast<size_t>(i)], "top custom member");
+                    break;
+                }
+                default:
+                    break;
+            }
+        }
+    }
+
+    // Depth-first over every member with an explicit stack; a relation that leads back
+    // to a member still on the path closes a cycle.
+    void CheckCycles(Dimension d) {
+        const DimensionModel& dim = model_.dim(d);
+        const DimensionState& state = state_[static_cast<size_t>(d)];
+        const size_t n = dim.members.size();
+        if (dim.hierarchy.empty()) {
+            return;
+        }
+        std::vector<std::vector<std::pair<int, int>>> children(n);  // (child, relation)
+        for (size_t r = 0; r < dim.hierarchy.size(); ++r) {
+            const RelationModel& rel = dim.hierarchy[r];
+            if (rel.parent.isEmpty()) {
+                continue;
+            }
+            children[static_cast<size_t>(state.index.value(Key(rel.parent)))].push_back(
+                {state.index.value(Key(rel.child)), static_cast<int>(r)});
+        }
+        enum : char { kNew, kOnPath, kDone };
+        std::vector<char> mark(n, kNew);
+        std::vector<std::pair<size_t, size_t>> stack;  // (member, next child position)
+        for (size_t start = 0; start < n; ++start) {
+            if (mark[start] != kNew) {
+                continue;
+            }
+            stack.push_back({start, 0});
+            mark[start] = kOnPath;
+            while (!stack.empty()) {
+                auto& [member, next] = stack.back();
+                if (next == children[member].size()) {
+                    mark[member] = kDone;
+                    stack.pop_back();
+                    continue;
+                }
+                const auto [child, relation] = children[member][next++];
+                const auto c = static_cast<size_t>(child);
+                if (mark[c] == kOnPath) {
+                    ThrowMalformed(reader_.FileName(),
+                                   state.relationLines[static_cast<size_t>(relation)],
+                                   QStringLiteral("\"%1\" below \"%2\" closes a cycle in the %3 "
+                                                  "hierarchy")
+                                       .arg(dim.members[c].label, dim.members[member].label,
+                                            DimensionDisplayName(static_cast<int>(d))));
+                }
+                if (mark[c] == kNew) {
+                    mark[c] = kOnPath;
+                    stack.push_back({c, 0});
+                }
+            }
+        }
+    }
+
+    LineReader reader_;
+    const ProgressFn& progress_;
+    AppModel model_;
+    Section section_ = Section::None;
+    Dimension dimension_ = Dimension::Scenario;
+    QStringList fields_;
+    QHash<QString, int> languageKeys_;
+    QHash<QString, int> classKeys_;
+    std::array<DimensionState, kDimensionCount> state_;
+    std::vector<PendingReference> pending_;
+    QByteArray base64_;
+    std::vector<int> base64Lines_;
+};
+
+void RequireWritable(const QString& text, const QString& what) {
+    if (HasLineBreak(text)) {
+        ThrowClientError(
+            code::kMalformedFile,
+            QStringLiteral("%1 holds a line break, which an .app file cannot carry").arg(what));
+    }
+}
+
+void AppendLine(QByteArray& out, const QString& line) {
+    out.append(line.toUtf8());
+    out.append("\r\n");
+}
+
+}  // namespace
+
+AppModel ParseAppText(const QByteArray& bytes, const QString& fileName,
+                      const ProgressFn& progress) {
+    return AppParser(bytes, fileName, progress).Parse();
+}
+
+QByteArray ReadWholeFile(const QString& path) {
+    QFile file(path);
+    if (!file.exists()) {
+        ThrowClientError(code::kFileNotFound, QStringLiteral("%1: no such file").arg(path));
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        ThrowClientError(code::kFileUnreadable,
+                         QStringLiteral("%1: cannot be read (%2)").arg(path, file.errorString()));
+    }
+    return file.readAll();
+}
+
+AppModel ParseAppFile(const QString& path, const ProgressFn& progress) {
+    return ParseAppText(ReadWholeFile(path), path, progress);
+}
+
+QString SectionHeader(const char* section, Dimension dimension) {
+    return u'!' + QLatin1String(section) + u'=' + DimensionDisplayName(static_cast<int>(dimension));
+}
+
+QString MemberLine(Dimension dimension, const MemberModel& member) {
+    QString line = QuoteField(member.label);
+    for (const AttrInfo& info : kAttrs) {
+        if (!InScope(info.scope, dimension)) {
+            continue;
+        }
+        const QString value = NonDefaultValue(info.attr, member);
+        if (!value.isEmpty()) {
+            line += u';';
+            line += QuoteField(QLatin1String(info.name) + u'=' + value);
+        }
+    }
+    return line;
+}
+
+QString DescriptionLine(const QString& label, const QString& language, const QString& text) {
+    return JoinFields({label, language, text});
+}
+
+QString RelationLine(const QString& parent, const QString& child) {
+    return JoinFields({parent, child});
+}
+
+QByteArray WriteAppText(const AppModel& model) {
+    QByteArray out;
+    AppendLine(out, QStringLiteral("!FILE_FORMAT=%1").arg(kFormatVersion));
+    const auto writeNames = [&](const char* header, const QStringList& names) {
+        if (names.isEmpty()) {
+            return;
+        }
+        AppendLine(out, QLatin1String(header));
+        for (const QString& name : names) {
+            RequireWritable(name, QStringLiteral("The name \"%1\"").arg(name));
+            AppendLine(out, QuoteField(name));
+        }
+    };
+    writeNames("!LANGUAGES", model.languages);
+    writeNames("!SECURITY_CLASSES", model.securityClasses);
+
+    for (int d = 0; d < kDimensionCount; ++d) {
+        const auto dimension = static_cast<Dimension>(d);
+        const DimensionModel& dim = model.dim(dimension);
+        if (!dim.members.empty()) {
+            AppendLine(out, SectionHeader("MEMBERS", dimension));
+            for (const MemberModel& m : dim.members) {
+                const QString line = MemberLine(dimension, m);
+                RequireWritable(line, QStringLiteral("Member \"%1\"").arg(m.label));
+                AppendLine(out, line);
+            }
+            bool anyDescription = false;
+            for (const MemberModel& m : dim.members) {
+                const qsizetype n = std::min(m.descriptions.size(), model.languages.size());
+                for (qsizetype l = 0; l < n; ++l) {
+                    if (m.descriptions[l].isEmpty()) {
+                        continue;
+                    }
+                    if (!anyDescription) {
+                        AppendLine(out, SectionHeader("DESCRIPTIONS", dimension));
+                        anyDescription = true;
+                    }
+                    const QString line =
+                        DescriptionLine(m.label, model.languages[l], m.descriptions[l]);
+                    RequireWritable(line, QStringLiteral("The description of \"%1\"").arg(m.label));
+                    AppendLine(out, line);
+                }
+            }
+        }
+        if (!dim.hierarchy.empty()) {
+            AppendLine(out, SectionHeader("HIERARCHIES", dimension));
+            for (const RelationModel& r : dim.hierarchy) {
+                AppendLine(out, RelationLine(r.parent, r.child));
+            }
+        }
+        if (!dim.memberLists.empty()) {
+            AppendLine(out, SectionHeader("MEMBER_LISTS", dimension));
+            for (const MemberListModel& list : dim.memberLists) {
+                RequireWritable(list.name, QStringLiteral("The list name \"%1\"").arg(list.name));
+                if (list.entries.empty()) {
+                    AppendLine(out, QuoteField(list.name));
+                }
+                for (const MemberListEntry& e : list.entries) {
+                    AppendLine(out, e.parent.isEmpty()
+                                        ? JoinFields({list.name, e.member})
+                                        : JoinFields({list.name, e.member, e.parent}));
+                }
+            }
+        }
+    }
+
+    if (model.memberListFile) {
+        AppendLine(out, QStringLiteral("!MEMBER_LIST_FILE"));
+        const QByteArray encoded = model.memberListFile->toBase64();
+        for (qsizetype i = 0; i < encoded.size(); i += kBase64LineLength) {
+            out.append(encoded.mid(i, kBase64LineLength));
+            out.append("\r\n");
+        }
+    }
+    return out;
+}
+
+}  // namespace tarsel::local::format

@@ -1,0 +1,39 @@
+#pragma once
+// The .app metadata text of the local Tarsel server (docs/formats.md): languages,
+// security classes and, per dimension, members with their attributes, descriptions per
+// language, the hierarchy and the user member lists; optionally the member list file.
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+#include "server/local/app_model.h"
+
+namespace tarsel::local::format {
+
+// Called now and then while a large file is read.
+using ProgressFn = std::function<void(qsizetype bytesDone, qsizetype bytesTotal)>;
+
+// Reads .app text. A malformed file is refused as a whole with the client error
+// kMalformedFile whose description names fileName, the line and the reason. The model's
+// name is left empty: the application name is given when the application is created.
+AppModel ParseAppText(const QByteArray& bytes, const QString& fileName,
+                      const ProgressFn& progress = {});
+// As ParseAppText on a file's bytes; kFileNotFound or kFileUnreadable when it cannot be read.
+AppModel ParseAppFile(const QString& path, const ProgressFn& progress = {});
+
+// The model as .app text with CR LF line ends; reading it back gives the same model and
+// writing that again the same bytes. Fails with kMalformedFile when a text of the model
+// holds a line break, which the format cannot carry.
+QByteArray WriteAppText(const AppModel& model);
+
+// The pieces of the writer, for writers that stream a large file line by line (no line end).
+QString SectionHeader(const char* section, Dimension dimension);
+QString MemberLine(Dimension dimension, const MemberModel& member);
+QString DescriptionLine(const QString& label, const QString& language, const QString& text);
+QString RelationLine(const QString& parent, const QString& child);
+
+// Reads a whole file; kFileNotFound / kFileUnreadable naming the path.
+QByteArray ReadWholeFile(const QString& path);
+
+}  // namespace tarsel::local::format

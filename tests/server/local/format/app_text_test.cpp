@@ -1,0 +1,211 @@
+#include "server/local/format/app_text.h"
+
+#include <gtest/gtest.h>
+
+#include "server/tarsel_error.h"
+#include "tests/server/local/format/rich_model.h"
+
+namespace tarsel::local::format {
+namespace {
+
+using testing_models::Member;
+using testing_models::RichModel;
+
+TEST(AppText, WriteReadWriteGivesTheSameBytes) {
+    const QByteArray first = WriteAppText(RichModel());
+    const AppModel read = ParseAppText(first, "rich.app");
+    EXPECT_EQ(WriteAppText(read), first);
+
+    const DimensionModel& entity = read.dim(Dimension::Entity);
+    ASSERT_EQ(entity.members.size(), 8u);
+    EXPECT_EQ(entity.members[2].label, "France; SA");
+    EXPECT_EQ(entity.members[3].label, "\"Quoted\"");
+    EXPECT_EQ(entity.members[4].label, " lead");
+    EXPECT_EQ(entity.members[2].securityClass, "HR; Payroll");
+    EXPECT_EQ(entity.members[7].descriptions.value(0), " padded ");
+    EXPECT_EQ(entity.members[0].descriptions.value(1), "Total du groupe");
+    EXPECT_EQ(entity.hierarchy.back().parent, "Group");
+    EXPECT_EQ(entity.hierarchy.back().child, "Zürich");
+    ASSERT_EQ(entity.memberLists.size(), 2u);
+    EXPECT_EQ(entity.memberLists[0].entries[0].parent, "Europe");
+    EXPECT_TRUE(entity.memberLists[1].entries.empty());
+
+    const MemberModel& sales = read.dim(Dimension::Account).members[0];
+    EXPECT_EQ(sales.accountType, account_type::Income);
+    EXPECT_EQ(sales.icpType, icp_type::Restricted);
+    EXPECT_FALSE(sales.isConsolidated);
+    EXPECT_EQ(sales.decimalPlaces, 2);
+    EXPECT_FALSE(sales.customAggregationEnabled[1]);
+    EXPECT_EQ(read.dim(Dimension::Custom1).members[1].userDefined[2], "u=3");
+    ASSERT_TRUE(read.memberListFile.has_value());
+    EXPECT_EQ(*read.memberListFile, RichModel().memberListFile);
+}
+
+TEST(AppText, WritesCrLfAndLeavesDefaultsOut) {
+    AppModel model;
+    model.dim(Dimension::Scenario).members = {Member("Actual")};
+    model.dim(Dimension::Scenario).hierarchy = {{"", "Actual"}};
+    EXPECT_EQ(
+        WriteAppText(model),
+        "!FILE_FORMAT=1\r\n!MEMBERS=Scenario\r\nActual\r\n!HIERARCHIES=Scenario\r\n;Actual\r\n");
+}
+
+TEST(AppText, ReadsHandWrittenFiles) {
+    const QByteArray text =
+        "\xEF\xBB\xBF' a comment\n"
+        "!languages\n"
+        "English\r\n"
+        "\n"
+        "!members=ACCOUNT\n"
+        "  Cash ; type=asset ; icp=yes ; IsCalculated=y ; DecimalPlaces=3\n"
+        "Rate;Type=7\n"
+        "!Descriptions=Account\n"
+        "cash;english;Cash at bank\n"
+        "!HIERARCHIES=account\n"
+        ";Cash\n"
+        "cash;rate\n";
+    const AppModel model = ParseAppText(text, "hand.app");
+    const DimensionModel& account = model.dim(Dimension::Account);
+    ASSERT_EQ(account.members.size(), 2u);
+    EXPECT_EQ(account.members[0].label, "Cash");
+    EXPECT_EQ(account.members[0].accountType, account_type::Asset);
+    EXPECT_EQ(account.members[0].icpType, icp_type::Yes);
+    EXPECT_TRUE(account.members[0].isCalculated);
+    EXPECT_EQ(account.members[0].decimalPlaces, 3);
+    EXPECT_EQ(account.members[1].accountType, account_type::CurrencyRate);
+    EXPECT_EQ(account.members[0].descriptions.value(0), "Cash at bank");
+    ASSERT_EQ(account.hierarchy.size(), 2u);
+    // Relations name members as they were defined, whatever case the line used.
+    EXPECT_EQ(account.hierarchy[1].parent, "Cash");
+    EXPECT_EQ(account.hierarchy[1].child, "Rate");
+}
+
+TEST(AppText, ReportsProgressOnLargeInput) {
+    QByteArray text = "!MEMBERS=Entity\n";
+    for (int i = 0; i < 200000; ++i) {
+        text += "E" + QByteArray::number(i) + "\n";
+    }
+    int calls = 0;
+    qsizetype last = 0;
+    const AppModel model = ParseAppText(text, "big.app", [&](qsizetype done, qsizetype total) {
+        ++calls;
+        EXPECT_GE(done, last);
+        EXPECT_EQ(total, text.size());
+        last = done;
+    });
+    EXPECT_EQ(model.dim(Dimension::Entity).members.size(), 200000u);
+    EXPECT_GE(calls, 3);
+    EXPECT_EQ(last, text.size());
+}
+
+TEST(AppText, WriterRefusesLineBreaksItCannotCarry) {
+    AppModel model;
+    model.dim(Dimension::Entity).members = {Member("A")};
+    model.dim(Dimension::Entity).members[0].userDefined[0] = "two\nlines";
+    try {
+        WriteAppText(model);
+        FAIL() << "a line break was written";
+    } catch (const TarselError& e) {
+        EXPECT_EQ(e.number(), code::kMalformedFile);
+        EXPECT_TRUE(e.description().contains("\"A\"")) << e.description().toStdString();
+    }
+}
+
+TEST(AppText, MissingFileIsReportedByPath) {
+    try {
+        ParseAppFile("/nonexistent/x.app");
+        FAIL();
+    } catch (const TarselError& e) {
+        EXPECT_EQ(e.number(), code::kFileNotFound);
+        EXPECT_TRUE(e.description().contains("/nonexistent/x.app"));
+    }
+}
+
+struct MalformedCase {
+    const char* name;
+    QByteArray text;
+    int line;
+    const char* reason;  // a piece of the message
+};
+
+class AppTextMalformed : public testing::TestWithParam<MalformedCase> {};
+
+TEST_P(AppTextMalformed, IsRefusedNamingFileLineAndReason) {
+    const MalformedCase& c = GetParam();
+    try {
+        ParseAppText(c.text, "bad.app");
+        FAIL() << "accepted: " << c.name;
+    } catch (const TarselError& e) {
+        EXPECT_EQ(e.number(), code::kMalformedFile);
+        EXPECT_EQ(e.source(), QString::fromLatin1(kClientLibrarySource));
+        const QString expected = QStringLiteral("bad.app, line %1: ").arg(c.line);
+        EXPECT_TRUE(e.description().startsWith(expected)) << e.description().toStdString();
+        EXPECT_TRUE(e.description().contains(QString::fromUtf8(c.reason), Qt::CaseInsensitive))
+            << e.description().toStdString();
+    }
+}
+
+const QByteArray kHead = "!LANGUAGES\nEnglish\n!SECURITY_CLASSES\nFinance\n!MEMBERS=Entity\nA\nB\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AppTextMalformed,
+    testing::Values(
+        MalformedCase{"UnknownSection", kHead + "!NONSENSE\n", 8, "unknown section"},
+        MalformedCase{"UnknownDimension", "!MEMBERS=Colour\n", 1, "unknown dimension"},
+        MalformedCase{"LineBeforeSection", "A;B\n", 1, "outside any section"},
+        MalformedCase{"UnknownAttribute", kHead + "C;Colour=Red\n", 8, "unknown attribute"},
+        MalformedCase{"AccountAttributeOnEntity", kHead + "C;Type=Asset\n", 8,
+                      "unknown attribute \"Type\" for dimension Entity"},
+        MalformedCase{"BadBoolean", kHead + "C;AllowAdjs=maybe\n", 8, "True or False"},
+        MalformedCase{"BadNumber", "!MEMBERS=Account\nX;DecimalPlaces=two\n", 2, "DecimalPlaces"},
+        MalformedCase{"AccountTypeOutOfRange", "!MEMBERS=Account\nX;Type=13\n", 2, "out of range"},
+        MalformedCase{"UnknownAccountType", "!MEMBERS=Account\nX;Type=Cash\n", 2,
+                      "unknown account type"},
+        MalformedCase{"NotNameValue", kHead + "C;AllowAdjs\n", 8, "Name=Value"},
+        MalformedCase{"AttributeTwice", kHead + "C;UD1=a;ud1=b\n", 8, "twice"},
+        MalformedCase{"DuplicateMember", kHead + "a\n", 8, "defined twice"},
+        MalformedCase{"EmptyLabel", kHead + ";UD1=x\n", 8, "empty member label"},
+        MalformedCase{"RelationToUnknownMember", kHead + "!HIERARCHIES=Entity\n;A\nA;Z\n", 10,
+                      "unknown member \"Z\""},
+        MalformedCase{"SharedUnderSameParentTwice", kHead + "!HIERARCHIES=Entity\n;A\nA;B\nA;B\n",
+                      11, "twice"},
+        MalformedCase{"TopMemberTwice", kHead + "!HIERARCHIES=Entity\n;A\n;A\n", 10,
+                      "top member twice"},
+        MalformedCase{"OwnParent", kHead + "!HIERARCHIES=Entity\nA;A\n", 9, "its own parent"},
+        MalformedCase{"Cycle", kHead + "C\n!HIERARCHIES=Entity\n;A\nA;B\nB;C\nC;A\n", 13, "cycle"},
+        MalformedCase{"UnknownSecurityClass", kHead + "C;Security=Nobody\n", 8,
+                      "unknown security class"},
+        MalformedCase{"UnknownCurrency", kHead + "C;Currency=XXX\n!MEMBERS=Value\nEUR\n", 8,
+                      "currency \"XXX\""},
+        MalformedCase{"UnknownTopCustom", "!MEMBERS=Account\nX;TopC2=Nope\n", 2,
+                      "top custom member"},
+        MalformedCase{"WrongFieldCount", kHead + "!HIERARCHIES=Entity\n;A;B\n", 9,
+                      "3 fields where a hierarchy line"},
+        MalformedCase{"DescriptionFieldCount", kHead + "!DESCRIPTIONS=Entity\nA;English\n", 9,
+                      "2 fields"},
+        MalformedCase{"InvalidUtf8", kHead + "C\xC3\x28\n", 8, "not valid UTF-8"},
+        MalformedCase{"OverlongUtf8", kHead + "C\xC0\xAF\n", 8, "not valid UTF-8"},
+        MalformedCase{"NulByte", kHead + QByteArray("C\0D\n", 4), 8, "NUL"},
+        MalformedCase{"LoneCarriageReturn", kHead + "C\rD\n", 8, "carriage return"},
+        MalformedCase{"UnterminatedQuote", kHead + "\"C;D\n", 8, "unterminated quote"},
+        MalformedCase{"TextAfterQuote", kHead + "\"C\"x;D\n", 8, "after the closing quote"},
+        MalformedCase{"QuoteInsideUnquoted", kHead + "C\"D\n", 8, "quote inside"},
+        MalformedCase{"DescriptionForUnknownLanguage",
+                      kHead + "!DESCRIPTIONS=Entity\nA;Klingon;Qapla\n", 9, "language \"Klingon\""},
+        MalformedCase{"DescriptionTwice",
+                      kHead + "!DESCRIPTIONS=Entity\nA;English;x\nA;english;y\n", 10,
+                      "second description"},
+        MalformedCase{"LanguageTwice", "!LANGUAGES\nEnglish\nENGLISH\n", 3, "defined twice"},
+        MalformedCase{"ListOfUnknownMember", kHead + "!MEMBER_LISTS=Entity\nL;Q\n", 9,
+                      "unknown member \"Q\""},
+        MalformedCase{"ParentInNonEntityList",
+                      "!MEMBERS=Account\nX\nY\n!MEMBER_LISTS=Account\nL;X;Y\n", 5,
+                      "only entity lists"},
+        MalformedCase{"SystemListName", kHead + "!MEMBER_LISTS=Entity\n[Base];A\n", 9,
+                      "system's lists"},
+        MalformedCase{"BadBase64", "!MEMBER_LIST_FILE\n@@@@\n", 2, "base64"},
+        MalformedCase{"UnsupportedVersion", "!FILE_FORMAT=7\n", 1, "not supported"}),
+    [](const testing::TestParamInfo<MalformedCase>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace tarsel::local::format

@@ -1,0 +1,37 @@
+// The .app text through the store: write, create the application, read it back, write.
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "server/local/cluster_store.h"
+#include "server/local/format/app_text.h"
+#include "server/local/format/member_list_file.h"
+#include "tests/server/local/format/rich_model.h"
+
+namespace tarsel::local::format {
+namespace {
+
+QByteArray ThroughTheStore(const QByteArray& text, const QString& name) {
+    QTemporaryDir home;
+    EXPECT_TRUE(home.isValid());
+    ClusterStore cluster = ClusterStore::Create(home.path(), "C");
+    cluster.CreateApplication(name, ParseAppText(text, name + ".app"));
+    return WriteAppText(ReadApplicationModel(cluster.ApplicationPath(name)));
+}
+
+TEST(AppTextStore, RichModelComesBackByteForByte) {
+    const QByteArray text = WriteAppText(testing_models::RichModel());
+    EXPECT_EQ(ThroughTheStore(text, "Rich"), text);
+}
+
+TEST(AppTextStore, DemoApplicationComesBackByteForByte) {
+    const QString dir = QStringLiteral(TARSEL_DEMO_DIR);
+    AppModel demo = ParseAppFile(dir + "/Demo.app");
+    ApplyMemberListFile(demo, ReadWholeFile(dir + "/Demo.lst"), dir + "/Demo.lst");
+    const QByteArray text = WriteAppText(demo);
+    EXPECT_EQ(ThroughTheStore(text, "Demo"), text);
+}
+
+}  // namespace
+}  // namespace tarsel::local::format
