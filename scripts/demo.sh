@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The main job on the demo application: sets up and builds what is missing, creates the
+# demo cluster and application when missing and shows what it holds, then runs the
+# nightly command file and prints its batch log. --gui opens TarselUtilities on it after.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build_dir=$("$top/scripts/setup.sh" | tail -n 1)
+
+"$build_dir/tools/tarsel-local/tarsel-local" demo "$top/examples/demo"
+
+logdir=${TARSEL_DEMO_LOGS:-${XDG_STATE_HOME:-$HOME/.local/state}/tarsel/demo}
+mkdir -p "$logdir"
+log="$logdir/nightly.log"
+rc=0
+"$build_dir/batch/Tarsel_Batch" "$top/examples/demo/nightly.txt, $log, demo, demo" || rc=$?
+echo "--- batch log $log (this run) ---"
+# The log is appended across runs: show the last run only (it starts after three empty lines).
+awk 'BEGIN{RS="\r\n\r\n\r\n"} END{printf "%s", $0}' "$log" | tr -d '\r'
+echo "--- Tarsel_Batch exit status: $rc ---"
+
+if [ "${1:-}" = "--gui" ]; then
+  TARSEL_CLUSTER=Demo TARSEL_APPLICATION=Demo TARSEL_USER=demo TARSEL_PASSWORD=demo \
+    "$build_dir/utilities/shell/TarselUtilities"
+fi
+exit "$rc"
