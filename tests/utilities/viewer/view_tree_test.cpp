@@ -1,0 +1,244 @@
+#include "utilities/viewer/view_tree.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/utilities/viewer/fake_application.h"
+#include "utilities/viewer/viewer_logic.h"
+
+namespace {
+
+using tarsel::Dimension;
+using viewer::MemberTextSource;
+using viewer::ViewTree;
+using viewer_test::FakeDimension;
+using viewer_test::FakeMetadata;
+using viewer_test::FakeSecurity;
+
+class ViewerTree : public ::testing::Test {
+  protected:
+    FakeDimension& entity() { return metadata->dim(Dimension::Entity); }
+    MemberTextSource Texts(viewer::TextOptions options = {}, viewer::EntityFilter filter = {}) {
+        return MemberTextSource(metadata->ptr(Dimension::Entity), QStringLiteral("ENTITY"),
+                                metadata, security, 0, options, filter);
+    }
+    ViewTree Build(viewer::TextOptions options = {}) {
+        auto texts = Texts(options);
+        ViewTree tree;
+        viewer::BuildHierarchy(entity(), texts, tree);
+        return tree;
+    }
+    // Group > (Europe > (France, Shared > Paris), Americas > (Shared > Paris, Ohio))
+    void MakeSharedHierarchy() {
+        auto& e = entity();
+        group = e.Add(QStringLiteral("Group"), QStringLiteral("Group total"));
+        europe = e.Add(QStringLiteral("Europe"));
+        france = e.Add(QStringLiteral("France"));
+        shared = e.Add(QStringLiteral("Shared"));
+        paris = e.Add(QStringLiteral("Paris"));
+        americas = e.Add(QStringLiteral("Americas"));
+        ohio = e.Add(QStringLiteral("Ohio"));
+        e.Relate(-1, group);
+        e.Relate(group, europe);
+        e.Relate(group, americas);
+        e.Relate(europe, france);
+        e.Relate(europe, shared);
+        e.Relate(shared, paris);
+        e.Relate(americas, shared);
+        e.Relate(americas, ohio);
+    }
+
+    std::shared_ptr<FakeMetadata> metadata = std::make_shared<FakeMetadata>();
+    std::shared_ptr<FakeSecurity> security = std::make_shared<FakeSecurity>();
+    tarsel::MemberId group = -1, europe = -1, france = -1, shared = -1, paris = -1, americas = -1,
+                     ohio = -1;
+};
+
+QStringList Labels(const ViewTree& tree) {
+    QStringList labels;
+    for (const auto& node : tree.nodes) {
+        labels.push_back(QString(node.level - 1, QLatin1Char('.')) + node.label());
+    }
+    return labels;
+}
+
+TEST_F(ViewerTree, SharedMemberAppearsUnderEachParentWithItsSubtreeInServerOrder) {
+    MakeSharedHierarchy();
+    const ViewTree tree = Build();
+    EXPECT_EQ(Labels(tree), (QStringList{"Group", ".Europe", "..France", "..Shared", "...Paris",
+                                         ".Americas", "..Shared", "...Paris", "..Ohio"}));
+    EXPECT_EQ(tree.memberCount, 9);
+    EXPECT_EQ(tree.maxLevel, 4);
+    EXPECT_EQ(viewer::TotalsLine(tree.memberCount, tree.maxLevel),
+              QStringLiteral("9 Total Members - 4 levels"));
+
+    const auto& n = tree.nodes;
+    for (size_t i = 0; i < n.size(); ++i) {
+        EXPECT_EQ(n[i].key, QStringLiteral("%1KEY").arg(i));
+    }
+    EXPECT_EQ(n[0].tag, QStringLiteral("-1_ROOT#0_Group"));
+    EXPECT_EQ(n[3].tag, QStringLiteral("1_Europe#3_Shared"));
+    EXPECT_EQ(n[6].tag, QStringLiteral("5_Americas#3_Shared"));
+    EXPECT_EQ(n[4].tag, n[7].tag);  // same parent and child, told apart by their keys
+    EXPECT_EQ(n[4].parent, 3);
+    EXPECT_EQ(n[7].parent, 6);
+    EXPECT_EQ(n[8].parent, 5);
+}
+
+TEST_F(ViewerTree, SmallestHierarchiesAndTheirTotals) {
+    ViewTree empty = Build();
+    EXPECT_TRUE(empty.nodes.empty());
+    EXPECT_EQ(viewer::TotalsLine(empty.memberCount, empty.maxLevel),
+              QStringLiteral("0 Total Members - 1 levels"));
+
+    entity().Relate(-1, entity().Add(QStringLiteral("Only")));
+    const ViewTree one = Build();
+    ASSERT_EQ(one.nodes.size(), 1u);
+    EXPECT_EQ(one.memberCount, 1);
+    EXPECT_EQ(one.maxLevel, 1);
+}
+
+TEST_F(ViewerTree, SeparatorsInLabelsDoNotMisplaceNodes) {
+    auto& e = entity();
+    const auto a = e.Add(QStringLiteral("A#1 - x_y"), QStringLiteral("d - e (f)"));
+    const auto b = e.Add(QStringLiteral("1_A"));
+    const auto c = e.Add(QStringLiteral("-1_ROOT"));
+    e.Relate(-1, a);
+    e.Relate(a, b);
+    e.Relate(b, c);
+    e.Relate(-1, c);
+    const ViewTree tree = Build();
+    ASSERT_EQ(tree.nodes.size(), 4u);
+    EXPECT_EQ(tree.nodes[1].parent, 0);
+    EXPECT_EQ(tree.nodes[2].parent, 1);
+    EXPECT_EQ(tree.nodes[3].parent, -1);
+    EXPECT_EQ(tree.nodes[0].tag, QStringLiteral("-1_ROOT#0_A#1 - x_y"));
+    EXPECT_EQ(tree.nodes[2].tag, QStringLiteral("1_1_A#2_-1_ROOT"));
+    EXPECT_EQ(tree.nodes[0].label(), QStringLiteral("A#1 - x_y"));
+    EXPECT_EQ(tree.nodes[0].description(), QStringLiteral("d - e (f)"));
+    EXPECT_EQ(tree.maxLevel, 3);
+}
+
+TEST_F(ViewerTree, FailedServerCallKeepsTheCompletedNodesAndCounts) {
+    MakeSharedHierarchy();
+    entity().failAtLabelCall = 5;  // the label of the first Paris
+    auto texts = Texts();
+    ViewTree tree;
+    EXPECT_THROW(viewer::BuildHierarchy(entity(), texts, tree), tarsel::TarselError);
+    EXPECT_EQ(Labels(tree), (QStringList{"Group", ".Europe", "..France", "..Shared"}));
+    EXPECT_EQ(tree.memberCount, 4);
+    EXPECT_EQ(tree.maxLevel, 3);
+}
+
+TEST_F(ViewerTree, MemberAmongItsOwnAncestorsIsNotWalkedAgain) {
+    auto& e = entity();
+    const auto a = e.Add(QStringLiteral("A"));
+    const auto b = e.Add(QStringLiteral("B"));
+    e.Relate(-1, a);
+    e.Relate(a, b);
+    e.Relate(b, a);
+    const ViewTree tree = Build();
+    EXPECT_EQ(Labels(tree), (QStringList{"A", ".B", "..A"}));
+}
+
+TEST_F(ViewerTree, DeepHierarchiesAndProgressReports) {
+    auto& e = entity();
+    tarsel::MemberId parent = -1;
+    for (int i = 0; i < 5000; ++i) {
+        const auto id = e.Add(QStringLiteral("M%1").arg(i));
+        e.Relate(parent, id);
+        parent = id;
+    }
+    auto texts = Texts({false, false});
+    ViewTree tree;
+    std::vector<int> reports;
+    viewer::BuildHierarchy(e, texts, tree, [&](int n) { reports.push_back(n); });
+    EXPECT_EQ(tree.memberCount, 5000);
+    EXPECT_EQ(tree.maxLevel, 5000);
+    EXPECT_EQ(reports, (std::vector<int>{2000, 4000}));
+}
+
+TEST_F(ViewerTree, TopMemberCopyCountsAndLevels) {
+    MakeSharedHierarchy();
+    const ViewTree tree = Build();
+
+    const ViewTree base = viewer::CopySubtree(tree, 2);  // France
+    ASSERT_EQ(base.nodes.size(), 1u);
+    EXPECT_EQ(viewer::TopMemberTotalsLine(base.memberCount, tree.nodes[2].label(), base.maxLevel),
+              QStringLiteral("1 Total Members from Top Member of France - 1 levels"));
+
+    const ViewTree europeView = viewer::CopySubtree(tree, 1);  // Europe > France, Shared > Paris
+    EXPECT_EQ(Labels(europeView), (QStringList{"Europe", ".France", ".Shared", "..Paris"}));
+    EXPECT_EQ(europeView.memberCount, 4);
+    EXPECT_EQ(europeView.maxLevel, 3);
+    for (size_t i = 0; i < europeView.nodes.size(); ++i) {
+        EXPECT_EQ(europeView.nodes[i].key, tree.nodes[i + 1].key);
+        EXPECT_EQ(europeView.nodes[i].tag, tree.nodes[i + 1].tag);
+        EXPECT_EQ(europeView.nodes[i].text, tree.nodes[i + 1].text);
+    }
+    EXPECT_EQ(europeView.nodes[3].parent, 2);
+
+    const ViewTree shared2 = viewer::CopySubtree(tree, 6);  // the second Shared
+    EXPECT_EQ(Labels(shared2), (QStringList{"Shared", ".Paris"}));
+    EXPECT_TRUE(viewer::CopySubtree(tree, 99).nodes.empty());
+}
+
+TEST_F(ViewerTree, FilteredListFollowsAllMemberIdsAndThePicks) {
+    MakeSharedHierarchy();
+    auto& value = metadata->dim(Dimension::Value);
+    const auto eur = value.Add(QStringLiteral("EUR"));
+    entity().member(france).currency = eur;
+    entity().member(paris).currency = eur;
+
+    auto all = Texts({}, {true, QString(), QString()});
+    ViewTree list;
+    viewer::BuildFilteredList(entity(), all, list);
+    EXPECT_EQ(Labels(list),
+              (QStringList{"Group", "Europe", "France", "Shared", "Paris", "Americas", "Ohio"}));
+    EXPECT_EQ(list.memberCount, 7);
+    EXPECT_EQ(list.maxLevel, 1);
+    EXPECT_TRUE(list.nodes[0].key.isEmpty());
+    EXPECT_TRUE(list.nodes[0].tag.isEmpty());
+
+    auto allPicked = Texts({}, {true, viewer::kAllCurrencies, viewer::kAllSecurityClasses});
+    ViewTree same;
+    viewer::BuildFilteredList(entity(), allPicked, same);
+    EXPECT_EQ(Labels(same), Labels(list));
+
+    auto euro = Texts({}, {true, QStringLiteral("eur"), QString()});
+    viewer::BuildFilteredList(entity(), euro, list);
+    EXPECT_EQ(Labels(list), (QStringList{"France", "Paris"}));
+    EXPECT_EQ(viewer::TotalsLine(list.memberCount, list.maxLevel),
+              QStringLiteral("2 Total Members - 1 levels"));
+}
+
+TEST(ViewerFilterChoices, CurrencyExclusionsAndNoDuplicates) {
+    const QStringList labels = {"<Entity Currency>", "[None]",   "USD",     "EUR",    "EURAdjs",
+                                "Parent Total",      "usdtotal", "adjsUSD", "TOTALS", "ADJ"};
+    EXPECT_EQ(viewer::CurrencyChoices(labels),
+              (QStringList{"ALL CURRENCIES", "USD", "EUR", "adjsUSD", "TOTALS", "ADJ"}));
+    EXPECT_EQ(viewer::SecurityClassChoices({"Finance", "HR"}),
+              (QStringList{"ALL SECURITY CLASSES", "Finance", "HR"}));
+
+    const QStringList first = viewer::MergeChoices({}, {"ALL CURRENCIES", "USD", "EUR"});
+    EXPECT_EQ(viewer::MergeChoices(first, {"ALL CURRENCIES", "USD", "EUR"}), first);
+    EXPECT_EQ(viewer::MergeChoices(first, {"ALL CURRENCIES", "GBP", "USD"}),
+              (QStringList{"ALL CURRENCIES", "USD", "EUR", "GBP"}));
+    EXPECT_EQ(viewer::MergeChoices({}, {"A", "A"}), (QStringList{"A"}));
+}
+
+TEST(ViewerLogicText, SupportedDimensionsAndMessages) {
+    for (const char* name : {"ENTITY", "ACCOUNT", "CUSTOM1", "CUSTOM2", "CUSTOM3", "CUSTOM4"}) {
+        EXPECT_TRUE(viewer::IsViewableDimension(QString::fromLatin1(name))) << name;
+    }
+    for (const char* name : {"SCENARIO", "VALUE", "ICP", "CUSTOM5", "entity", ""}) {
+        EXPECT_FALSE(viewer::IsViewableDimension(QString::fromLatin1(name))) << name;
+    }
+    EXPECT_EQ(viewer::UnsupportedDimensionText(QStringLiteral("SCENARIO")),
+              QStringLiteral("The SCENARIO dimension is not yet support for metadata viewing."));
+    EXPECT_EQ(viewer::ErrorMessageText(QStringLiteral("BuildMemberTree"), -5,
+                                       QStringLiteral("gone"), QStringLiteral("src")),
+              QStringLiteral("Error Encountered in BuildMemberTree:\rError#: -5\rError Desc: "
+                             "gone\rError Source: src"));
+}
+
+}  // namespace

@@ -1,0 +1,552 @@
+#include "utilities/viewer/frmMetadataViewer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "server/spreadsheet.h"
+#include "utilities/shell/message_box.h"
+#include "utilities/shell/modGlobal.h"
+#include "utilities/viewer/tree_export.h"
+
+namespace {
+
+QTreeWidget* MakeTree(QWidget* parent, const char* name) {
+    auto* tree = new QTreeWidget(parent);
+    tree->setObjectName(QString::fromLatin1(name));
+    tree->setHeaderHidden(true);
+    tree->setColumnCount(1);
+    tree->setSortingEnabled(false);
+    tree->setUniformRowHeights(true);
+    tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tree->header()->setStretchLastSection(false);
+    return tree;
+}
+
+template <typename Widget>
+Widget* Named(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+}  // namespace
+
+class frmMetadataViewer::Busy {
+  public:
+    explicit Busy(frmMetadataViewer& window) : window_(window) {
+        if (window_.busyDepth_++ == 0) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        }
+    }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+    ~Busy() {
+        if (--window_.busyDepth_ != 0) {
+            return;
+        }
+        QApplication::restoreOverrideCursor();
+        window_.controls_->setEnabled(true);
+        window_.trvMembers_->setEnabled(true);
+        window_.trvTopMember_->setEnabled(true);
+        window_.sbStatusBar_->clearMessage();
+        if (window_.closePending_) {
+            window_.closePending_ = false;
+            QTimer::singleShot(0, &window_, &QWidget::close);
+        }
+    }
+
+  private:
+    frmMetadataViewer& window_;
+};
+
+frmMetadataViewer::frmMetadataViewer(QWidget* owner) : QWidget(owner, Qt::Window) {
+    setObjectName(QStringLiteral("frmMetadataViewer"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Tarsel Utilities - Metadata Viewer"));
+    resize(900, 640);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* titles = new QHBoxLayout;
+    lblDimension_ = Named(new QLabel(this), "lblDimension");
+    lblTotalMembers_ = Named(new QLabel(this), "lblTotalMembers");
+    titles->addWidget(lblDimension_);
+    titles->addStretch();
+    titles->addWidget(lblTotalMembers_);
+    layout->addLayout(titles);
+
+    auto* body = new QHBoxLayout;
+    trvMembers_ = MakeTree(this, "trvMembers");
+    trvTopMember_ = MakeTree(this, "trvTopMember");
+    body->addWidget(trvMembers_, 1);
+    body->addWidget(trvTopMember_, 1);
+
+    controls_ = Named(new QWidget(this), "fraControls");
+    auto* side = new QVBoxLayout(controls_);
+    auto* attributeButtons = new QButtonGroup(controls_);
+    optShowAttributes_[0] = Named(new QRadioButton(QStringLiteral("Show Attributes"), controls_),
+                                  "optShowAttributes_0");
+    optShowAttributes_[1] = Named(new QRadioButton(QStringLiteral("Hide Attributes"), controls_),
+                                  "optShowAttributes_1");
+    optShowAttributes_[0]->setChecked(true);
+    chk_ExpAttribs_ = Named(new QCheckBox(QStringLiteral("Display Expanded Attributes"), controls_),
+                            "chk_ExpAttribs");
+    cmdExpandAll_ = Named(new QPushButton(QStringLiteral("Expand All"), controls_), "cmdExpandAll");
+    cmdSendToExcel_ =
+        Named(new QPushButton(QStringLiteral("Send to E&xcel -->"), controls_), "cmdSendToExcel");
+    cmdRemoveTopMember_ = Named(new QPushButton(QStringLiteral("Remove Top Member"), controls_),
+                                "cmdRemoveTopMember");
+    txtSearch_ = Named(new QLineEdit(controls_), "txtSearch");
+    cmdFind_ = Named(new QPushButton(QStringLiteral("&Find"), controls_), "cmdFind");
+    for (int i = 0; i < 2; ++i) {
+        attributeButtons->addButton(optShowAttributes_[i], i);
+        side->addWidget(optShowAttributes_[i]);
+    }
+    for (QWidget* widget :
+         std::initializer_list<QWidget*>{chk_ExpAttribs_, cmdExpandAll_, cmdSendToExcel_,
+                                         cmdRemoveTopMember_, txtSearch_, cmdFind_}) {
+        side->addWidget(widget);
+    }
+
+    fraEntityFilters_ =
+        Named(new QGroupBox(QStringLiteral(" Entity Filters "), controls_), "fraEntityFilters");
+    auto* filters = new QVBoxLayout(fraEntityFilters_);
+    auto* switchButtons = new QButtonGroup(fraEntityFilters_);
+    auto* switchRow = new QHBoxLayout;
+    optEntityFilterSwitch_[0] =
+        Named(new QRadioButton(QStringLiteral("On"), fraEntityFilters_), "optEntityFilterSwitch_0");
+    optEntityFilterSwitch_[1] = Named(new QRadioButton(QStringLiteral("Off"), fraEntityFilters_),
+                                      "optEntityFilterSwitch_1");
+    optEntityFilterSwitch_[1]->setChecked(true);
+    for (int i = 0; i < 2; ++i) {
+        switchButtons->addButton(optEntityFilterSwitch_[i], i);
+        switchRow->addWidget(optEntityFilterSwitch_[i]);
+    }
+    filters->addLayout(switchRow);
+    filters->addWidget(Named(new QLabel(QStringLiteral("Security Class:"), fraEntityFilters_),
+                             "lblSecurityClassFilter"));
+    cboEntitySecurityClassFilter_ =
+        Named(new QComboBox(fraEntityFilters_), "cboEntitySecurityClassFilter");
+    filters->addWidget(cboEntitySecurityClassFilter_);
+    filters->addWidget(
+        Named(new QLabel(QStringLiteral("Currency:"), fraEntityFilters_), "lblCurrencyFilter"));
+    cboEntityCurrencyFilter_ = Named(new QComboBox(fraEntityFilters_), "cboEntityCurrencyFilter");
+    filters->addWidget(cboEntityCurrencyFilter_);
+    cmdRerunEntityFilters_ =
+        Named(new QPushButton(QStringLiteral("Re-Run Filters"), fraEntityFilters_),
+              "cmdRerunEntityFilters");
+    filters->addWidget(cmdRerunEntityFilters_);
+    cmdRerunEntityFilters_->hide();
+    side->addWidget(fraEntityFilters_);
+    side->addStretch();
+    body->addWidget(controls_);
+    layout->addLayout(body, 1);
+
+    sbStatusBar_ = Named(new QStatusBar(this), "sbStatusBar");
+    sbStatusBar_->setSizeGripEnabled(false);
+    sbPanel1_ = Named(new QLabel(sbStatusBar_), "sbStatusBarPanel1");
+    sbStatusBar_->addWidget(sbPanel1_, 1);
+    layout->addWidget(sbStatusBar_);
+
+    mnuRightClick_ = Named(new QMenu(QStringLiteral("RightClick"), this), "mnuRightClick");
+    mnuTopMember_ =
+        Named(mnuRightClick_->addAction(QStringLiteral("Set as Top Member")), "mnuTopMember");
+    mnuNormalTreeView_ =
+        Named(mnuRightClick_->addAction(QStringLiteral("Remove Top Member")), "mnuNormalTreeView");
+
+    connect(optShowAttributes_[0], &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            optShowAttributes_Click(0);
+        }
+    });
+    connect(optShowAttributes_[1], &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            optShowAttributes_Click(1);
+        }
+    });
+    connect(chk_ExpAttribs_, &QCheckBox::clicked, this, [this] { chk_ExpAttribs_Click(); });
+    connect(optEntityFilterSwitch_[0], &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            optEntityFilterSwitch_Click(0);
+        }
+    });
+    connect(optEntityFilterSwitch_[1], &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            optEntityFilterSwitch_Click(1);
+        }
+    });
+    connect(cmdRerunEntityFilters_, &QPushButton::clicked, this,
+            [this] { cmdRerunEntityFilters_Click(); });
+    connect(cmdExpandAll_, &QPushButton::clicked, this, [this] {
+        if (busyDepth_ == 0) {
+            Busy busy(*this);
+            ExpandAll();
+        }
+    });
+    connect(cmdSendToExcel_, &QPushButton::clicked, this, [this] {
+        if (busyDepth_ == 0) {
+            ExportTreeToSpreadsheet();
+        }
+    });
+    auto normalView = [this] {
+        if (busyDepth_ == 0) {
+            ShowNormalView();
+        }
+    };
+    connect(cmdRemoveTopMember_, &QPushButton::clicked, this, normalView);
+    connect(mnuNormalTreeView_, &QAction::triggered, this, normalView);
+    connect(mnuTopMember_, &QAction::triggered, this, [this] { mnuTopMember_Click(); });
+    for (QTreeWidget* tree : {trvMembers_, trvTopMember_}) {
+        connect(tree, &QTreeWidget::customContextMenuRequested, this,
+                [this, tree](const QPoint& position) { PopUpRightClick(tree, position); });
+    }
+
+    Form_Load();
+}
+
+void frmMetadataViewer::closeEvent(QCloseEvent* event) {
+    // A build lets paint events through; the window must outlive it.
+    if (busyDepth_ > 0) {
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void frmMetadataViewer::Form_Load() {
+    Busy busy(*this);
+    trvMembers_->show();
+    trvTopMember_->hide();
+    mnuNormalTreeView_->setVisible(false);
+    mnuTopMember_->setVisible(true);
+    cmdFind_->hide();
+    sbPanel1_->setText(QStringLiteral("Application: ") + modGlobal::gApplicationName);
+
+    const QString dimensionName = modGlobal::gDimensionName;
+    try {
+        const QString name =
+            modGlobal::gDimension ? modGlobal::gDimension->GetDimensionName() : dimensionName;
+        lblDimension_->setText(name.toUpper() + QStringLiteral(" Dimension"));
+    } catch (const std::exception& error) {
+        ReportError(QStringLiteral("Form.Load"), error);
+    }
+    if (viewer::IsViewableDimension(dimensionName) && modGlobal::gDimension) {
+        BuildMemberTree();
+        ShowHideFilters(dimensionName, true);
+    } else {
+        ui::ShowMessage(this, viewer::UnsupportedDimensionText(dimensionName),
+                        QStringLiteral("Unsupported Dimension"), ui::Buttons::OkCancel,
+                        ui::Icon::Exclamation);
+    }
+    ShowNormalView();
+}
+
+viewer::ViewerSource frmMetadataViewer::Source() {
+    viewer::ViewerSource source;
+    source.dimension = modGlobal::gDimension;
+    source.dimensionName = modGlobal::gDimensionName;
+    source.metadata = modGlobal::gMetadata;
+    source.languageIndex = modGlobal::gLanguageIndex;
+    if (modGlobal::gSession) {
+        source.security = modGlobal::gSession->Security();
+        if (source.dimensionName == QLatin1String("ENTITY")) {
+            modGlobal::gSecurity = source.security;
+        }
+    }
+    return source;
+}
+
+void frmMetadataViewer::SyncOptions() {
+    logic_.options.showAttributes = optShowAttributes_[0]->isChecked();
+    logic_.options.expanded = chk_ExpAttribs_->isChecked();
+    logic_.filter.on = optEntityFilterSwitch_[0]->isChecked();
+    logic_.filter.currency = cboEntityCurrencyFilter_->currentText();
+    logic_.filter.securityClass = cboEntitySecurityClassFilter_->currentText();
+}
+
+viewer::BuildProgress frmMetadataViewer::Progress() {
+    return [this](int nodesSoFar) {
+        if (!isVisible()) {
+            show();
+        }
+        controls_->setEnabled(false);
+        trvMembers_->setEnabled(false);
+        trvTopMember_->setEnabled(false);
+        sbStatusBar_->showMessage(QStringLiteral("Reading members: %1 read").arg(nodesSoFar));
+        QCoreApplication::processEvents();
+    };
+}
+
+void frmMetadataViewer::PlaceNodes(QTreeWidget* tree, const viewer::ViewTree& view) {
+    tree->setUpdatesEnabled(false);
+    tree->clear();
+    const auto& nodes = view.nodes;
+    std::vector<QTreeWidgetItem*> items(nodes.size());
+    std::vector<QList<QTreeWidgetItem*>> children(nodes.size());
+    QList<QTreeWidgetItem*> top;
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        const auto& node = nodes[i];
+        // Each item is handed to its parent item or to the tree below.
+        auto* item = new QTreeWidgetItem(QStringList{node.text});
+        if (!node.key.isEmpty()) {
+            item->setData(0, kKeyRole, node.key);
+            item->setData(0, kTagRole, node.tag);
+        }
+        item->setData(0, kNodeRole, static_cast<int>(i));
+        items[i] = item;
+        if (node.parent < 0) {
+            top.push_back(item);
+        } else {
+            children[static_cast<size_t>(node.parent)].push_back(item);
+        }
+    }
+    // Children are attached while their parents are outside the tree, so the view hears
+    // of one insertion only.
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        if (!children[i].isEmpty()) {
+            items[i]->addChildren(children[i]);
+        }
+    }
+    tree->addTopLevelItems(top);
+    tree->setUpdatesEnabled(true);
+}
+
+void frmMetadataViewer::BuildMemberTree() {
+    if (!modGlobal::gDimension) {
+        return;
+    }
+    Busy busy(*this);
+    SyncOptions();
+    std::exception_ptr failure;
+    try {
+        logic_.BuildMemberTree(Source(), Progress());
+    } catch (const std::exception&) {
+        failure = std::current_exception();
+    }
+    PlaceNodes(trvMembers_, logic_.members());
+    if (failure) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const std::exception& error) {
+            ReportError(QStringLiteral("BuildMemberTree"), error);
+        }
+    }
+    FillEntityFilters();
+    SetTitles();
+}
+
+void frmMetadataViewer::BuildFilteredList() {
+    if (!modGlobal::gDimension) {
+        return;
+    }
+    Busy busy(*this);
+    SyncOptions();
+    std::exception_ptr failure;
+    try {
+        logic_.BuildFilteredList(Source(), Progress());
+    } catch (const std::exception&) {
+        failure = std::current_exception();
+    }
+    PlaceNodes(trvMembers_, logic_.members());
+    if (failure) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const std::exception& error) {
+            ReportError(QStringLiteral("BuildFilteredList"), error);
+        }
+    }
+    SetTitles();
+}
+
+void frmMetadataViewer::FillEntityFilters() {
+    if (modGlobal::gDimensionName != QLatin1String("ENTITY")) {
+        return;
+    }
+    try {
+        const viewer::FilterChoices choices = viewer::ReadFilterChoices(Source());
+        auto merge = [](QComboBox* box, const QStringList& fresh) {
+            QStringList existing;
+            for (int i = 0; i < box->count(); ++i) {
+                existing.push_back(box->itemText(i));
+            }
+            const int picked = box->currentIndex();
+            const QStringList merged = viewer::MergeChoices(existing, fresh);
+            box->addItems(merged.mid(existing.size()));
+            // Adding to an empty list picks its first entry; the lists start unpicked.
+            box->setCurrentIndex(picked);
+        };
+        merge(cboEntitySecurityClassFilter_, choices.securityClasses);
+        merge(cboEntityCurrencyFilter_, choices.currencies);
+    } catch (const std::exception& error) {
+        ReportError(QStringLiteral("FillEntityFilters"), error);
+    }
+}
+
+void frmMetadataViewer::Rebuild() {
+    if (optEntityFilterSwitch_[0]->isChecked()) {
+        BuildFilteredList();
+    } else {
+        BuildMemberTree();
+    }
+}
+
+void frmMetadataViewer::optShowAttributes_Click(int index) {
+    if (busyDepth_ > 0) {
+        return;
+    }
+    Busy busy(*this);
+    if (index == 0) {
+        chk_ExpAttribs_->show();
+    } else {
+        chk_ExpAttribs_->setChecked(false);
+        chk_ExpAttribs_->hide();
+    }
+    Rebuild();
+}
+
+void frmMetadataViewer::chk_ExpAttribs_Click() {
+    if (busyDepth_ > 0) {
+        return;
+    }
+    Busy busy(*this);
+    Rebuild();
+}
+
+void frmMetadataViewer::optEntityFilterSwitch_Click(int index) {
+    if (busyDepth_ > 0) {
+        return;
+    }
+    Busy busy(*this);
+    if (index == 0) {
+        BuildFilteredList();
+        cmdRerunEntityFilters_->show();
+    } else {
+        BuildMemberTree();
+        cmdRerunEntityFilters_->hide();
+    }
+}
+
+void frmMetadataViewer::cmdRerunEntityFilters_Click() {
+    if (busyDepth_ > 0) {
+        return;
+    }
+    Busy busy(*this);
+    BuildFilteredList();
+}
+
+void frmMetadataViewer::PopUpRightClick(QTreeWidget* tree, const QPoint& position) {
+    if (busyDepth_ > 0) {
+        return;
+    }
+    const QList<QTreeWidgetItem*> selected = tree->selectedItems();
+    if (selected.isEmpty() || selected.front()->text(0).isEmpty()) {
+        return;
+    }
+    mnuRightClick_->popup(tree->viewport()->mapToGlobal(position));
+}
+
+void frmMetadataViewer::mnuTopMember_Click() {
+    if (busyDepth_ > 0) {
+        return;
+    }
+    const QList<QTreeWidgetItem*> selected = trvMembers_->selectedItems();
+    if (selected.isEmpty() || logic_.inTopMemberView()) {
+        return;
+    }
+    Busy busy(*this);
+    if (!logic_.SetTopMember(selected.front()->data(0, kNodeRole).toInt())) {
+        return;
+    }
+    optShowAttributes_[0]->hide();
+    optShowAttributes_[1]->hide();
+    PlaceNodes(trvTopMember_, logic_.topMembers());
+    trvTopMember_->show();
+    trvMembers_->hide();
+    mnuNormalTreeView_->setVisible(true);
+    mnuTopMember_->setVisible(false);
+    cmdRemoveTopMember_->show();
+    ShowHideFilters(modGlobal::gDimensionName, false);
+    SetTitles();
+}
+
+void frmMetadataViewer::ShowNormalView() {
+    logic_.ShowNormalView();
+    trvMembers_->show();
+    trvTopMember_->hide();
+    mnuTopMember_->setVisible(true);
+    mnuNormalTreeView_->setVisible(false);
+    cmdRemoveTopMember_->hide();
+    optShowAttributes_[0]->show();
+    optShowAttributes_[1]->show();
+    ShowHideFilters(modGlobal::gDimensionName, true);
+    SetTitles();
+}
+
+void frmMetadataViewer::SetTitles() {
+    lblTotalMembers_->setText(logic_.totalsLine());
+}
+
+void frmMetadataViewer::ShowHideFilters(const QString& dimensionName, bool show) {
+    fraEntityFilters_->setVisible(show && dimensionName.toUpper() == QLatin1String("ENTITY"));
+}
+
+QTreeWidget* frmMetadataViewer::VisibleTree() const {
+    return logic_.inTopMemberView() ? trvTopMember_ : trvMembers_;
+}
+
+void frmMetadataViewer::ExpandAll() {
+    VisibleTree()->expandAll();
+}
+
+void frmMetadataViewer::ExportTreeToSpreadsheet() {
+    Busy busy(*this);
+    bool printAttributes = false;
+    if (optShowAttributes_[0]->isChecked()) {
+        printAttributes = ui::ShowMessage(this, QStringLiteral("Print metadata attributes?"),
+                                          QStringLiteral("Print Attributes"), ui::Buttons::YesNo,
+                                          ui::Icon::Question) == ui::Answer::Yes;
+    }
+    try {
+        ExpandAll();
+        viewer::ExportTree(
+            tarsel::ActiveSpreadsheetProgram(), logic_.visibleTree(), logic_.visibleLevels(),
+            printAttributes, [this](const tarsel::SpreadsheetMessage& message) {
+                ui::ShowMessage(this, message.text, message.title, ui::Buttons::Ok,
+                                message.kind == tarsel::SpreadsheetMessage::Kind::Information
+                                    ? ui::Icon::Information
+                                    : ui::Icon::Exclamation);
+            });
+    } catch (const std::exception& error) {
+        ReportError(QStringLiteral("ExportTreeToSpreadsheet"), error);
+    }
+}
+
+void frmMetadataViewer::ReportError(const QString& routine, const std::exception& error) {
+    int32_t number = 0;
+    QString description = QString::fromLocal8Bit(error.what());
+    QString source = QStringLiteral("TarselUtilities (frmMetadataViewer)");
+    if (const auto* tarselError = dynamic_cast<const tarsel::TarselError*>(&error)) {
+        number = tarselError->number();
+        description = tarselError->description();
+        source = tarselError->source();
+    }
+    ui::ShowMessage(this, viewer::ErrorMessageText(routine, number, description, source), QString(),
+                    ui::Buttons::Ok, ui::Icon::Critical);
+}

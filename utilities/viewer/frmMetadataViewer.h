@@ -1,0 +1,97 @@
+#pragma once
+// The metadata viewer: the current dimension's hierarchy as a tree with member texts and
+// attributes, a top-member view, entity filters, and the export of the shown tree to a
+// spreadsheet. Loading the window (the constructor) does its first reading from the server.
+
+#include <QString>
+#include <QWidget>
+
+#include "utilities/viewer/viewer_logic.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QAction;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class frmMetadataViewer : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit frmMetadataViewer(QWidget* owner = nullptr);
+
+    // Item data of the tree nodes: the node's Key and Tag.
+    static constexpr int kKeyRole = Qt::UserRole;
+    static constexpr int kTagRole = Qt::UserRole + 1;
+    static constexpr int kNodeRole = Qt::UserRole + 2;  // index into the view's nodes
+
+    const viewer::MetadataViewerLogic& logic() const { return logic_; }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void Form_Load();
+    void BuildMemberTree();
+    void BuildFilteredList();
+    void FillEntityFilters();
+    void Rebuild();
+    void ShowNormalView();
+    void SetTitles();
+    void ShowHideFilters(const QString& dimensionName, bool show);
+    void ExportTreeToSpreadsheet();
+    void ExpandAll();
+
+    void optShowAttributes_Click(int index);
+    void chk_ExpAttribs_Click();
+    void optEntityFilterSwitch_Click(int index);
+    void cmdRerunEntityFilters_Click();
+    void mnuTopMember_Click();
+    void PopUpRightClick(QTreeWidget* tree, const QPoint& position);
+
+    viewer::ViewerSource Source();
+    void SyncOptions();
+    void PlaceNodes(QTreeWidget* tree, const viewer::ViewTree& view);
+    viewer::BuildProgress Progress();
+    void ReportError(const QString& routine, const std::exception& error);
+    QTreeWidget* VisibleTree() const;
+
+    // Marks the window busy for the length of one action: the busy pointer, and the
+    // controls locked against clicks that arrive while a long build lets events through.
+    class Busy;
+    int busyDepth_ = 0;
+    bool closePending_ = false;
+
+    viewer::MetadataViewerLogic logic_;
+
+    QTreeWidget* trvMembers_;
+    QTreeWidget* trvTopMember_;
+    QLabel* lblDimension_;
+    QLabel* lblTotalMembers_;
+    QRadioButton* optShowAttributes_[2];
+    QCheckBox* chk_ExpAttribs_;
+    QPushButton* cmdExpandAll_;
+    QPushButton* cmdSendToExcel_;
+    QPushButton* cmdRemoveTopMember_;
+    QLineEdit* txtSearch_;
+    QPushButton* cmdFind_;
+    QGroupBox* fraEntityFilters_;
+    QRadioButton* optEntityFilterSwitch_[2];
+    QComboBox* cboEntitySecurityClassFilter_;
+    QComboBox* cboEntityCurrencyFilter_;
+    QPushButton* cmdRerunEntityFilters_;
+    QStatusBar* sbStatusBar_;
+    QLabel* sbPanel1_;
+    QMenu* mnuRightClick_;
+    QAction* mnuTopMember_;
+    QAction* mnuNormalTreeView_;
+    QWidget* controls_;
+};
