@@ -198,3 +198,19 @@ class FakeMetadata : public tarsel::SessionMetadata {
 };
 
 }  // namespace viewer_test
+
+namespace viewer_test {
+
+class FakeSession : public tarsel::ApplicationSession {
+  public:
+    std::shared_ptr<FakeMetadata> metadata = std::make_shared<FakeMetadata>();
+    std::shared_ptr<FakeSecurity> security = std::make_shared<FakeSecurity>();
+
+    std::shared_ptr<tarsel::SystemInfo> SystemInfo() override { return nullptr; }
+    std::shared_ptr<tarsel::SessionMetadata> Metadata() override { return metadata; }
+    std::shared_ptr<tarsel::Security> Security() override { return security; }
+    std::shared_ptr<tarsel::ApplicationAdmin> GetAdministration() override { return nullptr; }
+    std::shared_ptr<tarsel::CalculationService> GetCalculation() override { return nullptr; }
+};
+
+}  // namespace viewer_test

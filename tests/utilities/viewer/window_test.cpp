@@ -1,0 +1,367 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include "server/xlsx/xlsx_spreadsheet.h"
+#include "tests/server/xlsx/xlsx_reader.h"
+#include "tests/utilities/viewer/fake_application.h"
+#include "utilities/shell/message_box.h"
+#include "utilities/shell/modGlobal.h"
+#include "utilities/viewer/frmMetadataViewer.h"
+
+namespace {
+
+using tarsel::Dimension;
+using viewer_test::FakeDimension;
+using viewer_test::FakeSession;
+
+class Opener : public tarsel::xlsx::FileOpener {
+  public:
+    bool Open(const QString& path) override {
+        opened.push_back(path);
+        return true;
+    }
+    std::vector<QString> opened;
+};
+
+class ViewerWindow : public ::testing::Test {
+  protected:
+    ViewerWindow() {
+        ui::InstallMessageBoxes(boxes);
+        tarsel::InstallSpreadsheetProgram(
+            tarsel::xlsx::CreateXlsxSpreadsheetProgram({folder.path(), opener}));
+        modGlobal::ResetSessionState();
+        modGlobal::gSession = session;
+        modGlobal::gMetadata = session->metadata;
+        modGlobal::gApplicationName = QStringLiteral("Comma");
+        session->security->names = {QStringLiteral("Finance"), QStringLiteral("HR")};
+        auto& value = session->metadata->dim(Dimension::Value);
+        for (const char* label :
+             {"<Entity Currency>", "EUR", "USD", "EURAdjs", "[None]", "EURTotal"}) {
+            value.Add(QString::fromLatin1(label));
+        }
+    }
+    ~ViewerWindow() override {
+        ui::InstallMessageBoxes(nullptr);
+        tarsel::InstallSpreadsheetProgram(nullptr);
+        modGlobal::ResetSessionState();
+    }
+
+    FakeDimension& Use(Dimension dimension, const char* name) {
+        modGlobal::gDimension = session->metadata->ptr(dimension);
+        modGlobal::gDimensionName = QString::fromLatin1(name);
+        return session->metadata->dim(dimension);
+    }
+    // Group > (France, Europe > Paris); France EUR/Finance, Paris USD
+    void MakeEntities() {
+        auto& e = Use(Dimension::Entity, "ENTITY");
+        const auto group = e.Add(QStringLiteral("Group"), QStringLiteral("Group total"));
+        const auto france = e.Add(QStringLiteral("France"), QStringLiteral("French company"));
+        const auto europe = e.Add(QStringLiteral("Europe"), QStringLiteral("Europe"));
+        const auto paris = e.Add(QStringLiteral("Paris"), QStringLiteral("Paris office"));
+        e.Relate(-1, group);
+        e.Relate(group, france);
+        e.Relate(group, europe);
+        e.Relate(europe, paris);
+        e.member(france).currency = 1;
+        e.member(france).securityClass = 0;
+        e.member(paris).currency = 2;
+    }
+    std::unique_ptr<frmMetadataViewer> Open() { return std::make_unique<frmMetadataViewer>(); }
+
+    template <typename T>
+    static T* Find(QWidget& window, const char* name) {
+        T* child = window.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+    static QString Totals(QWidget& w) { return Find<QLabel>(w, "lblTotalMembers")->text(); }
+    static QStringList Entries(QComboBox* box) {
+        QStringList entries;
+        for (int i = 0; i < box->count(); ++i) {
+            entries.push_back(box->itemText(i));
+        }
+        return entries;
+    }
+
+    QTemporaryDir folder;
+    std::shared_ptr<Opener> opener = std::make_shared<Opener>();
+    std::shared_ptr<ui::ScriptedMessageBoxes> boxes = std::make_shared<ui::ScriptedMessageBoxes>();
+    std::shared_ptr<FakeSession> session = std::make_shared<FakeSession>();
+};
+
+TEST_F(ViewerWindow, LoadShowsTheEntityTreeWithCaptionsCountsAndFilters) {
+    MakeEntities();
+    auto w = Open();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tarsel Utilities - Metadata Viewer"));
+    EXPECT_TRUE(w->windowFlags().testFlag(Qt::Window));
+    EXPECT_TRUE(w->testAttribute(Qt::WA_DeleteOnClose));
+    EXPECT_TRUE(boxes->shown().empty());
+    EXPECT_EQ(Find<QLabel>(*w, "lblDimension")->text(), QStringLiteral("ENTITY Dimension"));
+    EXPECT_EQ(Totals(*w), QStringLiteral("4 Total Members - 3 levels"));
+    EXPECT_EQ(Find<QLabel>(*w, "sbStatusBarPanel1")->text(), QStringLiteral("Application: Comma"));
+    EXPECT_NE(Find<QStatusBar>(*w, "sbStatusBar"), nullptr);
+
+    auto* tree = Find<QTreeWidget>(*w, "trvMembers");
+    EXPECT_FALSE(tree->isHidden());
+    EXPECT_TRUE(Find<QTreeWidget>(*w, "trvTopMember")->isHidden());
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    QTreeWidgetItem* group = tree->topLevelItem(0);
+    EXPECT_EQ(group->text(0),
+              QStringLiteral("Group - Group total (Currency=, Adjs=False, ChildAdjs=False, "
+                             "Security=[Default], ICP=False, UD1=[None], UD2=[None], "
+                             "UD3=[None])"));
+    EXPECT_EQ(group->data(0, frmMetadataViewer::kKeyRole).toString(), QStringLiteral("0KEY"));
+    EXPECT_EQ(group->data(0, frmMetadataViewer::kTagRole).toString(),
+              QStringLiteral("-1_ROOT#0_Group"));
+    ASSERT_EQ(group->childCount(), 2);
+    EXPECT_EQ(group->child(1)->child(0)->data(0, frmMetadataViewer::kTagRole).toString(),
+              QStringLiteral("2_Europe#3_Paris"));
+    EXPECT_EQ(group->child(1)->child(0)->data(0, frmMetadataViewer::kKeyRole).toString(),
+              QStringLiteral("3KEY"));
+
+    EXPECT_TRUE(Find<QRadioButton>(*w, "optShowAttributes_0")->isChecked());
+    EXPECT_EQ(Find<QRadioButton>(*w, "optShowAttributes_1")->text(),
+              QStringLiteral("Hide Attributes"));
+    EXPECT_FALSE(Find<QCheckBox>(*w, "chk_ExpAttribs")->isChecked());
+    EXPECT_EQ(Find<QPushButton>(*w, "cmdSendToExcel")->text(),
+              QStringLiteral("Send to E&xcel -->"));
+    EXPECT_TRUE(Find<QPushButton>(*w, "cmdRemoveTopMember")->isHidden());
+    EXPECT_TRUE(Find<QPushButton>(*w, "cmdFind")->isHidden());
+    EXPECT_FALSE(Find<QGroupBox>(*w, "fraEntityFilters")->isHidden());
+    EXPECT_TRUE(Find<QRadioButton>(*w, "optEntityFilterSwitch_1")->isChecked());
+    EXPECT_TRUE(Find<QPushButton>(*w, "cmdRerunEntityFilters")->isHidden());
+
+    auto* classes = Find<QComboBox>(*w, "cboEntitySecurityClassFilter");
+    auto* currencies = Find<QComboBox>(*w, "cboEntityCurrencyFilter");
+    EXPECT_EQ(Entries(classes), (QStringList{"ALL SECURITY CLASSES", "Finance", "HR"}));
+    EXPECT_EQ(Entries(currencies), (QStringList{"ALL CURRENCIES", "EUR", "USD"}));
+    EXPECT_EQ(classes->currentIndex(), -1);
+    EXPECT_TRUE(currencies->currentText().isEmpty());
+    EXPECT_TRUE(modGlobal::gSecurity != nullptr);
+}
+
+TEST_F(ViewerWindow, UnsupportedDimensionShowsTheMessageAndAnEmptyTree) {
+    Use(Dimension::Scenario, "SCENARIO")
+        .Relate(-1, session->metadata->dim(Dimension::Scenario).Add(QStringLiteral("Actual")));
+    auto w = Open();
+    ASSERT_EQ(boxes->shown().size(), 1u);
+    const auto& box = boxes->shown()[0];
+    EXPECT_EQ(box.title, QStringLiteral("Unsupported Dimension"));
+    EXPECT_EQ(box.text,
+              QStringLiteral("The SCENARIO dimension is not yet support for metadata viewing."));
+    EXPECT_EQ(box.buttons, ui::Buttons::OkCancel);
+    EXPECT_EQ(box.icon, ui::Icon::Exclamation);
+    EXPECT_EQ(Find<QTreeWidget>(*w, "trvMembers")->topLevelItemCount(), 0);
+    EXPECT_EQ(Find<QLabel>(*w, "lblDimension")->text(), QStringLiteral("SCENARIO Dimension"));
+    EXPECT_TRUE(Find<QGroupBox>(*w, "fraEntityFilters")->isHidden());
+    EXPECT_EQ(Totals(*w), QStringLiteral("0 Total Members - 1 levels"));
+}
+
+TEST_F(ViewerWindow, AttributeControlsRebuildWithoutDuplicatingFilterEntries) {
+    MakeEntities();
+    auto w = Open();
+    auto* expanded = Find<QCheckBox>(*w, "chk_ExpAttribs");
+    auto* currencies = Find<QComboBox>(*w, "cboEntityCurrencyFilter");
+    currencies->setCurrentIndex(2);
+    for (int i = 0; i < 3; ++i) {
+        expanded->click();
+    }
+    EXPECT_TRUE(expanded->isChecked());
+    auto* tree = Find<QTreeWidget>(*w, "trvMembers");
+    EXPECT_TRUE(tree->topLevelItem(0)->text(0).contains(
+        QStringLiteral("HierRelationship=Parent[DefParGen:1])")));
+    EXPECT_EQ(Entries(currencies), (QStringList{"ALL CURRENCIES", "EUR", "USD"}));
+    EXPECT_EQ(currencies->currentText(), QStringLiteral("USD"));
+    EXPECT_EQ(Entries(Find<QComboBox>(*w, "cboEntitySecurityClassFilter")).size(), 3);
+
+    Find<QRadioButton>(*w, "optShowAttributes_1")->click();
+    EXPECT_FALSE(expanded->isChecked());
+    EXPECT_TRUE(expanded->isHidden());
+    EXPECT_EQ(tree->topLevelItem(0)->text(0), QStringLiteral("Group - Group total"));
+    Find<QRadioButton>(*w, "optShowAttributes_0")->click();
+    EXPECT_FALSE(expanded->isHidden());
+    EXPECT_TRUE(tree->topLevelItem(0)->text(0).endsWith(QStringLiteral("UD3=[None])")));
+    EXPECT_EQ(Totals(*w), QStringLiteral("4 Total Members - 3 levels"));
+}
+
+TEST_F(ViewerWindow, FilterSwitchListsMatchingEntitiesAndSwitchesBack) {
+    MakeEntities();
+    auto w = Open();
+    auto* tree = Find<QTreeWidget>(*w, "trvMembers");
+    Find<QRadioButton>(*w, "optEntityFilterSwitch_0")->click();
+    EXPECT_FALSE(Find<QPushButton>(*w, "cmdRerunEntityFilters")->isHidden());
+    EXPECT_EQ(tree->topLevelItemCount(), 4);
+    EXPECT_EQ(Totals(*w), QStringLiteral("4 Total Members - 1 levels"));
+
+    Find<QComboBox>(*w, "cboEntityCurrencyFilter")->setCurrentIndex(1);       // EUR
+    Find<QComboBox>(*w, "cboEntitySecurityClassFilter")->setCurrentIndex(1);  // Finance
+    Find<QPushButton>(*w, "cmdRerunEntityFilters")->click();
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    EXPECT_TRUE(tree->topLevelItem(0)->text(0).startsWith(QStringLiteral("France - ")));
+    EXPECT_EQ(Totals(*w), QStringLiteral("1 Total Members - 1 levels"));
+
+    Find<QRadioButton>(*w, "optEntityFilterSwitch_1")->click();
+    EXPECT_TRUE(Find<QPushButton>(*w, "cmdRerunEntityFilters")->isHidden());
+    EXPECT_EQ(Totals(*w), QStringLiteral("4 Total Members - 3 levels"));
+    EXPECT_EQ(tree->topLevelItem(0)->childCount(), 2);
+}
+
+TEST_F(ViewerWindow, TopMemberViewAndBackToNormal) {
+    MakeEntities();
+    auto w = Open();
+    auto* tree = Find<QTreeWidget>(*w, "trvMembers");
+    auto* top = Find<QTreeWidget>(*w, "trvTopMember");
+    auto* setTop = Find<QAction>(*w, "mnuTopMember");
+    auto* normal = Find<QAction>(*w, "mnuNormalTreeView");
+    EXPECT_TRUE(setTop->isVisible());
+    EXPECT_FALSE(normal->isVisible());
+
+    QTreeWidgetItem* europe = tree->topLevelItem(0)->child(1);
+    tree->setCurrentItem(europe);
+    setTop->trigger();
+    EXPECT_FALSE(top->isHidden());
+    EXPECT_TRUE(tree->isHidden());
+    EXPECT_FALSE(setTop->isVisible());
+    EXPECT_TRUE(normal->isVisible());
+    EXPECT_FALSE(Find<QPushButton>(*w, "cmdRemoveTopMember")->isHidden());
+    EXPECT_TRUE(Find<QRadioButton>(*w, "optShowAttributes_0")->isHidden());
+    EXPECT_TRUE(Find<QGroupBox>(*w, "fraEntityFilters")->isHidden());
+    EXPECT_EQ(Totals(*w), QStringLiteral("2 Total Members from Top Member of Europe - 2 levels"));
+    ASSERT_EQ(top->topLevelItemCount(), 1);
+    EXPECT_EQ(top->topLevelItem(0)->data(0, frmMetadataViewer::kKeyRole).toString(),
+              QStringLiteral("2KEY"));
+    EXPECT_EQ(top->topLevelItem(0)->child(0)->data(0, frmMetadataViewer::kTagRole).toString(),
+              QStringLiteral("2_Europe#3_Paris"));
+
+    Find<QPushButton>(*w, "cmdExpandAll")->click();
+    EXPECT_TRUE(top->topLevelItem(0)->isExpanded());
+    EXPECT_FALSE(tree->topLevelItem(0)->isExpanded());
+
+    Find<QPushButton>(*w, "cmdRemoveTopMember")->click();
+    EXPECT_TRUE(top->isHidden());
+    EXPECT_FALSE(tree->isHidden());
+    EXPECT_TRUE(Find<QPushButton>(*w, "cmdRemoveTopMember")->isHidden());
+    EXPECT_FALSE(Find<QGroupBox>(*w, "fraEntityFilters")->isHidden());
+    EXPECT_EQ(Totals(*w), QStringLiteral("4 Total Members - 3 levels"));
+
+    tree->setCurrentItem(europe->child(0));
+    setTop->trigger();
+    EXPECT_EQ(Totals(*w), QStringLiteral("1 Total Members from Top Member of Paris - 1 levels"));
+}
+
+TEST_F(ViewerWindow, RightClickWithoutASelectedNodeShowsNoMenu) {
+    Use(Dimension::Entity, "ENTITY");
+    auto w = Open();
+    w->show();
+    auto* tree = Find<QTreeWidget>(*w, "trvMembers");
+    emit tree->customContextMenuRequested(QPoint(5, 5));
+    EXPECT_FALSE(Find<QMenu>(*w, "mnuRightClick")->isVisible());
+    Find<QAction>(*w, "mnuTopMember")->trigger();
+    EXPECT_TRUE(Find<QTreeWidget>(*w, "trvTopMember")->isHidden());
+}
+
+TEST_F(ViewerWindow, ServerFailureDuringTheBuildKeepsWhatWasBuilt) {
+    MakeEntities();
+    session->metadata->dim(Dimension::Entity).failAtLabelCall = 3;  // Europe
+    auto w = Open();
+    ASSERT_EQ(boxes->shown().size(), 1u);
+    EXPECT_TRUE(boxes->shown()[0].text.startsWith(
+        QStringLiteral("Error Encountered in BuildMemberTree:\rError#: -2147215040\r")));
+    EXPECT_EQ(boxes->shown()[0].icon, ui::Icon::Critical);
+    EXPECT_EQ(Totals(*w), QStringLiteral("2 Total Members - 2 levels"));
+    auto* tree = Find<QTreeWidget>(*w, "trvMembers");
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    EXPECT_EQ(tree->topLevelItem(0)->childCount(), 1);
+    // Still usable: a later rebuild reads everything.
+    Find<QCheckBox>(*w, "chk_ExpAttribs")->click();
+    EXPECT_EQ(Totals(*w), QStringLiteral("4 Total Members - 3 levels"));
+}
+
+TEST_F(ViewerWindow, ExportAsksAboutAttributesAndWritesTheShownTree) {
+    MakeEntities();
+    auto w = Open();
+    boxes->setNextAnswer(ui::Answer::Yes);
+    Find<QPushButton>(*w, "cmdSendToExcel")->click();
+    ASSERT_EQ(boxes->shown().size(), 2u);
+    EXPECT_EQ(boxes->shown()[0].title, QStringLiteral("Print Attributes"));
+    EXPECT_EQ(boxes->shown()[0].text, QStringLiteral("Print metadata attributes?"));
+    EXPECT_EQ(boxes->shown()[0].buttons, ui::Buttons::YesNo);
+    EXPECT_EQ(boxes->shown()[0].icon, ui::Icon::Question);
+    EXPECT_EQ(boxes->shown()[1].title, QStringLiteral("Excel Export"));
+    EXPECT_EQ(boxes->shown()[1].icon, ui::Icon::Information);
+    ASSERT_EQ(opener->opened.size(), 1u);
+    EXPECT_TRUE(Find<QTreeWidget>(*w, "trvMembers")->topLevelItem(0)->isExpanded());
+
+    auto book = xlsx_test::ReadXlsx(opener->opened[0]);
+    ASSERT_TRUE(book.ok) << book.error.toStdString();
+    const auto& sheet = book.sheets.at(0);
+    const QStringList header = {"Level 1",  "Level 2", "Level 3",   "",         "Description",
+                                "Currency", "Adjs",    "ChildAdjs", "Security", "ICP",
+                                "UD1",      "UD2",     "UD3"};
+    for (int c = 0; c < header.size(); ++c) {
+        EXPECT_EQ(sheet.text(1, c + 1), header[c]) << c;
+    }
+    EXPECT_EQ(sheet.text(2, 1), "Group");
+    EXPECT_EQ(sheet.text(3, 2), "France");
+    EXPECT_EQ(sheet.text(3, 5), "French company");
+    EXPECT_EQ(sheet.text(3, 6), "Currency=EUR");
+    EXPECT_EQ(sheet.text(3, 9), "Security=Finance");
+    EXPECT_EQ(sheet.text(5, 3), "Paris");
+    EXPECT_EQ(sheet.text(5, 6), "Currency=USD");
+    EXPECT_EQ(sheet.cells.size(), static_cast<size_t>(12 + 4 * (2 + 8)));
+
+    // Hidden attributes: no question, no attribute columns; the top-member view alone.
+    boxes->clear();
+    Find<QRadioButton>(*w, "optShowAttributes_1")->click();
+    auto* tree = Find<QTreeWidget>(*w, "trvMembers");
+    tree->setCurrentItem(tree->topLevelItem(0)->child(1));
+    Find<QAction>(*w, "mnuTopMember")->trigger();
+    Find<QPushButton>(*w, "cmdSendToExcel")->click();
+    ASSERT_EQ(boxes->shown().size(), 1u);
+    EXPECT_EQ(boxes->shown()[0].title, QStringLiteral("Excel Export"));
+    ASSERT_EQ(opener->opened.size(), 2u);
+    book = xlsx_test::ReadXlsx(opener->opened[1]);
+    const auto& top = book.sheets.at(0);
+    EXPECT_EQ(top.text(1, 1), "Level 1");
+    EXPECT_EQ(top.text(1, 2), "Level 2");
+    EXPECT_EQ(top.text(1, 4), "Description");
+    EXPECT_EQ(top.text(2, 1), "Europe");
+    EXPECT_EQ(top.text(3, 2), "Paris");
+    EXPECT_EQ(top.text(3, 4), "Paris office");
+    EXPECT_EQ(top.cells.size(), 3u + 2u * 2u);
+}
+
+TEST_F(ViewerWindow, ExportFailureIsReportedAndTheWindowStaysUsable) {
+    MakeEntities();
+    auto w = Open();
+    tarsel::InstallSpreadsheetProgram(tarsel::xlsx::CreateXlsxSpreadsheetProgram(
+        {folder.path() + QStringLiteral("/missing"), opener}));
+    boxes->setNextAnswer(ui::Answer::No);
+    Find<QPushButton>(*w, "cmdSendToExcel")->click();
+    ASSERT_EQ(boxes->shown().size(), 2u);
+    EXPECT_TRUE(boxes->shown()[1].text.startsWith(
+        QStringLiteral("Error Encountered in ExportTreeToSpreadsheet:\rError#: 429\r")));
+    EXPECT_TRUE(opener->opened.empty());
+    EXPECT_EQ(Totals(*w), QStringLiteral("4 Total Members - 3 levels"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
