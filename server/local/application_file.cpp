@@ -1,0 +1,79 @@
+#include "server/local/application_file.h"
+
+#include "server/local/app_schema.h"
+
+namespace tarsel::local {
+
+ApplicationFile::ApplicationFile(QString cluster, QString name, QString path)
+    : cluster_(std::move(cluster)),
+      name_(std::move(name)),
+      path_(std::move(path)),
+      db_(path_, sql::OpenMode::ReadWrite) {
+    CheckApplicationSchema(db_);
+    dataVersion_ = db_.DataVersion();
+    lastCheck_ = std::chrono::steady_clock::now();
+}
+
+void ApplicationFile::RefreshIfChanged() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastCheck_ < std::chrono::milliseconds(kFreshnessCheckMs)) {
+        return;
+    }
+    lastCheck_ = now;
+    const int64_t version = db_.DataVersion();
+    if (version != dataVersion_) {
+        dataVersion_ = version;
+        indexes_ = {};
+        info_.reset();
+    }
+}
+
+void ApplicationFile::NoteChanged() {
+    std::lock_guard lock(mutex_);
+    indexes_ = {};
+    info_.reset();
+    dataVersion_ = db_.DataVersion();
+}
+
+std::shared_ptr<const DimensionIndex> ApplicationFile::Index(Dimension dimension) {
+    std::lock_guard lock(mutex_);
+    RefreshIfChanged();
+    auto& index = indexes_[static_cast<size_t>(dimension)];
+    if (!index) {
+        sql::Transaction read(db_, sql::Transaction::Kind::Read);
+        index = DimensionIndex::Load(db_, dimension);
+        read.Commit();
+    }
+    return index;
+}
+
+std::shared_ptr<const ApplicationInfo> ApplicationFile::Info() {
+    std::lock_guard lock(mutex_);
+    RefreshIfChanged();
+    if (!info_) {
+        auto info = std::make_shared<ApplicationInfo>();
+        sql::Transaction read(db_, sql::Transaction::Kind::Read);
+        sql::Statement languages(db_, "SELECT label FROM languages ORDER BY idx");
+        while (languages.Step()) {
+            info->languages.append(languages.Text(0));
+        }
+        sql::Statement classes(db_, "SELECT name FROM security_classes ORDER BY id");
+        while (classes.Step()) {
+            info->securityClasses.append(classes.Text(0));
+        }
+        read.Commit();
+        info_ = std::move(info);
+    }
+    return info_;
+}
+
+std::optional<QByteArray> ApplicationFile::MemberListFile() {
+    std::lock_guard lock(mutex_);
+    sql::Statement q(db_, "SELECT content FROM member_list_file WHERE id = 0");
+    if (q.Step()) {
+        return q.Blob(0);
+    }
+    return std::nullopt;
+}
+
+}  // namespace tarsel::local

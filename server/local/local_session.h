@@ -1,0 +1,48 @@
+#pragma once
+// The local server's ApplicationSession, for the local loaders, extracts and calculation
+// that need the file and the logged-on user behind a session they were given.
+
+#include <memory>
+
+#include "server/local/application_file.h"
+#include "server/tarsel.h"
+
+namespace tarsel::local {
+
+class LocalApplicationSession : public ApplicationSession {
+  public:
+    LocalApplicationSession(std::shared_ptr<ApplicationFile> file, QString clusterPath,
+                            QString userName, bool administrator);
+
+    std::shared_ptr<tarsel::SystemInfo> SystemInfo() override;
+    std::shared_ptr<SessionMetadata> Metadata() override;
+    std::shared_ptr<tarsel::Security> Security() override;
+    std::shared_ptr<ApplicationAdmin> GetAdministration() override;
+    std::shared_ptr<CalculationService> GetCalculation() override;
+
+    const std::shared_ptr<ApplicationFile>& file() const { return file_; }
+    const QString& clusterPath() const { return clusterPath_; }
+    const QString& userName() const { return userName_; }
+    // Loads, extracts and calculations are for administrators of the application only.
+    bool isAdministrator() const { return administrator_; }
+    // Throws kAccessDenied naming the user and what was refused unless administrator.
+    void RequireAdministrator(const QString& operation) const;
+
+  private:
+    std::shared_ptr<ApplicationFile> file_;
+    QString clusterPath_;
+    QString userName_;
+    bool administrator_;
+    std::shared_ptr<tarsel::SystemInfo> systemInfo_;
+    std::shared_ptr<SessionMetadata> metadata_;
+    std::shared_ptr<tarsel::Security> security_;
+};
+
+// The session behind a handle, or nullptr when the handle is not a local session.
+std::shared_ptr<LocalApplicationSession> AsLocalSession(
+    const std::shared_ptr<ApplicationSession>& session);
+
+// "<what> is not available in this build of the local Tarsel server." as kNotImplemented.
+[[noreturn]] void ThrowNotAvailable(const QString& what);
+
+}  // namespace tarsel::local
