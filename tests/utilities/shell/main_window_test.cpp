@@ -1,0 +1,263 @@
+// The main window's states: before logon, after a refusal, after logon, dimension choice,
+// tool windows and help.
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+
+#include "tests/utilities/shell/shell_fixture.h"
+#include "utilities/shell/frmMain.h"
+#include "utilities/shell/time_text.h"
+
+using namespace modGlobal;
+using shelltest::ShellTest;
+
+namespace {
+
+class ShellMainWindow : public ShellTest {
+  protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        services.clock = clock;
+        services.desktop = desktop;
+        services.programFolder = temp.path();
+        window = std::make_unique<frmMain>(services);
+    }
+    void TearDown() override {
+        window.reset();
+        ui::RegisterToolWindowFactory(ui::ToolWindowKind::MetadataViewer, {});
+        ShellTest::TearDown();
+    }
+
+    template <typename T>
+    T* Child(const char* name) const {
+        T* child = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+    bool Enabled(const char* name) const { return Child<QWidget>(name)->isEnabled(); }
+    QString StatusText() const { return Child<QLabel>("sbStatusBar_Panel1")->text(); }
+    void ChooseDimension(const QString& name) {
+        auto* combo = Child<QComboBox>("cboSetDimension");
+        const int index = combo->findText(name);
+        ASSERT_GE(index, 0);
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
+    void Activate() {
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(window.get(), &activate);
+    }
+    void Trigger(const char* action) { Child<QAction>(action)->trigger(); }
+
+    std::shared_ptr<ui::FixedClock> clock =
+        std::make_shared<ui::FixedClock>(QDateTime(QDate(2026, 3, 1), QTime(9, 41, 7)));
+    std::shared_ptr<ui::RecordingDesktopOpener> desktop =
+        std::make_shared<ui::RecordingDesktopOpener>();
+    ui::ShellServices services;
+    std::unique_ptr<frmMain> window;
+};
+
+TEST_F(ShellMainWindow, ControlsBeforeLogon) {
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tarsel Utilities"));
+    EXPECT_EQ(Child<QPushButton>("cmdLogon")->text(), QStringLiteral("(Re) &Logon"));
+    EXPECT_EQ(Child<QPushButton>("cmdMemberListBuilder")->toolTip(),
+              QStringLiteral("Utilitiy module that allows you to create static member lists"));
+    EXPECT_TRUE(Enabled("cmdLogon"));
+    EXPECT_TRUE(Enabled("cmdExit"));
+    EXPECT_TRUE(Enabled("cboSetDimension"));
+    for (const char* name : {"cmdApplicationInfo", "cboLanguages", "cmdMetadataViewer",
+                             "cmdExtractMetadata", "cmdMemberListBuilder"}) {
+        EXPECT_FALSE(Enabled(name)) << name;
+    }
+    auto* dimensions = Child<QComboBox>("cboSetDimension");
+    EXPECT_EQ(dimensions->currentIndex(), -1);
+    QStringList items;
+    for (int i = 0; i < dimensions->count(); ++i) {
+        items << dimensions->itemText(i);
+    }
+    EXPECT_EQ(items.join(QLatin1Char(',')),
+              QStringLiteral("Account,Entity,Scenario,Year,Period,Custom1,Custom2,Custom3,"
+                             "Custom4,View,Value,ICP"));
+    EXPECT_EQ(StatusText(), QStringLiteral("Status"));
+    EXPECT_EQ(Child<QLabel>("sbStatusBar_Panel3")->text(), ui::TimeOfDayText(QTime(9, 41, 7)));
+    // With nothing chosen, activation does nothing.
+    Activate();
+    EXPECT_FALSE(Enabled("cmdMetadataViewer"));
+    EXPECT_TRUE(boxes->shown().empty());
+}
+
+TEST_F(ShellMainWindow, RefusedLogonAnsweredNoLeavesEverythingAsItWas) {
+    library->prompt->logonAnswers = {false};
+    boxes->setNextAnswer(ui::Answer::No);
+    window->Load();
+    ASSERT_EQ(boxes->shown().size(), 1u);
+    EXPECT_EQ(boxes->shown()[0].text,
+              QStringLiteral("Error Opening Tarsel.  Would you like to try again?"));
+    EXPECT_EQ(boxes->shown()[0].title, QStringLiteral("Error Opening Tarsel"));
+    EXPECT_EQ(boxes->shown()[0].buttons, ui::Buttons::YesNo);
+    EXPECT_EQ(boxes->shown()[0].icon, ui::Icon::Critical);
+    EXPECT_EQ(library->prompt->opens, 0);
+    EXPECT_FALSE(Enabled("cboLanguages"));
+    EXPECT_FALSE(Enabled("cmdApplicationInfo"));
+    EXPECT_EQ(StatusText(), QStringLiteral("Status"));
+    EXPECT_EQ(gSession, nullptr);
+    // The logon objects of steps 1 and 2 are kept.
+    EXPECT_NE(gClient, nullptr);
+    EXPECT_NE(gLogonPrompt, nullptr);
+
+    // Choosing a dimension with no application open says so and changes nothing.
+    ChooseDimension(QStringLiteral("Account"));
+    ASSERT_EQ(boxes->shown().size(), 2u);
+    EXPECT_EQ(boxes->shown()[1].title, QStringLiteral("Error Setting Dimension"));
+    EXPECT_TRUE(
+        boxes->shown()[1].text.startsWith(QStringLiteral("Unable to set dimension to 'Account'.")));
+    EXPECT_EQ(gDimension, nullptr);
+    EXPECT_TRUE(gDimensionName.isEmpty());
+    EXPECT_FALSE(Enabled("cmdMetadataViewer"));
+    // Activation repeats the choice quietly instead of raising the box again and again.
+    Activate();
+    EXPECT_EQ(boxes->shown().size(), 2u);
+}
+
+TEST_F(ShellMainWindow, YesRetriesEachRefusedStep) {
+    library->prompt->logonAnswers = {false, false, true};
+    library->prompt->openAnswers = {false, true};
+    boxes->setNextAnswer(ui::Answer::Yes);
+    boxes->setNextAnswer(ui::Answer::Yes);
+    boxes->setNextAnswer(ui::Answer::Yes);
+    window->Load();
+    EXPECT_EQ(library->prompt->logons, 3);
+    EXPECT_EQ(library->prompt->opens, 2);
+    EXPECT_EQ(boxes->shown().size(), 3u);
+    EXPECT_NE(gSession, nullptr);
+}
+
+TEST_F(ShellMainWindow, LogonFillsStateStatusBarAndLanguages) {
+    window->Load();
+    EXPECT_TRUE(boxes->shown().empty());
+    EXPECT_EQ(StatusText(), QStringLiteral("Cluster: Demo * Application: DemoApp * User: demo * "
+                                           "Logged On: ") +
+                                ui::TimeOfDayText(QTime(9, 41, 7)));
+    // The status bar names the application as SystemInfo gives it, the state keeps both.
+    EXPECT_EQ(gApplicationName, QStringLiteral("OpenedName"));
+    EXPECT_EQ(gSystemApplicationName, QStringLiteral("DemoApp"));
+    EXPECT_EQ(gClusterName, QStringLiteral("Demo"));
+    EXPECT_EQ(gUserName, QStringLiteral("demo"));
+    EXPECT_EQ(gLogonDetail, QStringLiteral("detail"));
+    EXPECT_EQ(gMetadata, library->lastConnection->session->metadata);
+    EXPECT_TRUE(Enabled("cboLanguages"));
+    EXPECT_TRUE(Enabled("cmdApplicationInfo"));
+    EXPECT_FALSE(Enabled("cmdMetadataViewer"));
+    auto* languages = Child<QComboBox>("cboLanguages");
+    ASSERT_EQ(languages->count(), 2);
+    EXPECT_EQ(languages->itemText(0), QStringLiteral("English"));
+    EXPECT_EQ(languages->currentIndex(), 0);
+    languages->setCurrentIndex(1);
+    EXPECT_EQ(gLanguageIndex, 1);
+
+    // A repeated logon replaces the list instead of inserting before the old labels.
+    window->findChild<QPushButton*>(QStringLiteral("cmdLogon"))->click();
+    EXPECT_EQ(languages->count(), 2);
+    EXPECT_EQ(languages->currentIndex(), 0);
+    EXPECT_EQ(gLanguageIndex, 0);
+}
+
+TEST_F(ShellMainWindow, EntityEnablesAllButTheMemberListBuilder) {
+    window->Load();
+    ChooseDimension(QStringLiteral("Entity"));
+    EXPECT_EQ(gDimensionName, QStringLiteral("ENTITY"));
+    ASSERT_NE(gDimension, nullptr);
+    EXPECT_EQ(gDimension->GetDimension(), tarsel::Dimension::Entity);
+    EXPECT_TRUE(Enabled("cmdMetadataViewer"));
+    EXPECT_TRUE(Enabled("cmdExtractMetadata"));
+    EXPECT_FALSE(Enabled("cmdMemberListBuilder"));
+    // Even a click that reaches the handler opens nothing for Entity.
+    Child<QPushButton>("cmdMemberListBuilder")->setEnabled(true);
+    Child<QPushButton>("cmdMemberListBuilder")->click();
+    EXPECT_EQ(window->LoadedToolWindow(ui::ToolWindowKind::MemberListBuilder), nullptr);
+
+    ChooseDimension(QStringLiteral("Custom3"));
+    EXPECT_EQ(gDimensionName, QStringLiteral("CUSTOM3"));
+    EXPECT_EQ(gDimension->GetDimension(), tarsel::Dimension::Custom3);
+    EXPECT_TRUE(Enabled("cmdMemberListBuilder"));
+    EXPECT_TRUE(boxes->shown().empty());
+}
+
+TEST_F(ShellMainWindow, ActivationPutsTheChosenDimensionBack) {
+    window->Load();
+    ChooseDimension(QStringLiteral("Account"));
+    // A tool window points the shared dimension elsewhere meanwhile.
+    gDimension = gMetadata->Period();
+    const int before = library->lastConnection->session->metadata->dimensionRequests;
+    Activate();
+    EXPECT_EQ(gDimension->GetDimension(), tarsel::Dimension::Account);
+    EXPECT_EQ(library->lastConnection->session->metadata->dimensionRequests, before + 1);
+}
+
+TEST_F(ShellMainWindow, ToolWindowIsCreatedOnceAndAnewAfterClosing) {
+    int made = 0;
+    ui::RegisterToolWindowFactory(ui::ToolWindowKind::MetadataViewer, [&made](QWidget* owner) {
+        ++made;
+        return new QWidget(owner, Qt::Window);
+    });
+    window->Load();
+    ChooseDimension(QStringLiteral("Account"));
+    auto* viewerButton = Child<QPushButton>("cmdMetadataViewer");
+    viewerButton->click();
+    QWidget* first = window->LoadedToolWindow(ui::ToolWindowKind::MetadataViewer);
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_TRUE(first->isWindow());
+    viewerButton->click();
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(window->LoadedToolWindow(ui::ToolWindowKind::MetadataViewer), first);
+
+    first->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(window->LoadedToolWindow(ui::ToolWindowKind::MetadataViewer), nullptr);
+    viewerButton->click();
+    EXPECT_EQ(made, 2);
+    EXPECT_NE(window->LoadedToolWindow(ui::ToolWindowKind::MetadataViewer), nullptr);
+
+    // Unregistered tools get a stand-in window with the tool's caption.
+    Child<QPushButton>("cmdExtractMetadata")->click();
+    QWidget* extract = window->LoadedToolWindow(ui::ToolWindowKind::ExtractMetadata);
+    ASSERT_NE(extract, nullptr);
+    EXPECT_EQ(extract->windowTitle(), QStringLiteral("Tarsel Utilities - Extracts"));
+}
+
+TEST_F(ShellMainWindow, FailingToolWindowLoadIsShownAndNothingIsKept) {
+    ui::RegisterToolWindowFactory(ui::ToolWindowKind::MetadataViewer, [](QWidget*) -> QWidget* {
+        tarsel::ThrowClientError(tarsel::code::kStoreFailure, QStringLiteral("store gone"));
+    });
+    window->Load();
+    ChooseDimension(QStringLiteral("Account"));
+    Child<QPushButton>("cmdMetadataViewer")->click();
+    ASSERT_EQ(boxes->shown().size(), 1u);
+    EXPECT_EQ(boxes->shown()[0].text, QStringLiteral("store gone"));
+    EXPECT_EQ(window->LoadedToolWindow(ui::ToolWindowKind::MetadataViewer), nullptr);
+}
+
+TEST_F(ShellMainWindow, HelpOpensTheHtmlHelpBesideTheProgram) {
+    ASSERT_TRUE(QDir(temp.path()).mkdir(QStringLiteral("help")));
+    QFile index(QDir(temp.path()).filePath(QStringLiteral("help/index.html")));
+    ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+    index.close();
+    Trigger("mnuTarselHelp");
+    ASSERT_EQ(desktop->opened.size(), 1u);
+    EXPECT_EQ(desktop->opened[0],
+              QUrl::fromLocalFile(QFileInfo(index.fileName()).absoluteFilePath()));
+    EXPECT_TRUE(boxes->shown().empty());
+
+    desktop->succeed = false;
+    Trigger("mnuTarselHelp");
+    ASSERT_EQ(boxes->shown().size(), 1u);
+    EXPECT_TRUE(boxes->shown()[0].text.contains(QFileInfo(index.fileName()).absoluteFilePath()));
+}
+
+}  // namespace
