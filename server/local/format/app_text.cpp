@@ -173,15 +173,6 @@ QString NonDefaultValue(Attr attr, const MemberModel& m) {
     return {};
 }
 
-std::optional<Dimension> DimensionByName(const QString& name) {
-    for (int i = 0; i < kDimensionCount; ++i) {
-        if (name.compare(DimensionDisplayName(i), Qt::CaseInsensitive) == 0) {
-            return static_cast<Dimension>(i);
-        }
-    }
-    return std::nullopt;
-}
-
 QString Key(const QString& label) {
     return label.toCaseFolded();
 }
@@ -799,6 +790,15 @@ QByteArray ReadWholeFile(const QString& path) {
 
 AppModel ParseAppFile(const QString& path, const ProgressFn& progress) {
     return ParseAppText(ReadWholeFile(path), path, progress);
+}
+
+std::optional<Dimension> DimensionByName(const QString& name) {
+    for (int i = 0; i < kDimensionCount; ++i) {
+        if (name.compare(DimensionDisplayName(i), Qt::CaseInsensitive) == 0) {
+            return static_cast<Dimension>(i);
+        }
+    }
+    return std::nullopt;
 }
 
 QString SectionHeader(const char* section, Dimension dimension) {

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "server/local/app_model.h"
 
@@ -32,6 +33,9 @@ QString SectionHeader(const char* section, Dimension dimension);
 QString MemberLine(Dimension dimension, const MemberModel& member);
 QString DescriptionLine(const QString& label, const QString& language, const QString& text);
 QString RelationLine(const QString& parent, const QString& child);
+
+// The dimension whose name ("Entity", "Custom1"...) this is, without regard to case.
+std::optional<Dimension> DimensionByName(const QString& name);
 
 // Reads a whole file; kFileNotFound / kFileUnreadable naming the path.
 QByteArray ReadWholeFile(const QString& path);

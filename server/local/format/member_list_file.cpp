@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 
+#include "server/local/format/app_text.h"
 #include "server/local/format/text_lines.h"
 
 namespace tarsel::local::format {
@@ -114,15 +115,6 @@ bool Match(const std::vector<Token>& tokens, std::initializer_list<const char*> 
         *captures = caught;
     }
     return true;
-}
-
-std::optional<Dimension> DimensionByName(const QString& name) {
-    for (int d = 0; d < kDimensionCount; ++d) {
-        if (name.compare(DimensionDisplayName(d), Qt::CaseInsensitive) == 0) {
-            return static_cast<Dimension>(d);
-        }
-    }
-    return std::nullopt;
 }
 
 // The label of a builder line BR.AddMemberToList "<label>" taken verbatim between the

@@ -1,0 +1,401 @@
+// tarsel-local: administers the local Tarsel server's clusters, applications and users.
+
+#include <unistd.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QString>
+#include <QStringList>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <optional>
+#include <stdexcept>
+
+#include "server/local/cluster_store.h"
+#include "server/local/format/app_text.h"
+#include "server/local/format/member_list_file.h"
+#include "server/tarsel_error.h"
+#include "tools/tarsel-local/app_summary.h"
+#include "tools/tarsel-local/password_input.h"
+
+namespace tarsel::tools {
+namespace {
+
+using local::ClusterStore;
+
+// A refusal of the command line itself (exit status 2).
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+void Print(const QString& text) {
+    std::fputs(text.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+}
+
+void Progress(const QString& text) {
+    std::fputs(text.toUtf8().constData(), stderr);
+    std::fflush(stderr);
+}
+
+struct Arguments {
+    QString home;
+    QStringList positional;
+    std::map<QString, QString> values;  // options that take a value
+    std::map<QString, bool> flags;
+    bool help = false;
+
+    bool Flag(const char* name) const { return flags.count(QLatin1String(name)) > 0; }
+    std::optional<QString> Value(const char* name) const {
+        const auto it = values.find(QLatin1String(name));
+        return it == values.end() ? std::nullopt : std::optional<QString>(it->second);
+    }
+};
+
+struct Command {
+    const char* name;
+    const char* usage;
+    const char* summary;
+    int positionals;
+    QStringList valueOptions;
+    QStringList flagOptions;
+    std::function<void(const Arguments&)> run;
+};
+
+ClusterStore OpenCluster(const Arguments& a) {
+    return ClusterStore::Open(a.home, a.positional[0]);
+}
+
+void CreateCluster(const Arguments& a) {
+    ClusterStore::Create(a.home, a.positional[0]);
+    Print(QStringLiteral("Created cluster %1 in %2").arg(a.positional[0], a.home));
+}
+
+local::AppModel ReadModel(const QString& appFile, const std::optional<QString>& listFile,
+                          bool progress) {
+    int lastPercent = -1;
+    const auto report = [&](qsizetype done, qsizetype total) {
+        const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 100;
+        if (percent != lastPercent) {
+            lastPercent = percent;
+            Progress(QStringLiteral("\rReading %1: %2%").arg(appFile).arg(percent));
+        }
+    };
+    local::AppModel model = local::format::ParseAppFile(
+        appFile, progress ? local::format::ProgressFn(report) : local::format::ProgressFn());
+    if (progress) {
+        Progress(QStringLiteral("\n"));
+    }
+    if (listFile) {
+        local::format::ApplyMemberListFile(model, local::format::ReadWholeFile(*listFile),
+                                           *listFile);
+    }
+    return model;
+}
+
+qsizetype MemberCount(const local::AppModel& model) {
+    qsizetype count = 0;
+    for (const auto& dim : model.dimensions) {
+        count += static_cast<qsizetype>(dim.members.size());
+    }
+    return count;
+}
+
+void CreateApp(const Arguments& a) {
+    const bool progress = a.Flag("progress") || isatty(STDERR_FILENO);
+    QElapsedTimer timer;
+    timer.start();
+    ClusterStore cluster = OpenCluster(a);
+    const local::AppModel model = ReadModel(a.positional[2], a.Value("lists"), progress);
+    if (progress) {
+        Progress(QStringLiteral("Checking and storing %1 members...\n").arg(MemberCount(model)));
+    }
+    cluster.CreateApplication(a.positional[1], model);
+    Print(QStringLiteral("Created application %1 in cluster %2 (%3 members, %4 s)")
+              .arg(a.positional[1], cluster.name())
+              .arg(MemberCount(model))
+              .arg(static_cast<double>(timer.elapsed()) / 1000.0, 0, 'f', 1));
+}
+
+void AddUser(const Arguments& a) {
+    ClusterStore cluster = OpenCluster(a);
+    cluster.AddUser(a.positional[1], ReadNewPassword(a.positional[1]));
+    Print(QStringLiteral("Added user %1 to cluster %2").arg(a.positional[1], cluster.name()));
+}
+
+void SetPassword(const Arguments& a) {
+    ClusterStore cluster = OpenCluster(a);
+    cluster.SetPassword(a.positional[1], ReadNewPassword(a.positional[1]));
+    Print(QStringLiteral("Changed the password of %1").arg(a.positional[1]));
+}
+
+void Provision(const Arguments& a) {
+    ClusterStore cluster = OpenCluster(a);
+    const bool admin = a.Flag("admin");
+    cluster.Provision(a.positional[1], a.positional[2], admin);
+    Print(QStringLiteral("Provisioned %1 to %2%3")
+              .arg(a.positional[1], a.positional[2],
+                   admin ? QStringLiteral(" as administrator") : QString()));
+}
+
+void ListClusters(const Arguments& a) {
+    for (const QString& name : ClusterStore::List(a.home)) {
+        Print(name);
+    }
+}
+
+void ListApps(const Arguments& a) {
+    for (const QString& name : OpenCluster(a).Applications()) {
+        Print(name);
+    }
+}
+
+void ListUsers(const Arguments& a) {
+    for (const local::UserInfo& user : OpenCluster(a).Users()) {
+        QStringList apps;
+        for (const QString& app : user.applications) {
+            apps << (user.adminOf.contains(app) ? app + QStringLiteral(" (administrator)") : app);
+        }
+        Print(apps.isEmpty() ? user.name : user.name + QStringLiteral(": ") + apps.join(u", "));
+    }
+}
+
+void PrintSummary(const ClusterStore& cluster, const QString& app) {
+    const local::AppModel model = local::ReadApplicationModel(cluster.ApplicationPath(app));
+    for (const QString& line : ApplicationSummary(cluster.name(), app, model)) {
+        Print(line);
+    }
+}
+
+void Summary(const Arguments& a) {
+    PrintSummary(OpenCluster(a), a.positional[1]);
+}
+
+// The demo files: --from, else the examples folder of the source tree this was built from.
+QString DemoFolder(const Arguments& a) {
+    if (const auto from = a.Value("from")) {
+        return *from;
+    }
+    return QStringLiteral(TARSEL_SOURCE_DIR "/examples/demo");
+}
+
+void Demo(const Arguments& a) {
+    const QString folder = DemoFolder(a);
+    const QString cluster = QStringLiteral("Demo"), app = QStringLiteral("Demo"),
+                  user = QStringLiteral("demo");
+    if (!ClusterStore::List(a.home).contains(cluster, Qt::CaseInsensitive)) {
+        ClusterStore::Create(a.home, cluster);
+        Print(QStringLiteral("Created cluster %1 in %2").arg(cluster, a.home));
+    }
+    ClusterStore store = ClusterStore::Open(a.home, cluster);
+    if (!store.Applications().contains(app, Qt::CaseInsensitive)) {
+        store.CreateApplication(app, ReadModel(folder + QStringLiteral("/Demo.app"),
+                                               folder + QStringLiteral("/Demo.lst"), false));
+        Print(QStringLiteral("Created application %1 from %2/Demo.app and Demo.lst")
+                  .arg(app, folder));
+    }
+    bool known = false;
+    for (const local::UserInfo& info : store.Users()) {
+        known = known || info.name.compare(user, Qt::CaseInsensitive) == 0;
+    }
+    if (!known) {
+        // The demo's password is published with the demo; it guards nothing real.
+        store.AddUser(user, QStringLiteral("demo"));
+        Print(QStringLiteral("Added user %1 (password \"demo\")").arg(user));
+    }
+    if (!store.IsAdministrator(user, app)) {
+        store.Provision(user, app, true);
+        Print(QStringLiteral("Provisioned %1 to %2 as administrator").arg(user, app));
+    }
+    PrintSummary(store, app);
+}
+
+const std::vector<Command>& Commands() {
+    static const std::vector<Command> commands = {
+        {"create-cluster",
+         "create-cluster CLUSTER",
+         "Creates an empty cluster.",
+         1,
+         {},
+         {},
+         CreateCluster},
+        {"create-app",
+         "create-app CLUSTER APPLICATION FILE.app [--lists FILE.lst] [--progress]",
+         "Creates an application from an .app metadata file, optionally with a member list\n"
+         "file whose lists become the application's user lists. --progress reports progress\n"
+         "on standard error (on by default when it is a terminal).",
+         3,
+         {"lists"},
+         {"progress"},
+         CreateApp},
+        {"add-user",
+         "add-user CLUSTER USER",
+         "Adds a user. The password is asked at the terminal without echo, or read as the\n"
+         "first line of standard input when that is not a terminal.",
+         2,
+         {},
+         {},
+         AddUser},
+        {"set-password",
+         "set-password CLUSTER USER",
+         "Sets a user's password, read as for add-user.",
+         2,
+         {},
+         {},
+         SetPassword},
+        {"provision",
+         "provision CLUSTER USER APPLICATION [--admin]",
+         "Lets a user open an application; --admin gives the administrator role.",
+         3,
+         {},
+         {"admin"},
+         Provision},
+        {"list-clusters", "list-clusters", "Lists the clusters.", 0, {}, {}, ListClusters},
+        {"list-apps",
+         "list-apps CLUSTER",
+         "Lists the applications of a cluster.",
+         1,
+         {},
+         {},
+         ListApps},
+        {"list-users",
+         "list-users CLUSTER",
+         "Lists the users and their applications.",
+         1,
+         {},
+         {},
+         ListUsers},
+        {"summary",
+         "summary CLUSTER APPLICATION",
+         "Shows languages, security classes, dimensions with member counts and top members,\n"
+         "user member lists and whether a member list file is stored.",
+         2,
+         {},
+         {},
+         Summary},
+        {"demo",
+         "demo [--from FOLDER]",
+         "Creates what is missing of the demo: cluster Demo, application Demo (from\n"
+         "FOLDER/Demo.app and Demo.lst; default the source tree's examples/demo) and user\n"
+         "demo with the password \"demo\", administrator of Demo. Then shows its summary.",
+         0,
+         {"from"},
+         {},
+         Demo},
+    };
+    return commands;
+}
+
+void PrintUsage() {
+    Print(QStringLiteral(
+        "Usage: tarsel-local [--home DIR] COMMAND [ARGUMENTS]\n"
+        "Administers the clusters, applications and users of the local Tarsel server.\n"
+        "--home DIR overrides TARSEL_HOME (default $XDG_DATA_HOME/tarsel or\n"
+        "~/.local/share/tarsel). 'tarsel-local COMMAND --help' describes a command.\n\n"
+        "Commands:"));
+    for (const Command& c : Commands()) {
+        Print(QStringLiteral("  ") + QLatin1String(c.usage));
+    }
+}
+
+void PrintCommandHelp(const Command& c) {
+    Print(QStringLiteral("Usage: tarsel-local [--home DIR] ") + QLatin1String(c.usage));
+    Print(QLatin1String(c.summary));
+}
+
+int Run(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i) {
+        args << QString::fromLocal8Bit(argv[i]);
+    }
+    Arguments parsed;
+    parsed.home = local::TarselHome();
+    const Command* command = nullptr;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == u"--help" || arg == u"-h") {
+            parsed.help = true;
+        } else if (arg == u"--home" || arg.startsWith(u"--home=")) {
+            if (arg == u"--home" && i + 1 == args.size()) {
+                throw UsageError("--home needs a folder");
+            }
+            parsed.home = arg == u"--home" ? args[++i] : arg.mid(7);
+        } else if (arg.startsWith(u"--")) {
+            if (!command) {
+                throw UsageError(QStringLiteral("unknown option %1").arg(arg).toStdString());
+            }
+            const QString name = arg.mid(2).section(u'=', 0, 0);
+            if (command->valueOptions.contains(name)) {
+                if (arg.contains(u'=')) {
+                    parsed.values[name] = arg.section(u'=', 1);
+                } else if (i + 1 < args.size()) {
+                    parsed.values[name] = args[++i];
+                } else {
+                    throw UsageError(QStringLiteral("%1 needs a value").arg(arg).toStdString());
+                }
+            } else if (command->flagOptions.contains(name) && !arg.contains(u'=')) {
+                parsed.flags[name] = true;
+            } else {
+                throw UsageError(QStringLiteral("%1 does not take the option %2")
+                                     .arg(QLatin1String(command->name), arg)
+                                     .toStdString());
+            }
+        } else if (!command) {
+            for (const Command& c : Commands()) {
+                if (arg == QLatin1String(c.name)) {
+                    command = &c;
+                }
+            }
+            if (!command) {
+                throw UsageError(QStringLiteral("unknown command \"%1\" (see tarsel-local --help)")
+                                     .arg(arg)
+                                     .toStdString());
+            }
+        } else {
+            parsed.positional << arg;
+        }
+    }
+    if (!command) {
+        PrintUsage();
+        if (parsed.help) {
+            return 0;
+        }
+        throw UsageError("no command given (see tarsel-local --help)");
+    }
+    if (parsed.help) {
+        PrintCommandHelp(*command);
+        return 0;
+    }
+    if (parsed.positional.size() != command->positionals) {
+        throw UsageError(QStringLiteral("usage: tarsel-local %1")
+                             .arg(QLatin1String(command->usage))
+                             .toStdString());
+    }
+    if (parsed.home.isEmpty()) {
+        throw UsageError("the Tarsel home folder is empty");
+    }
+    command->run(parsed);
+    return 0;
+}
+
+}  // namespace
+}  // namespace tarsel::tools
+
+int main(int argc, char** argv) {
+    try {
+        return tarsel::tools::Run(argc, argv);
+    } catch (const tarsel::tools::UsageError& e) {
+        std::fprintf(stderr, "tarsel-local: %s\n", e.what());
+        return 2;
+    } catch (const tarsel::TarselError& e) {
+        QString text = e.description();
+        text.replace(u'\n', u' ');
+        std::fprintf(stderr, "tarsel-local: %s\n", text.toUtf8().constData());
+        return 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tarsel-local: %s\n", e.what());
+        return 1;
+    }
+}
