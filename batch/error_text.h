@@ -1,0 +1,48 @@
+#pragma once
+// How the batch program turns caught errors into the two comment lines of a failure
+// entry, and the conversions whose failures are run-time errors.
+
+#include <QString>
+#include <stdexcept>
+
+#include "server/tarsel_error.h"
+
+namespace tarsel::batch {
+
+// Source of the run-time errors the program raises itself.
+inline constexpr const char* kRuntimeSource = "Tarsel_Batch";
+
+struct ErrorText {
+    QString header;  // "Tarsel Error #n", "Batch Error #n" or "Runtime Error #n"
+    QString detail;
+};
+
+// Server errors (the client library's source or a negative number) take their detail from
+// the library's error handler; everything else shows its description.
+ErrorText GetErrorText(int32_t number, const QString& description, const QString& source);
+ErrorText GetErrorText(const TarselError& error);
+
+// The readable text of a server error code from the client library's error handler;
+// empty when the library cannot give one.
+QString GetServerErrorText(const QString& numberText, const QString& description);
+
+// "True"/"False" in any letter case, or a number (zero is false). Anything else raises a
+// run-time error (type mismatch) naming the value.
+bool TextToBoolean(const QString& text);
+
+// Raises "Too few parameters. Expected n" with the given number.
+[[noreturn]] void RaiseTooFewParameters(int required, int32_t number, const QString& source);
+
+// The batch log could not be written. Command routines do not turn this into a log entry
+// (there is nowhere to write it); it ends the run.
+class LogWriteFailure : public std::runtime_error {
+  public:
+    explicit LogWriteFailure(const QString& reason)
+        : std::runtime_error(reason.toStdString()), reason_(reason) {}
+    const QString& reason() const noexcept { return reason_; }
+
+  private:
+    QString reason_;
+};
+
+}  // namespace tarsel::batch

@@ -1,0 +1,11 @@
+#include "batch/commands.h"
+
+namespace tarsel::batch {
+
+bool KarstExport(BatchContext& context, const QStringList& params, bool& quitOnFailure) {
+    return RunUnavailableCommand(
+        context, params, quitOnFailure,
+        {"KARST_EXPORT", "KarstExport", "Error exporting book/report from Karst", false});
+}
+
+}  // namespace tarsel::batch

@@ -1,0 +1,51 @@
+#include "batch/commands.h"
+
+namespace tarsel::batch {
+
+bool LoadMetadata(BatchContext& context, const QStringList& params, bool& quitOnFailure) {
+    return RunUnavailableCommand(
+        context, params, quitOnFailure,
+        {"LOAD_METADATA", "LoadMetadata", "Error loading metadata file", true});
+}
+
+bool ScanMetadata(BatchContext& context, const QStringList& params, bool& quitOnFailure) {
+    return RunUnavailableCommand(
+        context, params, quitOnFailure,
+        {"SCAN_METADATA", "ScanMetadata",
+         "Metadata scan has identified errors in the metadata file.", true});
+}
+
+bool LoadRules(BatchContext& context, const QStringList& params, bool& quitOnFailure) {
+    return RunUnavailableCommand(context, params, quitOnFailure,
+                                 {"LOAD_RULES", "LoadRules", "Error loading rules file", true});
+}
+
+bool LoadMemberLists(BatchContext& context, const QStringList& params, bool& quitOnFailure) {
+    return RunUnavailableCommand(
+        context, params, quitOnFailure,
+        {"LOAD_MEMBER_LISTS", "LoadMemberLists", "Error loading member lists file", true});
+}
+
+bool LoadData(BatchContext& context, const QStringList& params, bool& quitOnFailure) {
+    return RunUnavailableCommand(context, params, quitOnFailure,
+                                 {"LOAD_DATA", "LoadData", "Error loading data file", true});
+}
+
+bool ScanData(BatchContext& context, const QStringList& params, bool& quitOnFailure) {
+    return RunUnavailableCommand(
+        context, params, quitOnFailure,
+        {"SCAN_DATA", "ScanData", "Data scan has identified errors in the data file.", true});
+}
+
+bool LoadJournals(BatchContext& context, const QStringList& params, bool& quitOnFailure) {
+    return RunUnavailableCommand(
+        context, params, quitOnFailure,
+        {"LOAD_JOURNALS", "LoadJournals", "Error loading journal file", true});
+}
+
+bool LoadSecurity(BatchContext& context, const QStringList& params, bool& quitOnFailure) {
+    return RunUnavailableCommand(context, params, quitOnFailure,
+                                 {"LOAD_SECURITY", "LoadSecurity", "Error loading security", true});
+}
+
+}  // namespace tarsel::batch

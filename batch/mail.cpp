@@ -1,0 +1,244 @@
+#include "batch/mail.h"
+
+#include <curl/curl.h>
+
+#include <QLocale>
+#include <QUuid>
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+#include "server/tarsel_error.h"
+
+namespace tarsel::batch {
+
+namespace {
+
+constexpr const char* kMailSource = "SendLogMail";
+constexpr long kConnectTimeoutSeconds = 60;
+// A server that accepts the connection and then goes silent must not hold the run
+// forever: give up when less than one byte a second arrives for this long.
+constexpr long kStallSeconds = 60;
+// SMTP's limit for a line without its CR LF.
+constexpr qsizetype kMaxLineBytes = 998;
+
+[[noreturn]] void Fail(int32_t number, const QString& description) {
+    throw TarselError(number, QString::fromLatin1(kMailSource), description);
+}
+
+// Header values come from the command file; a line break in one would start a new header.
+QString HeaderValue(const QString& value) {
+    QString clean = value;
+    clean.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    clean.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return clean;
+}
+
+bool IsAscii(const QByteArray& bytes) {
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+QByteArray EncodedWord(const QString& text) {
+    const QByteArray utf8 = HeaderValue(text).toUtf8();
+    if (IsAscii(utf8)) {
+        return utf8;
+    }
+    return "=?UTF-8?B?" + utf8.toBase64() + "?=";
+}
+
+QList<QByteArray> BodyLines(const QString& body) {
+    QString normal = body;
+    normal.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    normal.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return normal.toUtf8().split('\n');
+}
+
+// Quoted-printable (RFC 2045) for bodies that plain 7-bit lines cannot carry.
+QByteArray QuotedPrintableLine(const QByteArray& line) {
+    static const char* hex = "0123456789ABCDEF";
+    QByteArray out;
+    qsizetype column = 0;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        const bool last = i + 1 == line.size();
+        QByteArray piece;
+        if ((c >= 33 && c <= 126 && c != '=') || ((c == ' ' || c == '\t') && !last)) {
+            piece = QByteArray(1, static_cast<char>(c));
+        } else {
+            piece = QByteArray("=") + hex[c >> 4] + hex[c & 0x0F];
+        }
+        if (column + piece.size() > 75) {
+            out += "=\r\n";
+            column = 0;
+        }
+        out += piece;
+        column += piece.size();
+    }
+    return out;
+}
+
+// RFC 5322 date with English names whatever the locale: "Tue, 08 Dec 2026 06:18:48 +0100".
+QByteArray MailDate(const QDateTime& when) {
+    const int offset = when.offsetFromUtc() / 60;
+    const int magnitude = offset < 0 ? -offset : offset;
+    return QLocale::c().toString(when, QStringLiteral("ddd, dd MMM yyyy HH:mm:ss ")).toLatin1() +
+           (offset < 0 ? '-' : '+') + QByteArray::number(magnitude / 60).rightJustified(2, '0') +
+           QByteArray::number(magnitude % 60).rightJustified(2, '0');
+}
+
+struct CurlGlobal {
+    CurlGlobal() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+};
+
+struct CurlEasyDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct CurlListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+struct UploadSource {
+    QByteArray data;
+    qsizetype offset = 0;
+};
+
+size_t ReadUpload(char* buffer, size_t size, size_t count, void* userData) {
+    auto* source = static_cast<UploadSource*>(userData);
+    const auto room = static_cast<qsizetype>(size * count);
+    const qsizetype n = std::min(room, source->data.size() - source->offset);
+    if (n <= 0) {
+        return 0;
+    }
+    std::memcpy(buffer, source->data.constData() + source->offset, static_cast<size_t>(n));
+    source->offset += n;
+    return static_cast<size_t>(n);
+}
+
+}  // namespace
+
+SmtpServer ParseMailServer(const QString& server) {
+    SmtpServer result;
+    const QString text = server.trimmed();
+    result.host = text;
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    if (colon >= 0 && text.indexOf(QLatin1Char(':')) == colon) {
+        bool ok = false;
+        const int port = text.mid(colon + 1).toInt(&ok);
+        if (!ok || port < 1 || port > 65535) {
+            Fail(CURLE_URL_MALFORMAT,
+                 QStringLiteral("Invalid mail server \"%1\": the port must be 1 to 65535")
+                     .arg(text));
+        }
+        result.host = text.left(colon);
+        result.port = port;
+    }
+    if (result.host.isEmpty() || result.host.contains(QLatin1Char('/')) ||
+        result.host.contains(QLatin1Char(' '))) {
+        Fail(CURLE_URL_MALFORMAT, QStringLiteral("Invalid mail server \"%1\"").arg(text));
+    }
+    return result;
+}
+
+QStringList SplitRecipients(const QString& recipients) {
+    QStringList result;
+    QString normal = recipients;
+    normal.replace(QLatin1Char(';'), QLatin1Char(','));
+    for (const QString& part : normal.split(QLatin1Char(','))) {
+        const QString address = part.trimmed();
+        if (!address.isEmpty()) {
+            result << address;
+        }
+    }
+    return result;
+}
+
+QString MakeMessageId(const QString& sender) {
+    QString domain = sender.section(QLatin1Char('@'), 1).trimmed();
+    domain.remove(QLatin1Char('>'));
+    if (domain.isEmpty() || domain.contains(QLatin1Char(' '))) {
+        domain = QStringLiteral("tarsel-batch.localdomain");
+    }
+    return QLatin1Char('<') + QUuid::createUuid().toString(QUuid::WithoutBraces) +
+           QLatin1Char('@') + domain + QLatin1Char('>');
+}
+
+QByteArray ComposeMailText(const MailMessage& message, const QString& messageId) {
+    const QList<QByteArray> lines = BodyLines(message.body);
+    const bool plain = std::all_of(lines.begin(), lines.end(), [](const QByteArray& line) {
+        return line.size() <= kMaxLineBytes && IsAscii(line);
+    });
+
+    QByteArray text;
+    text += "Date: " + MailDate(message.date) + "\r\n";
+    text += "From: " + HeaderValue(message.sender).toUtf8() + "\r\n";
+    text += "To: " + HeaderValue(message.recipients).toUtf8() + "\r\n";
+    text += "Subject: " + EncodedWord(message.subject) + "\r\n";
+    text += "Message-ID: " + HeaderValue(messageId).toUtf8() + "\r\n";
+    text += "MIME-Version: 1.0\r\n";
+    text += "Content-Type: text/plain; charset=utf-8\r\n";
+    text += plain ? "Content-Transfer-Encoding: 7bit\r\n"
+                  : "Content-Transfer-Encoding: quoted-printable\r\n";
+    text += "\r\n";
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        text += plain ? lines[i] : QuotedPrintableLine(lines[i]);
+        text += "\r\n";
+    }
+    return text;
+}
+
+void CurlMailTransport::Send(const MailMessage& message) {
+    static CurlGlobal global;
+    const SmtpServer server = ParseMailServer(message.server);
+    const QStringList addresses = SplitRecipients(message.recipients);
+    if (addresses.isEmpty()) {
+        Fail(CURLE_SEND_ERROR, QStringLiteral("No recipients in \"%1\"").arg(message.recipients));
+    }
+
+    std::unique_ptr<CURL, CurlEasyDeleter> curl(curl_easy_init());
+    if (!curl) {
+        Fail(CURLE_FAILED_INIT, QStringLiteral("Could not start the mail transfer"));
+    }
+    std::unique_ptr<curl_slist, CurlListDeleter> rcpt;
+    for (const QString& address : addresses) {
+        const QByteArray envelope = "<" + address.toUtf8() + ">";
+        curl_slist* grown = curl_slist_append(rcpt.get(), envelope.constData());
+        if (!grown) {
+            Fail(CURLE_OUT_OF_MEMORY, QStringLiteral("Out of memory"));
+        }
+        (void)rcpt.release();
+        rcpt.reset(grown);
+    }
+
+    UploadSource source{ComposeMailText(message, MakeMessageId(message.sender)), 0};
+    const QByteArray url = "smtp://" + server.host.toUtf8() + ":" + QByteArray::number(server.port);
+    const QByteArray from = "<" + HeaderValue(message.sender).toUtf8() + ">";
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+
+    CURL* h = curl.get();
+    curl_easy_setopt(h, CURLOPT_URL, url.constData());
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(h, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_NONE));
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_MAIL_FROM, from.constData());
+    curl_easy_setopt(h, CURLOPT_MAIL_RCPT, rcpt.get());
+    curl_easy_setopt(h, CURLOPT_READFUNCTION, &ReadUpload);
+    curl_easy_setopt(h, CURLOPT_READDATA, &source);
+    curl_easy_setopt(h, CURLOPT_UPLOAD, 1L);
+
+    const CURLcode result = curl_easy_perform(h);
+    if (result != CURLE_OK) {
+        QString description = QString::fromUtf8(curl_easy_strerror(result));
+        if (errorBuffer[0] != '\0') {
+            description += QStringLiteral(": ") + QString::fromUtf8(errorBuffer).trimmed();
+        }
+        description += QStringLiteral(" (") + url + QLatin1Char(')');
+        Fail(static_cast<int32_t>(result), description);
+    }
+}
+
+}  // namespace tarsel::batch

@@ -1,0 +1,350 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include "batch/bsTarsel_Batch.h"
+#include "tests/batch/batch_test_support.h"
+#include "tests/batch/fake_library.h"
+
+namespace tarsel::batch::test {
+namespace {
+
+const QString kHeader =
+    QStringLiteral("\r\n\r\n\r\nStart Tarsel Batch Process on Tue, 08 Dec 2026 At 06:18:48\r\n");
+const QString kFooter =
+    QStringLiteral("\r\nEnd Tarsel Batch Process on Tue, 08 Dec 2026 At 06:18:48\r\n");
+
+class BatchMain : public ::testing::Test {
+  protected:
+    QTemporaryDir dir;
+    QString commands = dir.filePath(QStringLiteral("job.txt"));
+    QString log = dir.filePath(QStringLiteral("job.log"));
+    std::shared_ptr<FakeServer> server = std::make_shared<FakeServer>();
+    FakeLibraryInstall install{server};
+    FixedClock clock{SampleTime()};
+    RecordingMail mail;
+    SpawnProcessStarter starter;
+    QString out;
+    QString err;
+
+    int Run(const QStringList& arguments) {
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        BatchEnvironment environment{clock, mail, starter, QLocale::c(), outStream, errStream};
+        return Main(arguments, environment);
+    }
+    int RunFile(const QByteArray& content, const QString& extraFields = {}) {
+        WriteBytes(commands, content);
+        return Run({commands + extraFields});
+    }
+    QString Log() { return ReadText(log); }
+    // The lines between the "Opened command file" entries and the footer.
+    QString Body() {
+        const QString text = Log();
+        const QString opened = QStringLiteral(
+                                   "     06:18:48  Opened command file for processing\r\n"
+                                   "               -> ") +
+                               commands + QStringLiteral("\r\n");
+        const qsizetype start = text.lastIndexOf(opened);
+        const qsizetype end = text.lastIndexOf(kFooter);
+        if (start < 0 || end < 0) {
+            return QStringLiteral("<unexpected log>\r\n") + text;
+        }
+        return text.mid(start + opened.size(), end - start - opened.size());
+    }
+};
+
+TEST_F(BatchMain, OnlyCommentsAndBlanksIsNoCommandsFound) {
+    EXPECT_EQ(RunFile("' nightly job\r\n\r\n   \r\n  ' indented comment\r\n"), 1);
+    EXPECT_EQ(Log(), kHeader +
+                         "     06:18:48  Opened command file for processing\r\n"
+                         "               -> " +
+                         commands +
+                         "\r\n"
+                         "  *  06:18:48  Main routine error\r\n"
+                         "               -> Batch Error #40002\r\n"
+                         "               -> No commands found\r\n" +
+                         kFooter);
+}
+
+TEST_F(BatchMain, MissingCommandFileIsAMainError) {
+    EXPECT_EQ(Run({dir.filePath(QStringLiteral("absent.txt"))}), 1);
+    EXPECT_EQ(ReadText(dir.filePath(QStringLiteral("absent.log"))),
+              kHeader +
+                  "  *  06:18:48  Main routine error\r\n"
+                  "               -> Batch Error #40000\r\n"
+                  "               -> Command file not found\r\n" +
+                  kFooter);
+}
+
+TEST_F(BatchMain, CommandsBeforeLogonAreNotConnectedButMailStillSetUp) {
+    EXPECT_EQ(
+        RunFile("LOAD_DATA /in/gl.dat,,MERGE,TRUE\r\n"
+                "CREATE_FOLDER /out/x\r\n"
+                "NO_SUCH_COMMAND x\r\n"
+                "SEND_MAIL mail.example.com,batch@example.com,pw,ops@example.com,Nightly\r\n"),
+        1);
+    EXPECT_EQ(Body(),
+              "  *  06:18:48  Not connected. Terminating batch.\r\n"
+              "  *  06:18:48  Not connected. Terminating batch.\r\n"
+              "  *  06:18:48  Not connected. Terminating batch.\r\n");
+    ASSERT_EQ(mail.sent.size(), 1u);
+    EXPECT_EQ(mail.sent[0].recipients, "ops@example.com");
+    EXPECT_EQ(mail.sent[0].subject, "Nightly 12/08/26");
+}
+
+TEST_F(BatchMain, LogonWithOneParameterQuitsTheBatch) {
+    EXPECT_EQ(RunFile("LOGON Demo\r\nLOAD_RULES /r.rle,,TRUE\r\nLOAD_RULES /r.rle,,TRUE\r\n"), 1);
+    EXPECT_EQ(Body(),
+              "  *  06:18:48  Could not connect\r\n"
+              "               -> Batch Error #40003\r\n"
+              "               -> Too few parameters. Expected 2\r\n"
+              "  *  06:18:48  Quit on Failure = True. Terminating batch\r\n"
+              "  *  06:18:48  Not connected. Terminating batch.\r\n"
+              "  *  06:18:48  Not connected. Terminating batch.\r\n");
+}
+
+TEST_F(BatchMain, LogonFromParametersAndFromTheCommandLine) {
+    EXPECT_EQ(RunFile("LOGON Demo, Demo, demo, demo-pw\r\n"), 0);
+    EXPECT_EQ(Body(), "     06:18:48  Connected as demo to Demo on Demo\r\n");
+    EXPECT_EQ(server->logonCalls, QStringList{"|demo||demo-pw"});
+
+    // Command-line user and password win over parameters 3 and 4.
+    server->passwords[QStringLiteral("admin")] = QStringLiteral("cmd-pw");
+    server->logonCalls.clear();
+    EXPECT_EQ(RunFile("logon Demo,Demo,demo,demo-pw\r\n", QStringLiteral(",,admin,cmd-pw")), 0);
+    EXPECT_EQ(server->logonCalls, QStringList{"|admin||cmd-pw"});
+    EXPECT_FALSE(Log().contains(QStringLiteral("pw")));
+    EXPECT_EQ(server->openSessions, 0) << "the session is released at the end of the run";
+
+    // Cluster and application alone, the user and password from the command line.
+    server->logonCalls.clear();
+    EXPECT_EQ(RunFile("LOGON Demo,Demo\r\n", QStringLiteral(", , admin, cmd-pw")), 0);
+    EXPECT_EQ(server->logonCalls, QStringList{"|admin||cmd-pw"});
+
+    // The command-line password counts only with exactly four fields.
+    server->logonCalls.clear();
+    EXPECT_EQ(RunFile("LOGON Demo,Demo,demo,demo-pw\r\n", QStringLiteral(",,demo,cmd-pw,")), 0);
+    EXPECT_EQ(server->logonCalls, QStringList{"|demo||demo-pw"});
+}
+
+TEST_F(BatchMain, LogonRefusals) {
+    EXPECT_EQ(RunFile("LOGON Demo,Demo\r\n"
+                      "LOGON Demo,Demo,demo\r\n"
+                      "LOGON Demo,Demo,demo,wrong\r\n"
+                      "LOGON Nowhere,Demo,demo,demo-pw\r\n"),
+              1);
+    EXPECT_EQ(Body(),
+              "  *  06:18:48  Could not connect\r\n"
+              "               -> Batch Error #40069\r\n"
+              "               -> No user ID found\r\n"
+              "  *  06:18:48  Quit on Failure = True. Terminating batch\r\n");
+    EXPECT_TRUE(server->logonCalls.isEmpty());
+
+    RunFile("LOGON Demo,Demo,demo\r\n");
+    EXPECT_TRUE(
+        Body().contains(QStringLiteral("Batch Error #40070\r\n"
+                                       "               -> No password found")));
+    RunFile("LOGON Demo,Demo,demo,wrong\r\n");
+    EXPECT_TRUE(
+        Body().endsWith(QStringLiteral("  *  06:18:48  Could not connect\r\n"
+                                       "               -> Tarsel Error #-2147215003\r\n"
+                                       "               -> Server error -2147215003: "
+                                       "Wrong password\r\n")))
+        << Body().toStdString();
+    EXPECT_FALSE(Log().contains(QStringLiteral("wrong")));
+}
+
+TEST_F(BatchMain, FailedSecondLogonLeavesNoSession) {
+    EXPECT_EQ(RunFile("LOGON Demo,Demo,demo,demo-pw\r\n"
+                      "LOGON Demo,Demo,demo,wrong\r\n"
+                      "SEND_MAIL a,b,c,d,e\r\n"
+                      "LOAD_RULES /r.rle,,TRUE\r\n"),
+              1);
+    EXPECT_TRUE(
+        Body().endsWith(QStringLiteral("  *  06:18:48  Quit on Failure = True. "
+                                       "Terminating batch\r\n"
+                                       "  *  06:18:48  Not connected. Terminating "
+                                       "batch.\r\n")))
+        << Body().toStdString();
+    EXPECT_EQ(server->openSessions, 0);
+}
+
+TEST_F(BatchMain, KeywordCaseParameterSplittingAndTheQuitField) {
+    EXPECT_EQ(RunFile("LOGON Demo,Demo,demo,demo-pw\r\n"
+                      "load_rules /in/Rules.rle, ,True, True\r\n"
+                      "LOAD_RULES /in/skipped.rle,,True\r\n"),
+              1);
+    EXPECT_EQ(Body(),
+              "     06:18:48  Connected as demo to Demo on Demo\r\n"
+              "  *  06:18:48  Error loading rules file\r\n"
+              "               -> /in/Rules.rle\r\n"
+              "               -> Batch Error #40099\r\n"
+              "               -> LOAD_RULES is not available in this build\r\n"
+              "  *  06:18:48  Quit on Failure = True. Terminating batch\r\n");
+}
+
+TEST_F(BatchMain, QuitFieldRulesAndTooFewParameters) {
+    EXPECT_EQ(RunFile("LOGON Demo,Demo,demo,demo-pw\r\n"
+                      "LOAD_RULES /a.rle,,TRUE,0\r\n"  // quit value 0: go on
+                      "LOAD_RULES /b.rle,,TRUE,maybe\r\n"
+                      "LOAD_RULES /c.rle\r\n"
+                      "LOAD_RULES /d.rle,,TRUE,1,x\r\n"  // five fields: no quit value
+                      "LOAD_RULES /e.rle,,TRUE,-1\r\n"),
+              1);
+    EXPECT_EQ(Body(),
+              "     06:18:48  Connected as demo to Demo on Demo\r\n"
+              "  *  06:18:48  Error loading rules file\r\n"
+              "               -> /a.rle\r\n"
+              "               -> Batch Error #40099\r\n"
+              "               -> LOAD_RULES is not available in this build\r\n"
+              "  *  06:18:48  Error loading rules file\r\n"
+              "               -> /b.rle\r\n"
+              "               -> Runtime Error #13\r\n"
+              "               -> Type mismatch: \"maybe\" is neither True, False nor a number\r\n"
+              "  *  06:18:48  Error loading rules file\r\n"
+              "               -> \r\n"
+              "               -> Runtime Error #3\r\n"
+              "               -> Too few parameters. Expected 3\r\n"
+              "  *  06:18:48  Error loading rules file\r\n"
+              "               -> /d.rle\r\n"
+              "               -> Batch Error #40099\r\n"
+              "               -> LOAD_RULES is not available in this build\r\n"
+              "  *  06:18:48  Error loading rules file\r\n"
+              "               -> /e.rle\r\n"
+              "               -> Batch Error #40099\r\n"
+              "               -> LOAD_RULES is not available in this build\r\n")
+        << Body().toStdString();
+    // No "Quit on Failure" entry after a failing last line.
+}
+
+TEST_F(BatchMain, UnrecognizedAndUnreadableLines) {
+    const char raw[] =
+        "LOGON Demo,Demo,demo,demo-pw\r\n"
+        " LOAD_RULES /a.rle,,TRUE\r\n"
+        "FROBNICATE this, that\r\n"
+        ",,,,\r\n"
+        "LOAD_DATA caf\xE9.dat,,MERGE,TRUE\r\n"
+        "LOAD_DATA a\0b,,MERGE,TRUE\r";
+    EXPECT_EQ(RunFile(QByteArray(raw, sizeof(raw) - 1)), 1);
+    EXPECT_EQ(Body(),
+              "     06:18:48  Connected as demo to Demo on Demo\r\n"
+              "  *  06:18:48  Unrecognized command\r\n"
+              "               ->  LOAD_RULES /a.rle,,TRUE\r\n"
+              "  *  06:18:48  Unrecognized command\r\n"
+              "               -> FROBNICATE this, that\r\n"
+              "  *  06:18:48  Unrecognized command\r\n"
+              "               -> ,,,,\r\n"
+              "  *  06:18:48  Unreadable command line\r\n"
+              "               -> " +
+                  commands +
+                  " line 5: the line is not valid UTF-8\r\n"
+                  "  *  06:18:48  Unreadable command line\r\n"
+                  "               -> " +
+                  commands + " line 6: the line contains a NUL character\r\n")
+        << Body().toStdString();
+}
+
+TEST_F(BatchMain, TimestampTokensAreTheStartTimeInEveryCommand) {
+    clock.Set(QDateTime(QDate(2026, 12, 7), QTime(23, 59, 59)));
+    // The clock moves on (past midnight) while the run goes on.
+    server->onOpen = [this] { clock.Advance(3600); };
+    WriteBytes(commands,
+               "LOGON Demo,Demo,demo,demo-pw\r\n"
+               "LOAD_RULES /out/@long_timestamp/r_@day.rle,,TRUE\r\n"
+               "LOAD_RULES /out/@long_timestamp/@short_timestamp.rle,,TRUE\r\n");
+    EXPECT_EQ(Run({commands}), 1);
+    const QString text = ReadText(log);
+    EXPECT_TRUE(text.contains(QStringLiteral("-> /out/2026_12_07_235959/r_07.rle\r\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("-> /out/2026_12_07_235959/2026_12_07.rle\r\n")));
+}
+
+TEST_F(BatchMain, SendMailSettingsAndFailures) {
+    EXPECT_EQ(RunFile("SEND_MAIL first.example.com,a@x.org,pw,r1@x.org,First,/d1.txt\r\n"
+                      "SEND_MAIL mail.example.com:2525, batch@x.org , smtp-pw , r@x.org;s@x.org ,"
+                      " Nightly , /tmp/ignored-debug.txt, extra\r\n"
+                      "LOGON Demo,Demo,demo,demo-pw\r\n"),
+              0);
+    ASSERT_EQ(mail.sent.size(), 1u);
+    EXPECT_EQ(mail.sent[0].server, "mail.example.com:2525");
+    EXPECT_EQ(mail.sent[0].sender, "batch@x.org");
+    EXPECT_EQ(mail.sent[0].recipients, "r@x.org;s@x.org");
+    EXPECT_EQ(mail.sent[0].subject, "Nightly 12/08/26");
+    EXPECT_TRUE(mail.sent[0].body.contains(QStringLiteral("Connected as demo")));
+    EXPECT_FALSE(mail.sent[0].body.contains(QStringLiteral("smtp-pw")));
+    EXPECT_FALSE(Log().contains(QStringLiteral("smtp-pw")));
+
+    mail.sent.clear();
+    EXPECT_EQ(RunFile("LOGON Demo,Demo,demo,demo-pw\r\nSEND_MAIL mail.example.com,a@x.org\r\n"), 1);
+    EXPECT_EQ(Body(),
+              "     06:18:48  Connected as demo to Demo on Demo\r\n"
+              "  *  06:18:48  Could not send e-mail\r\n"
+              "               -> Batch Error #40018\r\n"
+              "               -> Too few parameters. Expected 5\r\n");
+    EXPECT_TRUE(mail.sent.empty());
+}
+
+TEST_F(BatchMain, RunsThatCannotStartExitWithTwo) {
+    EXPECT_EQ(Run({}), 2);
+    EXPECT_TRUE(err.contains(QStringLiteral("no command file")));
+    err.clear();
+    EXPECT_EQ(Run({QStringLiteral(" , /x.log")}), 2);
+    err.clear();
+    WriteBytes(commands, "LOGON Demo,Demo,demo,demo-pw\r\n");
+    const QString missing = dir.filePath(QStringLiteral("missing/run.log"));
+    EXPECT_EQ(Run({commands + QStringLiteral(",") + missing}), 2);
+    EXPECT_TRUE(err.contains(missing)) << err.toStdString();
+    EXPECT_FALSE(QFile::exists(missing));
+    err.clear();
+    ASSERT_TRUE(QDir().mkdir(log));  // the log's name is taken by a folder
+    EXPECT_EQ(Run({commands}), 2);
+    EXPECT_TRUE(err.contains(QStringLiteral("cannot be written"))) << err.toStdString();
+}
+
+TEST_F(BatchMain, LogThatBecomesUnwritableEndsTheRunWithTwo) {
+    server->onOpen = [this] {
+        QFile::remove(log);
+        QDir().mkdir(log);
+    };
+    EXPECT_EQ(RunFile("SEND_MAIL mail.example.com,a@x.org,pw,r@x.org,Nightly\r\n"
+                      "LOGON Demo,Demo,demo,demo-pw\r\nLOAD_RULES /r.rle,,TRUE\r\n"),
+              2);
+    EXPECT_TRUE(err.contains(QStringLiteral("cannot be written"))) << err.toStdString();
+    ASSERT_EQ(mail.sent.size(), 1u) << "what was logged is still mailed";
+    EXPECT_TRUE(mail.sent[0].body.contains(QStringLiteral("Opened command file")));
+}
+
+TEST_F(BatchMain, LogWithoutFolderGoesToTheCurrentFolder) {
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    WriteBytes(commands, "LOGON Demo,Demo,demo,demo-pw\r\n");
+    const int status = Run({QStringLiteral("job.txt")});
+    QDir::setCurrent(previous);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(Log().contains(QStringLiteral("Connected as demo")));
+}
+
+TEST_F(BatchMain, HelpAndVersion) {
+    EXPECT_EQ(Run({QStringLiteral("--help")}), 0);
+    EXPECT_TRUE(out.contains(QStringLiteral("comma cannot be given")));
+    out.clear();
+    EXPECT_EQ(Run({QStringLiteral("--version")}), 0);
+    EXPECT_TRUE(out.startsWith(QStringLiteral("Tarsel_Batch 11.")));
+}
+
+TEST_F(BatchMain, TenThousandUnknownKeywordsStayFast) {
+    QByteArray content = "LOGON Demo,Demo,demo,demo-pw\r\n";
+    for (int i = 0; i < 10000; ++i) {
+        content += "UNKNOWN_" + QByteArray::number(i) + " a,b,c\r\n";
+    }
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(RunFile(content), 1);
+    EXPECT_LT(timer.elapsed(), 20000);
+    EXPECT_EQ(Log().count(QStringLiteral("Unrecognized command")), 10000);
+}
+
+}  // namespace
+}  // namespace tarsel::batch::test

@@ -1,0 +1,76 @@
+#pragma once
+// Test doubles of the batch program's outside world.
+
+#include <QDateTime>
+#include <QFile>
+#include <QRegularExpression>
+#include <QString>
+#include <optional>
+#include <ostream>
+#include <vector>
+
+#include "batch/mail.h"
+#include "batch/timestamps.h"
+#include "server/tarsel_error.h"
+
+// GoogleTest shows QString values as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace tarsel::batch::test {
+
+class FixedClock : public Clock {
+  public:
+    explicit FixedClock(QDateTime now) : now_(std::move(now)) {}
+    QDateTime Now() override { return now_; }
+    void Set(const QDateTime& now) { now_ = now; }
+    void Advance(int seconds) { now_ = now_.addSecs(seconds); }
+
+  private:
+    QDateTime now_;
+};
+
+// 2026-12-08 (a Tuesday) 06:18:48 local time.
+inline QDateTime SampleTime() {
+    return QDateTime(QDate(2026, 12, 8), QTime(6, 18, 48));
+}
+
+class RecordingMail : public MailTransport {
+  public:
+    void Send(const MailMessage& message) override {
+        sent.push_back(message);
+        if (failWith) {
+            throw *failWith;
+        }
+    }
+    std::vector<MailMessage> sent;
+    std::optional<TarselError> failWith;
+};
+
+inline QString ReadText(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("<missing>");
+    }
+    return QString::fromUtf8(file.readAll());
+}
+
+inline void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        file.write(bytes);
+    }
+}
+
+// Log lines carry the time they were written: compare with it masked.
+inline QString MaskTimes(QString text) {
+    static const QRegularExpression time(QStringLiteral("\\b\\d\\d:\\d\\d:\\d\\d\\b"));
+    static const QRegularExpression date(
+        QStringLiteral("\\b[A-Z][a-z]{2}, \\d\\d [A-Z][a-z]{2} \\d{4}\\b"));
+    text.replace(time, QStringLiteral("hh:mm:ss"));
+    text.replace(date, QStringLiteral("ddd, dd mmm yyyy"));
+    return text;
+}
+
+}  // namespace tarsel::batch::test
