@@ -79,6 +79,7 @@ frmMain::frmMain(ui::ShellServices services, QWidget* parent)
     clockTimer_.setInterval(1000);
     connect(&clockTimer_, &QTimer::timeout, this, &frmMain::UpdateClockPanels);
     clockTimer_.start();
+    resize(640, 300);
 }
 
 void frmMain::BuildControls() {

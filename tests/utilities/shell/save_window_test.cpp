@@ -1,6 +1,7 @@
 // The save-file window: prompts, the bytes written, and failures that keep old files.
 
 #include <sys/resource.h>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -209,6 +210,26 @@ TEST_F(ShellSaveWindow, CancelWritesNothing) {
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
     EXPECT_FALSE(QFile::exists(In(QStringLiteral("x.lst"))));
     EXPECT_TRUE(boxes->shown().empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ShellSaveWindow, UnreadableDriveIsReportedAndTheListGoesBack) {
+    auto dialog = Open(temp.path());
+    auto* drives = dialog->findChild<QComboBox*>(QStringLiteral("DriveBox"));
+    auto* folders = dialog->findChild<FolderTree*>(QStringLiteral("Dirbox"));
+    const QString before = drives->currentText();
+    drives->addItem(QStringLiteral("/no/such/drive"), QStringLiteral("/no/such/drive"));
+    drives->setCurrentIndex(drives->count() - 1);
+    emit drives->activated(drives->currentIndex());
+    ASSERT_EQ(Titles(), QStringList{QStringLiteral("Error in setting path")});
+    EXPECT_TRUE(boxes->shown()[0].text.startsWith(QStringLiteral("Error: 68: ")));
+    EXPECT_EQ(boxes->shown()[0].buttons, ui::Buttons::OkCancel);
+    EXPECT_EQ(boxes->shown()[0].icon, ui::Icon::None);
+    EXPECT_EQ(drives->currentText(), before);
+    EXPECT_EQ(folders->path(), temp.path());
 }
 
 }  // namespace
