@@ -99,3 +99,32 @@ TEST_F(ShellLocalLogon, ClientVersionOfTheServerIsChecked) {
 }
 
 }  // namespace
+
+#ifdef TARSEL_HAVE_VIEWER
+#include <QPushButton>
+
+#include "utilities/shell/tool_windows.h"
+#include "utilities/viewer/frmMetadataViewer.h"
+
+namespace {
+
+TEST_F(ShellLocalLogon, MetadataViewerOpensOnTheChosenDimension) {
+    ui::RegisterToolWindowFactory(
+        ui::ToolWindowKind::MetadataViewer,
+        [](QWidget* owner) -> QWidget* { return new frmMetadataViewer(owner); });
+    Start(QStringLiteral("secret"));
+    window->Load();
+    auto* dimensions = window->findChild<QComboBox*>(QStringLiteral("cboSetDimension"));
+    dimensions->setCurrentIndex(dimensions->findText(QStringLiteral("Entity")));
+    emit dimensions->activated(dimensions->currentIndex());
+    window->findChild<QPushButton*>(QStringLiteral("cmdMetadataViewer"))->click();
+    QWidget* viewer = window->LoadedToolWindow(ui::ToolWindowKind::MetadataViewer);
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_NE(qobject_cast<frmMetadataViewer*>(viewer), nullptr);
+    EXPECT_TRUE(viewer->isVisible());
+    EXPECT_TRUE(boxes->shown().empty());
+    ui::RegisterToolWindowFactory(ui::ToolWindowKind::MetadataViewer, {});
+}
+
+}  // namespace
+#endif
