@@ -18,6 +18,13 @@ QString Line(const char* type) {
     return QString::fromLatin1(type);
 }
 
+void WriteMainError(BatchContext& context, const ErrorText& text) {
+    context.anyFailure = true;
+    context.log.WriteLog(QStringLiteral("Main routine error"), Line(line::kError));
+    context.log.WriteLog(text.header, Line(line::kComment));
+    context.log.WriteLog(text.detail, Line(line::kComment));
+}
+
 // The reading loop and end of Main. Errors end it through the handler that writes the
 // "Main routine error" entries; only a log that cannot be written passes through.
 void RunCommandFile(BatchContext& context, const QString& commandFile) {
@@ -99,18 +106,10 @@ void RunCommandFile(BatchContext& context, const QString& commandFile) {
     } catch (const LogWriteFailure&) {
         throw;
     } catch (const TarselError& error) {
-        context.anyFailure = true;
-        const ErrorText text = GetErrorText(error);
-        log.WriteLog(QStringLiteral("Main routine error"), Line(line::kError));
-        log.WriteLog(text.header, Line(line::kComment));
-        log.WriteLog(text.detail, Line(line::kComment));
+        WriteMainError(context, GetErrorText(error));
     } catch (const std::exception& error) {
-        context.anyFailure = true;
-        const ErrorText text =
-            GetErrorText(err::kInvalidArgument, QString::fromLocal8Bit(error.what()), kMainSource);
-        log.WriteLog(QStringLiteral("Main routine error"), Line(line::kError));
-        log.WriteLog(text.header, Line(line::kComment));
-        log.WriteLog(text.detail, Line(line::kComment));
+        WriteMainError(context, GetErrorText(err::kInvalidArgument,
+                                             QString::fromLocal8Bit(error.what()), kMainSource));
     }
 }
 

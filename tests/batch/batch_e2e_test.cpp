@@ -1,0 +1,358 @@
+// The real Tarsel_Batch program against a fresh local cluster per test.
+
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "tests/batch/batch_test_support.h"
+#include "tests/support/app_builder.h"
+#include "tests/support/local_server.h"
+
+namespace tarsel::batch::test {
+namespace {
+
+using tarsel::test::AppBuilder;
+using tarsel::test::LocalServer;
+
+struct RunResult {
+    int exitCode = -1;
+    QString out;
+    QString err;
+    qint64 milliseconds = 0;
+};
+
+RunResult RunBatch(const QStringList& arguments, const QString& workingDir) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(workingDir);
+    QElapsedTimer timer;
+    timer.start();
+    process.start(QStringLiteral(TARSEL_BATCH_BINARY), arguments);
+    RunResult result;
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        result.err = QStringLiteral("<did not finish>");
+        return result;
+    }
+    result.milliseconds = timer.elapsed();
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err += QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+// A port of 127.0.0.1 nothing listens on: taken from the system, then given back.
+int ClosedPort() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    bind(fd, reinterpret_cast<sockaddr*>(&address), size);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
+// The aiosmtpd server of smtp_sink.py on a free port, stopped when the object goes.
+class SmtpSink {
+  public:
+    SmtpSink() {
+        process_.start(QStringLiteral("/usr/bin/python3"),
+                       {QStringLiteral(SMTP_SINK_SCRIPT), dir_.path()});
+        if (process_.waitForReadyRead(20000)) {
+            const QString line = QString::fromUtf8(process_.readLine()).trimmed();
+            if (line.startsWith(QStringLiteral("PORT "))) {
+                port_ = line.mid(5).toInt();
+            }
+        }
+    }
+    ~SmtpSink() {
+        process_.closeWriteChannel();
+        if (!process_.waitForFinished(10000)) {
+            process_.kill();
+            process_.waitForFinished();
+        }
+    }
+    int port() const { return port_; }
+    // The messages received so far, in order; each an object with mail_from, rcpt_tos and
+    // data (the raw message).
+    std::vector<QJsonObject> Messages() const {
+        std::vector<QJsonObject> messages;
+        for (int k = 1;; ++k) {
+            QFile file(dir_.filePath(QStringLiteral("mail%1.json").arg(k)));
+            if (!file.open(QIODevice::ReadOnly)) {
+                break;
+            }
+            messages.push_back(QJsonDocument::fromJson(file.readAll()).object());
+        }
+        return messages;
+    }
+
+  private:
+    QTemporaryDir dir_;
+    QProcess process_;
+    int port_ = 0;
+};
+
+QByteArray MailData(const QJsonObject& message) {
+    return QByteArray::fromBase64(message.value(QStringLiteral("data")).toString().toLatin1());
+}
+
+class BatchE2E : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        AppBuilder app;
+        app.Relate(Dimension::Entity, QString(), QStringLiteral("World"));
+        server = std::make_unique<LocalServer>(app.Build());
+        auto store = server->store();
+        store.AddUser(QStringLiteral("outsider"), QStringLiteral("outsider-pw"));
+    }
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    QString Write(const QString& name, const QByteArray& content) {
+        WriteBytes(Path(name), content);
+        return Path(name);
+    }
+
+    std::unique_ptr<LocalServer> server;  // cluster TestCluster, TestApp, admin / secret
+    QTemporaryDir dir;
+};
+
+const QString kLogonLine = QStringLiteral("LOGON TestCluster, TestApp, admin, secret\r\n");
+
+TEST_F(BatchE2E, LogonAndLogNamedAfterTheCommandFile) {
+    for (const auto& [job, log] : std::vector<std::pair<QString, QString>>{
+             {"job.txt", "job.log"}, {"job", "job.log"}, {"job.cmds", "job.cmds.log"}}) {
+        QFile::remove(Path(log));
+        const QString commands = Write(job, "' nightly\r\n" + kLogonLine.toUtf8());
+        const RunResult run = RunBatch({commands}, dir.path());
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(MaskTimes(ReadText(Path(log))),
+                  "\r\n\r\n\r\n"
+                  "Start Tarsel Batch Process on ddd, dd mmm yyyy At hh:mm:ss\r\n"
+                  "     hh:mm:ss  Opened command file for processing\r\n"
+                  "               -> " +
+                      commands +
+                      "\r\n"
+                      "     hh:mm:ss  Connected as admin to TestApp on TestCluster\r\n"
+                      "\r\n"
+                      "End Tarsel Batch Process on ddd, dd mmm yyyy At hh:mm:ss\r\n")
+            << job.toStdString();
+    }
+    EXPECT_FALSE(ReadText(Path("job.log")).contains(QStringLiteral("secret")));
+}
+
+TEST_F(BatchE2E, CommandLineFieldsWinAndMayComeAsOneArgument) {
+    Write("job.txt", "LOGON TestCluster,TestApp,outsider,wrong\r\n");
+    // Relative paths, one argument holding every field with blanks around them.
+    RunResult run = RunBatch({QStringLiteral("job.txt, run.log, admin, secret")}, dir.path());
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(
+        ReadText(Path("run.log")).contains(QStringLiteral("Connected as admin to TestApp")));
+    EXPECT_FALSE(QFile::exists(Path("job.log")));
+
+    // The same fields as separate arguments: joined with blanks, then split at commas.
+    run = RunBatch({Path("job.txt") + ",", Path("run2.log") + ",", "admin,", "secret"}, dir.path());
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QString log = ReadText(Path("run2.log"));
+    EXPECT_TRUE(log.contains(QStringLiteral("Connected as admin"))) << log.toStdString();
+    EXPECT_FALSE(log.contains(QStringLiteral("secret")));
+}
+
+TEST_F(BatchE2E, LogonRefusalsQuitTheBatch) {
+    const struct {
+        const char* line;
+        const char* header;
+    } cases[] = {
+        {"LOGON TestCluster,TestApp,admin,not-the-password", "Tarsel Error #-2147215003"},
+        {"LOGON TestCluster,NoSuchApp,admin,secret", "Tarsel Error #-2147215001"},
+        {"LOGON NoSuchCluster,TestApp,admin,secret", "Tarsel Error #-2147215000"},
+        {"LOGON TestCluster,TestApp,nobody,secret", "Tarsel Error #-2147215002"},
+        {"LOGON TestCluster,TestApp,outsider,outsider-pw", "Tarsel Error #-2147215004"},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(Path("job.log"));
+        const QString commands =
+            Write("job.txt", QByteArray(c.line) + "\r\nLOAD_DATA /in/gl.dat,,MERGE,TRUE\r\n");
+        const RunResult run = RunBatch({commands}, dir.path());
+        EXPECT_EQ(run.exitCode, 1) << c.line;
+        const QString log = MaskTimes(ReadText(Path("job.log")));
+        const QString expected = QStringLiteral(
+                                     "  *  hh:mm:ss  Could not connect\r\n"
+                                     "               -> ") +
+                                 QString::fromLatin1(c.header) + QStringLiteral("\r\n");
+        EXPECT_TRUE(log.contains(expected)) << c.line << "\n" << log.toStdString();
+        EXPECT_TRUE(
+            log.contains(QStringLiteral("  *  hh:mm:ss  Quit on Failure = True. "
+                                        "Terminating batch\r\n"
+                                        "  *  hh:mm:ss  Not connected. Terminating "
+                                        "batch.\r\n")))
+            << log.toStdString();
+        EXPECT_FALSE(log.contains(QStringLiteral("not-the-password")));
+        EXPECT_FALSE(log.contains(QStringLiteral("outsider-pw")));
+        // The detail line is the server's readable text, never empty.
+        const qsizetype at = log.indexOf(expected);
+        const QString detail = log.mid(at + expected.size()).section(QStringLiteral("\r\n"), 0, 0);
+        EXPECT_GT(detail.size(), 18) << detail.toStdString();
+    }
+}
+
+TEST_F(BatchE2E, RunsThatCannotStartSayWhyAndExitWithTwo) {
+    const QString commands = Write("job.txt", kLogonLine.toUtf8());
+    RunResult run =
+        RunBatch({commands + QStringLiteral(",") + Path("no/such/folder/x.log")}, dir.path());
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("does not exist"))) << run.err.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"job.txt"});
+
+    run = RunBatch({}, dir.path());
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_FALSE(run.err.isEmpty());
+
+    run = RunBatch({QStringLiteral("--help")}, dir.path());
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("comma"))) << run.out.toStdString();
+}
+
+TEST_F(BatchE2E, NoCommandsAndUnknownCommandsFailTheRun) {
+    RunResult run = RunBatch({Write("empty.txt", "\r\n' only a comment\r\n   \r\n")}, dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(ReadText(Path("empty.log"))
+                    .contains(QStringLiteral("-> Batch Error #40002\r\n"
+                                             "               -> No "
+                                             "commands found\r\n")));
+    run = RunBatch({Write("unknown.txt", kLogonLine.toUtf8() + "LOGOFF now\r\n")}, dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(ReadText(Path("unknown.log"))
+                    .contains(QStringLiteral("Unrecognized command\r\n"
+                                             "               -> LOGOFF "
+                                             "now\r\n")));
+}
+
+TEST_F(BatchE2E, BadCommandFilesGetEntriesNotCrashes) {
+    QByteArray content = kLogonLine.toUtf8();
+    content += QByteArray("LOAD_DATA a\0b.dat,,MERGE,TRUE\r\n", 31);
+    content += "LOAD_DATA caf\xE9.dat,,MERGE,TRUE\r\n";
+    content += ",,,,\r\n     \r\n,\r\n";
+    content += "FOO " + QByteArray(1024 * 1024, 'z') + "\r\n";
+    content += "LOGON TestCluster,TestApp,admin,secret\rLOGON TestCluster,TestApp,admin,secret\r";
+    const RunResult run = RunBatch({Write("bad.txt", content)}, dir.path());
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+    EXPECT_LT(run.milliseconds, 20000);
+    const QString log = MaskTimes(ReadText(Path("bad.log")));
+    EXPECT_TRUE(log.contains(Path("bad.txt") + " line 2: the line contains a NUL character"));
+    EXPECT_TRUE(log.contains(Path("bad.txt") + " line 3: the line is not valid UTF-8"));
+    EXPECT_EQ(log.count(QStringLiteral("Unrecognized command")), 3);  // ",,,,", ",", FOO
+    EXPECT_TRUE(log.contains(QStringLiteral("-> FOO zzzz")));
+    EXPECT_EQ(log.count(QStringLiteral("Connected as admin")), 3) << "CR-only line ends";
+}
+
+TEST_F(BatchE2E, TenThousandUnknownKeywordsStayFast) {
+    QByteArray content = kLogonLine.toUtf8();
+    for (int i = 0; i < 10000; ++i) {
+        content += "NOT_A_COMMAND_" + QByteArray::number(i) + " /in/file.dat,,\r\n";
+    }
+    const RunResult run = RunBatch({Write("many.txt", content)}, dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_LT(run.milliseconds, 30000);
+    std::printf("[ figure ] 10000 unknown keywords: %lld ms\n",
+                static_cast<long long>(run.milliseconds));
+    EXPECT_EQ(ReadText(Path("many.log")).count(QStringLiteral("Unrecognized command")), 10000);
+}
+
+TEST_F(BatchE2E, MailIsDeliveredWithEnvelopeHeadersAndTheRunAsBody) {
+    SmtpSink sink;
+    ASSERT_GT(sink.port(), 0) << "the SMTP server did not start";
+    // An earlier run in the same log must not be mailed.
+    Write("job.log", "\r\nearlier run\r\n");
+    const QString commands =
+        Write("job.txt", kLogonLine.toUtf8() +
+                             QStringLiteral("SEND_MAIL 127.0.0.1:%1, batch@example.com, "
+                                            "smtp-secret, ops@example.com; audit@example.org,"
+                                            " Nightly load\r\n")
+                                 .arg(sink.port())
+                                 .toUtf8());
+    const RunResult run = RunBatch({commands}, dir.path());
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const auto messages = sink.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    const QJsonObject& message = messages.front();
+    EXPECT_EQ(message.value("mail_from").toString(), "batch@example.com");
+    EXPECT_EQ(message.value("rcpt_tos").toArray(),
+              (QJsonArray{"ops@example.com", "audit@example.org"}));
+
+    const QByteArray data = MailData(message);
+    const qsizetype split = data.indexOf("\r\n\r\n");
+    ASSERT_GT(split, 0);
+    const QByteArray headers = data.left(split + 2);
+    const QByteArray body = data.mid(split + 4);
+    EXPECT_TRUE(headers.contains("\r\nTo: ops@example.com; audit@example.org\r\n"))
+        << headers.data();
+    EXPECT_TRUE(headers.contains("From: batch@example.com\r\n"));
+    const QByteArray subject =
+        "Subject: Nightly load " + QDate::currentDate().toString("MM/dd/yy").toLatin1() + "\r\n";
+    EXPECT_TRUE(headers.contains(subject)) << headers.data();
+    EXPECT_TRUE(headers.startsWith("Date: ")) << headers.data();
+    EXPECT_TRUE(headers.contains("\r\nMessage-ID: <")) << headers.data();
+    const QString log = ReadText(Path("job.log"));
+    const QString thisRun = log.mid(QStringLiteral("\r\nearlier run\r\n").size());
+    EXPECT_EQ(QString::fromUtf8(body), QStringLiteral("\r\n") + thisRun);
+    EXPECT_FALSE(data.contains("smtp-secret"));
+    EXPECT_FALSE(data.contains("secret"));
+    EXPECT_FALSE(log.contains(QStringLiteral("secret")));
+}
+
+TEST_F(BatchE2E, FailedMailWritesOnlyTheDebugFileAndEndsQuickly) {
+    const int port = ClosedPort();
+    const QString debug = Path("mail-debug.txt");
+    Write("mail-debug.txt", "earlier failure\r\nwith two lines\r\n");
+    const QString mailLine = QStringLiteral(
+                                 "SEND_MAIL 127.0.0.1:%1,batch@example.com,"
+                                 "smtp-secret,ops@example.com,Nightly")
+                                 .arg(port);
+    RunResult run = RunBatch(
+        {Write("job.txt", kLogonLine.toUtf8() + mailLine.toUtf8() + "," + debug.toUtf8() + "\r\n")},
+        dir.path());
+    EXPECT_EQ(run.exitCode, 0) << "the commands succeeded; the mail is not a command";
+    EXPECT_LT(run.milliseconds, 30000);
+    const QStringList lines = ReadText(debug).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 6) << ReadText(debug).toStdString();
+    EXPECT_EQ(MaskTimes(lines[0]), "Time: ddd, dd mmm yyyy hh:mm:ss");
+    EXPECT_EQ(lines[1], "Error # 7");  // could not connect
+    EXPECT_EQ(lines[2], "Source: SendLogMail");
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("Description: "))) << lines[3].toStdString();
+    EXPECT_TRUE(lines[3].contains(QString::number(port)));
+    EXPECT_EQ(lines[4], "");
+    EXPECT_EQ(lines[5], "");
+    EXPECT_FALSE(ReadText(debug).contains(QStringLiteral("secret")));
+    const QString log = ReadText(Path("job.log"));
+    EXPECT_FALSE(log.contains(QStringLiteral("secret")));
+    EXPECT_FALSE(log.contains(QStringLiteral("e-mail")));
+
+    // Without a debug file a failed mail leaves no trace at all.
+    QFile::remove(debug);
+    run =
+        RunBatch({Write("job2.txt", kLogonLine.toUtf8() + mailLine.toUtf8() + "\r\n")}, dir.path());
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    QStringList files = QDir(dir.path()).entryList(QDir::Files);
+    files.sort();
+    EXPECT_EQ(files, (QStringList{"job.log", "job.txt", "job2.log", "job2.txt"}));
+}
+
+}  // namespace
+}  // namespace tarsel::batch::test
