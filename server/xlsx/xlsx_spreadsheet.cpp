@@ -131,7 +131,7 @@ class XlsxWorksheet : public SpreadsheetWorksheet {
         const auto c = static_cast<lxw_col_t>(column - 1);
         lxw_error error = LXW_NO_ERROR;
         if (text.startsWith(QLatin1Char('\''))) {
-            const QByteArray value = text.mid(1).toUtf8();
+            const QByteArray value = QStringView(text).sliced(1).toUtf8();
             if (!value.isEmpty()) {
                 error = worksheet_write_string(sheet_, r, c, value.constData(), nullptr);
             }

@@ -328,7 +328,10 @@ void frmMetadataViewer::PlaceNodes(QTreeWidget* tree, const viewer::ViewTree& vi
     tree->setUpdatesEnabled(true);
 }
 
-void frmMetadataViewer::BuildMemberTree() {
+void frmMetadataViewer::FillMembers(
+    const QString& routine,
+    void (viewer::MetadataViewerLogic::*build)(const viewer::ViewerSource&,
+                                               const viewer::BuildProgress&)) {
     if (!modGlobal::gDimension) {
         return;
     }
@@ -336,42 +339,30 @@ void frmMetadataViewer::BuildMemberTree() {
     SyncOptions();
     std::exception_ptr failure;
     try {
-        logic_.BuildMemberTree(Source(), Progress());
+        (logic_.*build)(Source(), Progress());
     } catch (const std::exception&) {
         failure = std::current_exception();
     }
+    // What was built before a failure is shown, then the failure is told.
     PlaceNodes(trvMembers_, logic_.members());
     if (failure) {
         try {
             std::rethrow_exception(failure);
         } catch (const std::exception& error) {
-            ReportError(QStringLiteral("BuildMemberTree"), error);
+            ReportError(routine, error);
         }
     }
+}
+
+void frmMetadataViewer::BuildMemberTree() {
+    FillMembers(QStringLiteral("BuildMemberTree"), &viewer::MetadataViewerLogic::BuildMemberTree);
     FillEntityFilters();
     SetTitles();
 }
 
 void frmMetadataViewer::BuildFilteredList() {
-    if (!modGlobal::gDimension) {
-        return;
-    }
-    Busy busy(*this);
-    SyncOptions();
-    std::exception_ptr failure;
-    try {
-        logic_.BuildFilteredList(Source(), Progress());
-    } catch (const std::exception&) {
-        failure = std::current_exception();
-    }
-    PlaceNodes(trvMembers_, logic_.members());
-    if (failure) {
-        try {
-            std::rethrow_exception(failure);
-        } catch (const std::exception& error) {
-            ReportError(QStringLiteral("BuildFilteredList"), error);
-        }
-    }
+    FillMembers(QStringLiteral("BuildFilteredList"),
+                &viewer::MetadataViewerLogic::BuildFilteredList);
     SetTitles();
 }
 

@@ -60,6 +60,11 @@ class frmMetadataViewer : public QWidget {
     viewer::ViewerSource Source();
     void SyncOptions();
     void PlaceNodes(QTreeWidget* tree, const viewer::ViewTree& view);
+    // Runs one build of trvMembers; a failure is reported after the nodes built before it
+    // are placed.
+    void FillMembers(const QString& routine,
+                     void (viewer::MetadataViewerLogic::*build)(const viewer::ViewerSource&,
+                                                                const viewer::BuildProgress&));
     viewer::BuildProgress Progress();
     void ReportError(const QString& routine, const std::exception& error);
     QTreeWidget* VisibleTree() const;

@@ -1,5 +1,6 @@
 #pragma once
-// Reads an .xlsx file back with a real reader (openpyxl under /usr/bin/python3).
+// Reads an .xlsx file back with a real reader (openpyxl under /usr/bin/python3), and an
+// opener that records the files instead of showing them.
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -10,7 +11,22 @@
 #include <utility>
 #include <vector>
 
+#include "server/xlsx/xlsx_spreadsheet.h"
+
 namespace xlsx_test {
+
+class RecordingOpener : public tarsel::xlsx::FileOpener {
+  public:
+    explicit RecordingOpener(bool succeed = true) : succeed_(succeed) {}
+    bool Open(const QString& path) override {
+        opened.push_back(path);
+        return succeed_;
+    }
+    std::vector<QString> opened;
+
+  private:
+    bool succeed_;
+};
 
 struct ReadCell {
     QString type;  // openpyxl data type: "s" text, "n" number

@@ -13,18 +13,7 @@ namespace {
 using tarsel::SpreadsheetMessage;
 using tarsel::TarselError;
 
-class RecordingOpener : public tarsel::xlsx::FileOpener {
-  public:
-    explicit RecordingOpener(bool succeed = true) : succeed_(succeed) {}
-    bool Open(const QString& path) override {
-        opened.push_back(path);
-        return succeed_;
-    }
-    std::vector<QString> opened;
-
-  private:
-    bool succeed_;
-};
+using xlsx_test::RecordingOpener;
 
 class XlsxExport : public ::testing::Test {
   protected:

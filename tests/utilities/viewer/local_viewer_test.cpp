@@ -3,8 +3,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -15,6 +15,7 @@
 #include "tests/server/xlsx/xlsx_reader.h"
 #include "tests/support/app_builder.h"
 #include "tests/support/local_server.h"
+#include "tests/utilities/viewer/viewer_test_env.h"
 #include "utilities/shell/message_box.h"
 #include "utilities/shell/modGlobal.h"
 #include "utilities/viewer/frmMetadataViewer.h"
@@ -24,28 +25,8 @@ namespace {
 using tarsel::Dimension;
 using tarsel::test::AppBuilder;
 
-class Opener : public tarsel::xlsx::FileOpener {
-  public:
-    bool Open(const QString& path) override {
-        opened.push_back(path);
-        return true;
-    }
-    std::vector<QString> opened;
-};
-
-class ViewerLocal : public tarsel::test::LocalServerTest {
+class ViewerLocal : public tarsel::test::LocalServerTest, public viewer_test::ViewerEnvironment {
   protected:
-    ViewerLocal() {
-        ui::InstallMessageBoxes(boxes);
-        tarsel::InstallSpreadsheetProgram(
-            tarsel::xlsx::CreateXlsxSpreadsheetProgram({folder.path(), opener}));
-    }
-    ~ViewerLocal() override {
-        ui::InstallMessageBoxes(nullptr);
-        tarsel::InstallSpreadsheetProgram(nullptr);
-        modGlobal::ResetSessionState();
-    }
-
     std::unique_ptr<frmMetadataViewer> Open(AppBuilder& app, Dimension dimension,
                                             const QString& name) {
         auto& server = StartServer(app.Build());
@@ -70,10 +51,6 @@ class ViewerLocal : public tarsel::test::LocalServerTest {
         Tree(w)->setCurrentItem(item);
         w.findChild<QAction*>(QStringLiteral("mnuTopMember"))->trigger();
     }
-
-    QTemporaryDir folder;
-    std::shared_ptr<Opener> opener = std::make_shared<Opener>();
-    std::shared_ptr<ui::ScriptedMessageBoxes> boxes = std::make_shared<ui::ScriptedMessageBoxes>();
 };
 
 // Group > (Europe > (France, Shared > Paris), Americas > (Ohio, Shared > Paris))
@@ -328,8 +305,5 @@ TEST_F(ViewerLocal, ExportsReadBackCellByCell) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return viewer_test::RunOffscreenTests(argc, argv);
 }

@@ -129,14 +129,7 @@ TEST(ViewerExportLayout, TopMemberWithoutChildren) {
 
 TEST(ViewerExportLayout, WholeExportReadBackFromTheFile) {
     QTemporaryDir folder;
-    struct Opener : tarsel::xlsx::FileOpener {
-        bool Open(const QString& path) override {
-            opened = path;
-            return true;
-        }
-        QString opened;
-    };
-    auto opener = std::make_shared<Opener>();
+    auto opener = std::make_shared<xlsx_test::RecordingOpener>();
     auto program = tarsel::xlsx::CreateXlsxSpreadsheetProgram({folder.path(), opener});
 
     ViewTree tree;
@@ -146,10 +139,10 @@ TEST(ViewerExportLayout, WholeExportReadBackFromTheFile) {
     viewer::ExportTree(*program, tree, tree.maxLevel, true,
                        [&](const tarsel::SpreadsheetMessage& m) {
                            titles.push_back(m.title);
-                           EXPECT_TRUE(opener->opened.isEmpty());
+                           EXPECT_TRUE(opener->opened.empty());
                        });
     ASSERT_EQ(titles, std::vector<QString>{QStringLiteral("Excel Export")});
-    const auto book = xlsx_test::ReadXlsx(opener->opened);
+    const auto book = xlsx_test::ReadXlsx(opener->opened.at(0));
     ASSERT_TRUE(book.ok) << book.error.toStdString();
     const auto& sheet = book.sheets.at(0);
     EXPECT_EQ(sheet.text(1, 1), "Level 1");

@@ -16,6 +16,7 @@
 #include "server/xlsx/xlsx_spreadsheet.h"
 #include "tests/server/xlsx/xlsx_reader.h"
 #include "tests/utilities/viewer/fake_application.h"
+#include "tests/utilities/viewer/viewer_test_env.h"
 #include "utilities/shell/message_box.h"
 #include "utilities/shell/modGlobal.h"
 #include "utilities/viewer/frmMetadataViewer.h"
@@ -26,22 +27,9 @@ using tarsel::Dimension;
 using viewer_test::FakeDimension;
 using viewer_test::FakeSession;
 
-class Opener : public tarsel::xlsx::FileOpener {
-  public:
-    bool Open(const QString& path) override {
-        opened.push_back(path);
-        return true;
-    }
-    std::vector<QString> opened;
-};
-
-class ViewerWindow : public ::testing::Test {
+class ViewerWindow : public ::testing::Test, public viewer_test::ViewerEnvironment {
   protected:
     ViewerWindow() {
-        ui::InstallMessageBoxes(boxes);
-        tarsel::InstallSpreadsheetProgram(
-            tarsel::xlsx::CreateXlsxSpreadsheetProgram({folder.path(), opener}));
-        modGlobal::ResetSessionState();
         modGlobal::gSession = session;
         modGlobal::gMetadata = session->metadata;
         modGlobal::gApplicationName = QStringLiteral("Comma");
@@ -51,11 +39,6 @@ class ViewerWindow : public ::testing::Test {
              {"<Entity Currency>", "EUR", "USD", "EURAdjs", "[None]", "EURTotal"}) {
             value.Add(QString::fromLatin1(label));
         }
-    }
-    ~ViewerWindow() override {
-        ui::InstallMessageBoxes(nullptr);
-        tarsel::InstallSpreadsheetProgram(nullptr);
-        modGlobal::ResetSessionState();
     }
 
     FakeDimension& Use(Dimension dimension, const char* name) {
@@ -95,9 +78,6 @@ class ViewerWindow : public ::testing::Test {
         return entries;
     }
 
-    QTemporaryDir folder;
-    std::shared_ptr<Opener> opener = std::make_shared<Opener>();
-    std::shared_ptr<ui::ScriptedMessageBoxes> boxes = std::make_shared<ui::ScriptedMessageBoxes>();
     std::shared_ptr<FakeSession> session = std::make_shared<FakeSession>();
 };
 
@@ -360,8 +340,5 @@ TEST_F(ViewerWindow, ExportFailureIsReportedAndTheWindowStaysUsable) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return viewer_test::RunOffscreenTests(argc, argv);
 }
