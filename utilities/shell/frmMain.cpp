@@ -278,6 +278,7 @@ std::optional<tarsel::PromptedApplication> frmMain::TryOpenApplication() {
             return opened;
         }
     } catch (const std::exception&) {
+        // As for the logon: a failure is a refusal.
     }
     return std::nullopt;
 }

@@ -50,7 +50,8 @@ bool LocalLogonPrompt::TryLogon(const LogonEntry& entry) {
         const ClusterStore store = ClusterStore::Open(home_, entry.cluster.trimmed());
         store.CheckPassword(entry.user.trimmed(), entry.password);
         connection_->SetLogonInfo(store.name(), entry.user.trimmed(), QString(), entry.password);
-        loggedOn_ = LogonEntry{store.name(), entry.user.trimmed(), entry.password};
+        // The password stays with the connection only.
+        loggedOn_ = LogonEntry{store.name(), entry.user.trimmed(), QString()};
         isLoggedOn_ = true;
         refusal_.clear();
         return true;
