@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "server/local/member_record.h"
 #include "server/tarsel_error.h"
 
 namespace tarsel::local {
@@ -12,16 +13,14 @@ constexpr const char* kSchema = R"sql(
 CREATE TABLE application(key TEXT PRIMARY KEY, value) WITHOUT ROWID;
 CREATE TABLE languages(idx INTEGER PRIMARY KEY, label TEXT NOT NULL);
 CREATE TABLE security_classes(id INTEGER PRIMARY KEY, name TEXT NOT NULL);
-CREATE TABLE members(
-  dim INTEGER NOT NULL, id INTEGER NOT NULL, label TEXT NOT NULL,
-  descriptions TEXT NOT NULL, security_class INTEGER NOT NULL,
-  ud1 TEXT NOT NULL, ud2 TEXT NOT NULL, ud3 TEXT NOT NULL, flags INTEGER NOT NULL,
-  account_type INTEGER NOT NULL, icp_type INTEGER NOT NULL, decimal_places INTEGER NOT NULL,
-  top_c1 INTEGER NOT NULL, top_c2 INTEGER NOT NULL, top_c3 INTEGER NOT NULL,
-  top_c4 INTEGER NOT NULL, default_currency INTEGER NOT NULL,
-  PRIMARY KEY(dim, id)) WITHOUT ROWID;
-CREATE TABLE relations(dim INTEGER NOT NULL, seq INTEGER NOT NULL, parent INTEGER NOT NULL,
-  child INTEGER NOT NULL, PRIMARY KEY(dim, seq)) WITHOUT ROWID;
+CREATE TABLE members(key INTEGER PRIMARY KEY, label TEXT NOT NULL,
+  descriptions TEXT NOT NULL, user_defined TEXT NOT NULL, attributes BLOB,
+  dim INTEGER GENERATED ALWAYS AS (key >> 32) VIRTUAL,
+  id INTEGER GENERATED ALWAYS AS (key & 4294967295) VIRTUAL);
+CREATE TABLE relations(key INTEGER PRIMARY KEY, parent INTEGER NOT NULL,
+  child INTEGER NOT NULL,
+  dim INTEGER GENERATED ALWAYS AS (key >> 32) VIRTUAL,
+  seq INTEGER GENERATED ALWAYS AS (key & 4294967295) VIRTUAL);
 CREATE TABLE member_lists(dim INTEGER NOT NULL, id INTEGER NOT NULL, name TEXT NOT NULL,
   PRIMARY KEY(dim, id)) WITHOUT ROWID;
 CREATE TABLE member_list_entries(dim INTEGER NOT NULL, list INTEGER NOT NULL,
@@ -34,7 +33,7 @@ QString JoinDescriptions(const QStringList& descriptions) {
     if (descriptions.size() == 1) {
         return descriptions.front();
     }
-    return descriptions.join(kDescriptionSeparator);
+    return descriptions.join(kFieldSeparator);
 }
 
 }  // namespace
@@ -82,9 +81,9 @@ void WriteApplication(sql::Database& db, const QString& name, const AppModel& mo
         }
     }
     sql::Statement member(db,
-                          "INSERT INTO members VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, "
-                          "?11, ?12, ?13, ?14, ?15, ?16, ?17)");
-    sql::Statement relation(db, "INSERT INTO relations VALUES(?1, ?2, ?3, ?4)");
+                          "INSERT INTO members(key, label, descriptions, user_defined, attributes) "
+                          "VALUES(?1, ?2, ?3, ?4, ?5)");
+    sql::Statement relation(db, "INSERT INTO relations(key, parent, child) VALUES(?1, ?2, ?3)");
     sql::Statement list(db, "INSERT INTO member_lists VALUES(?1, ?2, ?3)");
     sql::Statement entry(db, "INSERT INTO member_list_entries VALUES(?1, ?2, ?3, ?4, ?5)");
     for (size_t d = 0; d < kDimensionCount; ++d) {
@@ -94,28 +93,31 @@ void WriteApplication(sql::Database& db, const QString& name, const AppModel& mo
         for (size_t i = 0; i < dim.members.size(); ++i) {
             const MemberModel& m = dim.members[i];
             const QString descriptions = JoinDescriptions(m.descriptions);
-            member.Bind(1, dimNumber)
-                .Bind(2, static_cast<int64_t>(i))
-                .Bind(3, m.label)
-                .Bind(4, descriptions)
-                .Bind(5, r.securityClass[i])
-                .Bind(6, m.userDefined[0])
-                .Bind(7, m.userDefined[1])
-                .Bind(8, m.userDefined[2])
-                .Bind(9, static_cast<int64_t>(MemberFlags(m)))
-                .Bind(10, m.accountType)
-                .Bind(11, m.icpType)
-                .Bind(12, m.decimalPlaces);
-            for (int c = 0; c < 4; ++c) {
-                member.Bind(13 + c, r.topCustom[i][static_cast<size_t>(c)]);
+            const QString userDefined = JoinUserDefined(m.userDefined);
+            MemberAttributes attributes;
+            attributes.securityClass = r.securityClass[i];
+            attributes.flags = MemberFlags(m);
+            attributes.accountType = m.accountType;
+            attributes.icpType = m.icpType;
+            attributes.decimalPlaces = m.decimalPlaces;
+            attributes.topCustom = r.topCustom[i];
+            attributes.defaultCurrency = r.defaultCurrency[i];
+            const auto packed = PackAttributes(attributes);
+            member.Bind(1, MemberKey(dimNumber, static_cast<int64_t>(i)))
+                .Bind(2, m.label)
+                .Bind(3, descriptions)
+                .Bind(4, userDefined);
+            if (packed) {
+                member.BindBlob(5, packed->data(), kAttributeBytes);
+            } else {
+                member.BindNull(5);
             }
-            member.Bind(17, r.defaultCurrency[i]).Run();
+            member.Run();
         }
         for (size_t k = 0; k < r.relationChild.size(); ++k) {
-            relation.Bind(1, dimNumber)
-                .Bind(2, static_cast<int64_t>(k))
-                .Bind(3, r.relationParent[k])
-                .Bind(4, r.relationChild[k])
+            relation.Bind(1, MemberKey(dimNumber, static_cast<int64_t>(k)))
+                .Bind(2, r.relationParent[k])
+                .Bind(3, r.relationChild[k])
                 .Run();
         }
         for (size_t l = 0; l < dim.memberLists.size(); ++l) {
@@ -165,9 +167,8 @@ AppModel ReadApplication(sql::Database& db) {
     }
     {
         sql::Statement q(db,
-                         "SELECT dim, label, descriptions, security_class, ud1, ud2, ud3, flags, "
-                         "account_type, icp_type, decimal_places, top_c1, top_c2, top_c3, "
-                         "top_c4, default_currency FROM members ORDER BY dim, id");
+                         "SELECT dim, label, descriptions, user_defined, attributes FROM members "
+                         "ORDER BY key");
         // Labels of the dimensions referred to across (Custom1..4, Value) are known only
         // once every dimension is read, so the ids are kept and turned into labels after.
         struct Reference {
@@ -185,21 +186,22 @@ AppModel ReadApplication(sql::Database& db) {
             m.label = q.Text(1);
             const QString descriptions = q.Text(2);
             if (!descriptions.isEmpty()) {
-                m.descriptions = descriptions.split(kDescriptionSeparator);
+                m.descriptions = descriptions.split(kFieldSeparator);
             }
-            const int64_t securityClass = q.Int(3);
-            if (securityClass >= 0 && securityClass < model.securityClasses.size()) {
-                m.securityClass = model.securityClasses[securityClass];
+            m.userDefined = SplitUserDefined(q.Text(3));
+            const void* bytes = q.BlobData(4);
+            const MemberAttributes a = UnpackAttributes(bytes, q.Bytes(4));
+            if (a.securityClass >= 0 && a.securityClass < model.securityClasses.size()) {
+                m.securityClass = model.securityClasses[a.securityClass];
             }
-            for (int u = 0; u < 3; ++u) {
-                m.userDefined[static_cast<size_t>(u)] = q.Text(4 + u);
-            }
-            ApplyMemberFlags(static_cast<uint32_t>(q.Int(7)), m);
-            m.accountType = static_cast<int>(q.Int(8));
-            m.icpType = static_cast<int>(q.Int(9));
-            m.decimalPlaces = static_cast<int>(q.Int(10));
-            Reference ref{
-                d, dim.members.size() - 1, {q.Int(11), q.Int(12), q.Int(13), q.Int(14), q.Int(15)}};
+            ApplyMemberFlags(a.flags, m);
+            m.accountType = a.accountType;
+            m.icpType = a.icpType;
+            m.decimalPlaces = a.decimalPlaces;
+            Reference ref{d,
+                          dim.members.size() - 1,
+                          {a.topCustom[0], a.topCustom[1], a.topCustom[2], a.topCustom[3],
+                           a.defaultCurrency}};
             if (std::any_of(ref.ids.begin(), ref.ids.end(), [](int64_t id) { return id >= 0; })) {
                 references.push_back(ref);
             }
@@ -227,7 +229,7 @@ AppModel ReadApplication(sql::Database& db) {
                    : QString();
     };
     {
-        sql::Statement q(db, "SELECT dim, parent, child FROM relations ORDER BY dim, seq");
+        sql::Statement q(db, "SELECT dim, parent, child FROM relations ORDER BY key");
         while (q.Step()) {
             const auto d = static_cast<size_t>(q.Int(0));
             if (d < kDimensionCount) {

@@ -6,12 +6,15 @@
 //   application(key, value)       'name', 'change_counter' (loads add 1 per commit)
 //   languages(idx, label)          idx = language index
 //   security_classes(id, name)
-//   members(dim, id, label, descriptions, security_class, ud1, ud2, ud3, flags,
-//           account_type, icp_type, decimal_places, top_c1..top_c4, default_currency)
+//   members(key, label, descriptions, user_defined, attributes; dim, id)
+//           key = dim << 32 | id, so that a dimension is one range of the rowid and a bulk
+//           insert only appends; dim and id are generated from the key.
 //           descriptions: one per language joined by U+001F; ids are 0.. per dimension in
-//           the order the members were defined; member ids of other dimensions for
-//           top_c1..4 (Custom1..4) and default_currency (Value), -1 for none.
-//   relations(dim, seq, parent, child)   seq = stored order; parent -1 for a top member
+//           the order the members were defined; user_defined and attributes as
+//           member_record.h describes (member ids of Custom1..4 for the top custom members,
+//           of Value for the default currency, -1 for none).
+//   relations(key, parent, child; dim, seq)  key = dim << 32 | seq; seq = stored order;
+//           parent -1 for a top member
 //   member_lists(dim, id, name)          user lists; id = 0.. in the order defined
 //   member_list_entries(dim, list, seq, member, parent)
 //   member_list_file(id = 0, content)    absent row: no member list file
@@ -23,6 +26,11 @@
 namespace tarsel::local {
 
 inline constexpr int kApplicationSchemaVersion = 1;
+
+// The rowid of a member or relation row: dimension in the high, id / seq in the low half.
+constexpr int64_t MemberKey(int64_t dimension, int64_t idOrSeq) {
+    return dimension * 4294967296 + idOrSeq;
+}
 
 // Fails with kSchemaMismatch when the file is not an application file of a version this
 // build reads.

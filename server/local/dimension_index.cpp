@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "server/local/app_schema.h"
 #include "server/local/model_check.h"
 #include "server/tarsel_error.h"
 
@@ -35,8 +36,12 @@ std::shared_ptr<const DimensionIndex> DimensionIndex::Load(sql::Database& db, Di
     std::shared_ptr<DimensionIndex> index(new DimensionIndex());
     index->dimension_ = dimension;
     const int dim = static_cast<int>(dimension);
-    const auto limit = static_cast<size_t>(db.QueryInt(
-        "SELECT COALESCE(MAX(id) + 1, 0) FROM members WHERE dim = " + std::to_string(dim)));
+    const int64_t first = MemberKey(dim, 0);
+    const int64_t last = MemberKey(dim + 1, 0) - 1;
+    const auto limit =
+        static_cast<size_t>(db.QueryInt("SELECT COALESCE(MAX(key) - " + std::to_string(first) +
+                                        " + 1, 0) FROM members WHERE key BETWEEN " +
+                                        std::to_string(first) + " AND " + std::to_string(last)));
     index->labels_.resize(limit);
     index->descriptions_.resize(limit);
     index->attributes_.resize(limit);
@@ -44,11 +49,9 @@ std::shared_ptr<const DimensionIndex> DimensionIndex::Load(sql::Database& db, Di
     index->allIds_.reserve(limit);
     {
         sql::Statement q(db,
-                         "SELECT id, label, descriptions, security_class, flags, account_type, "
-                         "icp_type, decimal_places, top_c1, top_c2, top_c3, top_c4, "
-                         "default_currency, ud1, ud2, ud3 FROM members WHERE dim = ?1 "
-                         "ORDER BY id");
-        q.Bind(1, dim);
+                         "SELECT id, label, descriptions, user_defined, attributes FROM members "
+                         "WHERE key BETWEEN ?1 AND ?2 ORDER BY key");
+        q.Bind(1, first).Bind(2, last);
         while (q.Step()) {
             const auto id = static_cast<int32_t>(q.Int(0));
             const auto slot = static_cast<size_t>(id);
@@ -56,32 +59,28 @@ std::shared_ptr<const DimensionIndex> DimensionIndex::Load(sql::Database& db, Di
             index->allIds_.push_back(id);
             index->labels_[slot] = q.Text(1);
             index->descriptions_[slot] = q.Text(2);
-            MemberAttributes& a = index->attributes_[slot];
-            a.securityClass = static_cast<int32_t>(q.Int(3));
-            a.flags = static_cast<uint32_t>(q.Int(4));
-            a.accountType = static_cast<int32_t>(q.Int(5));
-            a.icpType = static_cast<int32_t>(q.Int(6));
-            a.decimalPlaces = static_cast<int32_t>(q.Int(7));
-            for (int c = 0; c < 4; ++c) {
-                a.topCustom[static_cast<size_t>(c)] = static_cast<int32_t>(q.Int(8 + c));
-            }
-            a.defaultCurrency = static_cast<int32_t>(q.Int(12));
-            index->anyFlags_ |= a.flags;
-            for (int u = 0; u < 3; ++u) {
-                QString text = q.Text(13 + u);
-                if (!text.isEmpty()) {
-                    if (index->userDefined_.empty()) {
-                        index->userDefined_.resize(limit * 3);
-                    }
-                    index->userDefined_[slot * 3 + static_cast<size_t>(u)] = std::move(text);
+            const QString userDefined = q.Text(3);
+            if (!userDefined.isEmpty()) {
+                if (index->userDefined_.empty()) {
+                    index->userDefined_.resize(limit * 3);
+                }
+                const auto texts = SplitUserDefined(userDefined);
+                for (size_t u = 0; u < 3; ++u) {
+                    index->userDefined_[slot * 3 + u] = texts[u];
                 }
             }
+            MemberAttributes& a = index->attributes_[slot];
+            const void* bytes = q.BlobData(4);
+            a = UnpackAttributes(bytes, q.Bytes(4));
+            index->anyFlags_ |= a.flags;
         }
     }
     {
         std::vector<int32_t> parents, children;
-        sql::Statement q(db, "SELECT parent, child FROM relations WHERE dim = ?1 ORDER BY seq");
-        q.Bind(1, dim);
+        sql::Statement q(db,
+                         "SELECT parent, child FROM relations WHERE key BETWEEN ?1 AND ?2 "
+                         "ORDER BY key");
+        q.Bind(1, first).Bind(2, last);
         while (q.Step()) {
             const auto parent = static_cast<int32_t>(q.Int(0));
             const auto child = static_cast<int32_t>(q.Int(1));
@@ -130,10 +129,10 @@ QString DimensionIndex::Description(int32_t id, int languageIndex) const {
     if (languageIndex < 0) {
         return {};
     }
-    if (!raw.contains(kDescriptionSeparator)) {
+    if (!raw.contains(kFieldSeparator)) {
         return languageIndex == 0 ? raw : QString();
     }
-    return raw.section(kDescriptionSeparator, languageIndex, languageIndex);
+    return raw.section(kFieldSeparator, languageIndex, languageIndex);
 }
 
 QString DimensionIndex::UserDefined(int number, int32_t id) const {
@@ -159,13 +158,13 @@ std::span<const int32_t> DimensionIndex::Parents(int32_t id) const {
 
 int32_t DimensionIndex::FindLabel(const QString& label) const {
     std::call_once(labelsOnce_, [this] {
-        labelIds_.reserve(static_cast<qsizetype>(allIds_.size()));
+        LabelIndex labels(allIds_.size());
         for (const int32_t id : allIds_) {
-            labelIds_.insert(labels_[static_cast<size_t>(id)].toCaseFolded(), id);
+            labels.Insert(labels_[static_cast<size_t>(id)], id);
         }
+        labelIds_ = std::move(labels);
     });
-    const auto it = labelIds_.constFind(label.toCaseFolded());
-    return it == labelIds_.cend() ? -1 : *it;
+    return labelIds_.Find(label);
 }
 
 void DimensionIndex::ComputeWalk() const {

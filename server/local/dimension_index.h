@@ -13,20 +13,12 @@
 #include <span>
 #include <vector>
 
+#include "server/local/label_index.h"
+#include "server/local/member_record.h"
 #include "server/local/sqlite_db.h"
 #include "server/tarsel.h"
 
 namespace tarsel::local {
-
-struct MemberAttributes {
-    int32_t securityClass = -1;
-    int32_t accountType = 0;
-    int32_t icpType = 0;
-    int32_t decimalPlaces = 0;
-    std::array<int32_t, 4> topCustom{-1, -1, -1, -1};
-    int32_t defaultCurrency = -1;
-    uint32_t flags = 0;  // member_flag bits
-};
 
 struct UserList {
     QString name;
@@ -111,7 +103,7 @@ class DimensionIndex {
     mutable std::vector<int32_t> defaultParent_;
     mutable std::vector<int32_t> defaultGeneration_;
     mutable std::vector<int32_t> levels_;
-    mutable QHash<QString, int32_t> labelIds_;
+    mutable LabelIndex labelIds_;
 };
 
 }  // namespace tarsel::local

@@ -3,6 +3,9 @@
 #include <QHash>
 #include <algorithm>
 
+#include "server/local/label_index.h"
+#include "server/local/member_record.h"
+
 #include "server/tarsel_error.h"
 
 namespace tarsel::local {
@@ -23,11 +26,10 @@ bool HasControlCharacter(const QString& text) {
                        [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
 }
 
-using LabelMap = QHash<QString, int32_t>;
+using LabelMap = LabelIndex;
 
 LabelMap BuildLabelMap(size_t d, const DimensionModel& dim) {
-    LabelMap map;
-    map.reserve(static_cast<qsizetype>(dim.members.size()));
+    LabelMap map(dim.members.size());
     for (size_t i = 0; i < dim.members.size(); ++i) {
         const QString& label = dim.members[i].label;
         if (label.isEmpty()) {
@@ -39,21 +41,18 @@ LabelMap BuildLabelMap(size_t d, const DimensionModel& dim) {
             Refuse(QStringLiteral("the %1 member \"%2\" has a control character in its label")
                        .arg(DimName(d), label));
         }
-        const QString key = label.toCaseFolded();
-        const auto it = map.constFind(key);
-        if (it != map.cend()) {
+        const int32_t first = map.Insert(label, static_cast<int32_t>(i));
+        if (first >= 0) {
             Refuse(QStringLiteral("the %1 dimension has the label \"%2\" twice (labels are "
                                   "compared without regard to case; the first is \"%3\")")
-                       .arg(DimName(d), label, dim.members[static_cast<size_t>(*it)].label));
+                       .arg(DimName(d), label, dim.members[static_cast<size_t>(first)].label));
         }
-        map.insert(key, static_cast<int32_t>(i));
     }
     return map;
 }
 
 int32_t Lookup(const LabelMap& map, const QString& label) {
-    auto it = map.constFind(label.toCaseFolded());
-    return it == map.cend() ? -1 : *it;
+    return map.Find(label);
 }
 
 // Depth-first over the child lists with an explicit stack, so a deep chain cannot
@@ -115,10 +114,15 @@ void ResolveHierarchy(size_t d, const DimensionModel& dim, const LabelMap& map,
     r.relationParent.resize(count);
     r.relationChild.resize(count);
     std::vector<int64_t> pairs(count);
+    // Relations usually come grouped by parent; the last parent found is tried first.
+    const QString* lastParentLabel = nullptr;
+    int32_t lastParent = -1;
     for (size_t k = 0; k < count; ++k) {
         const RelationModel& rel = dim.hierarchy[k];
         int32_t parent = -1;
-        if (!rel.parent.isEmpty()) {
+        if (lastParentLabel && !rel.parent.isEmpty() && rel.parent == *lastParentLabel) {
+            parent = lastParent;
+        } else if (!rel.parent.isEmpty()) {
             parent = Lookup(map, rel.parent);
             if (parent < 0) {
                 Refuse(QStringLiteral("relation %1 of the %2 hierarchy names the parent \"%3\", "
@@ -127,6 +131,8 @@ void ResolveHierarchy(size_t d, const DimensionModel& dim, const LabelMap& map,
                            .arg(DimName(d), rel.parent));
             }
         }
+        lastParentLabel = &rel.parent;
+        lastParent = parent;
         const int32_t child = Lookup(map, rel.child);
         if (child < 0) {
             Refuse(QStringLiteral("relation %1 of the %2 hierarchy names the child \"%3\", "
@@ -250,7 +256,7 @@ ResolvedModel CheckModel(const AppModel& model) {
         }
         languages.insert(language.toCaseFolded(), 0);
     }
-    LabelMap classes;
+    LabelMap classes(static_cast<size_t>(model.securityClasses.size()));
     for (qsizetype i = 0; i < model.securityClasses.size(); ++i) {
         const QString& name = model.securityClasses[i];
         if (name.trimmed().isEmpty() || HasControlCharacter(name)) {
@@ -259,10 +265,9 @@ ResolvedModel CheckModel(const AppModel& model) {
                        .arg(i + 1)
                        .arg(name));
         }
-        if (classes.contains(name.toCaseFolded())) {
+        if (classes.Insert(name, static_cast<int32_t>(i)) >= 0) {
             Refuse(QStringLiteral("the security class \"%1\" is given twice").arg(name));
         }
-        classes.insert(name.toCaseFolded(), static_cast<int32_t>(i));
     }
 
     std::array<LabelMap, kDimensionCount> maps;
@@ -290,9 +295,16 @@ ResolvedModel CheckModel(const AppModel& model) {
                            .arg(model.languages.size()));
             }
             for (const QString& description : m.descriptions) {
-                if (description.contains(kDescriptionSeparator)) {
+                if (description.contains(kFieldSeparator)) {
                     Refuse(QStringLiteral("a description of the %1 member \"%2\" contains the "
                                           "control character U+001F")
+                               .arg(DimName(d), m.label));
+                }
+            }
+            for (const QString& text : m.userDefined) {
+                if (text.contains(kFieldSeparator)) {
+                    Refuse(QStringLiteral("a user-defined text of the %1 member \"%2\" contains "
+                                          "the control character U+001F")
                                .arg(DimName(d), m.label));
                 }
             }

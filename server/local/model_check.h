@@ -45,7 +45,4 @@ struct ResolvedModel {
 // the first fault found; nothing is changed anywhere.
 ResolvedModel CheckModel(const AppModel& model);
 
-// The unit separator keeps a member's descriptions in one column.
-inline constexpr QChar kDescriptionSeparator = QChar(0x1f);
-
 }  // namespace tarsel::local

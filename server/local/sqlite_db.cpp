@@ -149,6 +149,14 @@ Statement& Statement::BindBlob(int index, const QByteArray& value) {
     return *this;
 }
 
+Statement& Statement::BindBlob(int index, const void* data, int size) {
+    const int rc = sqlite3_bind_blob(stmt_, index, data, size, SQLITE_STATIC);
+    if (rc != SQLITE_OK) {
+        db_->Fail(rc, QStringLiteral("binding bytes"));
+    }
+    return *this;
+}
+
 Statement& Statement::BindNull(int index) {
     const int rc = sqlite3_bind_null(stmt_, index);
     if (rc != SQLITE_OK) {

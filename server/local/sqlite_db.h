@@ -61,6 +61,8 @@ class Statement {
     // Text is bound as UTF-16 without a copy; the string must outlive the next Step().
     Statement& Bind(int index, const QString& value);
     Statement& BindBlob(int index, const QByteArray& value);
+    // Bytes bound without a copy; they must outlive the next Step().
+    Statement& BindBlob(int index, const void* data, int size);
     Statement& BindNull(int index);
 
     // True while a row is available; false when done.
@@ -72,6 +74,9 @@ class Statement {
     int64_t Int(int column) const;
     QString Text(int column) const;
     QByteArray Blob(int column) const;
+    // The column's bytes without a copy, valid until the next Step(); nullptr for NULL.
+    const void* BlobData(int column) const { return sqlite3_column_blob(stmt_, column); }
+    int Bytes(int column) const { return sqlite3_column_bytes(stmt_, column); }
     bool IsNull(int column) const;
 
   private:

@@ -1,0 +1,97 @@
+#include "server/local/label_index.h"
+
+#include <bit>
+
+namespace tarsel::local {
+
+namespace {
+inline char16_t Fold(char16_t unit) {
+    if (unit < 0x80) {
+        return (unit >= u'A' && unit <= u'Z') ? static_cast<char16_t>(unit + 32) : unit;
+    }
+    return QChar(unit).toCaseFolded().unicode();
+}
+}  // namespace
+
+LabelIndex::LabelIndex(size_t expected) {
+    slots_.resize(std::bit_ceil(std::max<size_t>(16, expected * 2)));
+    entries_.reserve(expected);
+}
+
+uint32_t LabelIndex::Hash(const QString& label) {
+    uint64_t h = 1469598103934665603ull;
+    for (const QChar c : label) {
+        h ^= Fold(c.unicode());
+        h *= 1099511628211ull;
+    }
+    return static_cast<uint32_t>(h ^ (h >> 32));
+}
+
+bool LabelIndex::Equal(const QString& a, const QString& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    const QChar* x = a.constData();
+    const QChar* y = b.constData();
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (x[i] != y[i] && Fold(x[i].unicode()) != Fold(y[i].unicode())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void LabelIndex::Grow() {
+    std::vector<Slot> bigger(slots_.size() * 2);
+    const size_t mask = bigger.size() - 1;
+    for (const Slot& slot : slots_) {
+        if (slot.entry < 0) {
+            continue;
+        }
+        size_t i = slot.hash & mask;
+        while (bigger[i].entry >= 0) {
+            i = (i + 1) & mask;
+        }
+        bigger[i] = slot;
+    }
+    slots_.swap(bigger);
+}
+
+int32_t LabelIndex::Insert(const QString& label, int32_t id) {
+    if ((count_ + 1) * 2 > slots_.size()) {
+        Grow();
+    }
+    const uint32_t hash = Hash(label);
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        Slot& slot = slots_[i];
+        if (slot.entry < 0) {
+            slot.entry = static_cast<int32_t>(entries_.size());
+            slot.hash = hash;
+            entries_.push_back({label, id});
+            ++count_;
+            return -1;
+        }
+        const Entry& entry = entries_[static_cast<size_t>(slot.entry)];
+        if (slot.hash == hash && Equal(entry.label, label)) {
+            return entry.id;
+        }
+    }
+}
+
+int32_t LabelIndex::Find(const QString& label) const {
+    const uint32_t hash = Hash(label);
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot& slot = slots_[i];
+        if (slot.entry < 0) {
+            return -1;
+        }
+        const Entry& entry = entries_[static_cast<size_t>(slot.entry)];
+        if (slot.hash == hash && Equal(entry.label, label)) {
+            return entry.id;
+        }
+    }
+}
+
+}  // namespace tarsel::local

@@ -1,0 +1,41 @@
+#pragma once
+// Member labels to member ids, compared without regard to case as the server does: each
+// UTF-16 unit is compared by its simple case folding. An open-addressing table without a
+// folded copy of each label, because it is built for a million labels at a time.
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+namespace tarsel::local {
+
+class LabelIndex {
+  public:
+    explicit LabelIndex(size_t expected = 0);
+
+    // Adds the label for id; when an equal label is there already, keeps it and gives its
+    // id instead (-1 when added).
+    int32_t Insert(const QString& label, int32_t id);
+    // -1 when absent.
+    int32_t Find(const QString& label) const;
+    size_t size() const { return count_; }
+
+  private:
+    struct Slot {
+        int32_t entry = -1;  // index into entries_
+        uint32_t hash = 0;
+    };
+    struct Entry {
+        QString label;
+        int32_t id;
+    };
+    static uint32_t Hash(const QString& label);
+    static bool Equal(const QString& a, const QString& b);
+    void Grow();
+
+    std::vector<Slot> slots_;
+    std::vector<Entry> entries_;
+    size_t count_ = 0;
+};
+
+}  // namespace tarsel::local
