@@ -109,10 +109,17 @@ void CreateApp(const Arguments& a) {
     timer.start();
     ClusterStore cluster = OpenCluster(a);
     const local::AppModel model = ReadModel(a.positional[2], a.Value("lists"), progress);
+    const qint64 readMs = timer.elapsed();
     if (progress) {
-        Progress(QStringLiteral("Checking and storing %1 members...\n").arg(MemberCount(model)));
+        Progress(QStringLiteral("Read %1 members in %2 s; checking and storing them...\n")
+                     .arg(MemberCount(model))
+                     .arg(static_cast<double>(readMs) / 1000.0, 0, 'f', 1));
     }
     cluster.CreateApplication(a.positional[1], model);
+    if (progress) {
+        Progress(QStringLiteral("Stored in %1 s\n")
+                     .arg(static_cast<double>(timer.elapsed() - readMs) / 1000.0, 0, 'f', 1));
+    }
     Print(QStringLiteral("Created application %1 in cluster %2 (%3 members, %4 s)")
               .arg(a.positional[1], cluster.name())
               .arg(MemberCount(model))

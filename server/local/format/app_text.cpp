@@ -1,7 +1,6 @@
 #include "server/local/format/app_text.h"
 
 #include <QFile>
-#include <QHash>
 #include <unordered_set>
 
 #include "server/local/format/text_lines.h"
@@ -173,10 +172,6 @@ QString NonDefaultValue(Attr attr, const MemberModel& m) {
     return {};
 }
 
-QString Key(const QString& label) {
-    return label.toCaseFolded();
-}
-
 enum class Section {
     None,
     Languages,
@@ -197,10 +192,11 @@ struct PendingReference {
 };
 
 struct DimensionState {
-    QHash<QString, int> index;  // case-folded label -> member position
+    CaselessIndex index;  // label -> member position
     std::vector<int> relationLines;
-    std::unordered_set<uint64_t> edges;  // (parent + 1) << 32 | child
-    QHash<QString, int> lists;           // case-folded list name -> position
+    std::vector<std::pair<int, int>> relationIds;  // (parent or -1, child) per relation
+    std::unordered_set<uint64_t> edges;            // (parent + 1) << 32 | child
+    CaselessIndex lists;                           // list name -> position
 };
 
 class AppParser {
@@ -354,16 +350,15 @@ class AppParser {
         }
     }
 
-    void AddName(QStringList& names, QHash<QString, int>& keys, const QString& what) {
+    void AddName(QStringList& names, CaselessIndex& keys, const QString& what) {
         RequireFieldCount(1, 1, "a name line");
         const QString& name = fields_[0];
         if (name.isEmpty()) {
             reader_.Fail(QStringLiteral("empty %1 name").arg(what));
         }
-        if (keys.contains(Key(name))) {
+        if (!keys.Insert(name, static_cast<int>(names.size()))) {
             reader_.Fail(QStringLiteral("%1 \"%2\" is defined twice").arg(what, name));
         }
-        keys.insert(Key(name), static_cast<int>(names.size()));
         names.append(name);
     }
 
@@ -372,13 +367,13 @@ class AppParser {
     QString DimName() const { return DimensionDisplayName(static_cast<int>(dimension_)); }
 
     int MemberIndex(const QString& label) {
-        const auto it = State().index.constFind(Key(label));
-        if (it == State().index.constEnd()) {
+        const int position = State().index.Find(label);
+        if (position < 0) {
             reader_.Fail(QStringLiteral("unknown member \"%1\" in dimension %2 (members are "
                                         "defined in !MEMBERS=%2 before they are used)")
                              .arg(label, DimName()));
         }
-        return it.value();
+        return position;
     }
 
     bool ParseBool(const QString& name, const QString& value) {
@@ -517,13 +512,13 @@ class AppParser {
         const QString& label = fields_[0];
         RequireLabel(label, "member label");
         DimensionState& state = State();
-        const QString key = Key(label);
-        if (state.index.contains(key)) {
+        DimensionModel& dim = Dim();
+        const size_t memberIndex = dim.members.size();
+        // A failure below refuses the whole file, so the label may be indexed first.
+        if (!state.index.Insert(label, static_cast<int>(memberIndex))) {
             reader_.Fail(QStringLiteral("member \"%1\" is defined twice in dimension %2")
                              .arg(label, DimName()));
         }
-        DimensionModel& dim = Dim();
-        const size_t memberIndex = dim.members.size();
         MemberModel member;
         member.label = label;
         std::array<bool, kAttrCount> seen{};
@@ -539,7 +534,8 @@ class AppParser {
             const QString name = field.left(eq).trimmed();
             int found = -1;
             for (int a = 0; a < kAttrCount; ++a) {
-                if (name.compare(QLatin1String(kAttrs[a].name), Qt::CaseInsensitive) == 0) {
+                const QLatin1String known(kAttrs[a].name);
+                if (name.size() == known.size() && name.compare(known, Qt::CaseInsensitive) == 0) {
                     found = a;
                     break;
                 }
@@ -555,15 +551,14 @@ class AppParser {
             seen[static_cast<size_t>(found)] = true;
             SetAttribute(member, memberIndex, kAttrs[found], field.mid(eq + 1));
         }
-        state.index.insert(key, static_cast<int>(memberIndex));
         dim.members.push_back(std::move(member));
     }
 
     void AddDescription() {
         RequireFieldCount(3, 3, "a description line (Label;Language;Text)");
         const int member = MemberIndex(fields_[0]);
-        const auto lang = languageKeys_.constFind(Key(fields_[1]));
-        if (lang == languageKeys_.constEnd()) {
+        const int lang = languageKeys_.Find(fields_[1]);
+        if (lang < 0) {
             reader_.Fail(QStringLiteral("description for language \"%1\", which is not in "
                                         "!LANGUAGES (languages are listed before descriptions)")
                              .arg(fields_[1]));
@@ -575,10 +570,10 @@ class AppParser {
         while (descriptions.size() < model_.languages.size()) {
             descriptions.append(QString());
         }
-        QString& text = descriptions[lang.value()];
+        QString& text = descriptions[lang];
         if (!text.isEmpty()) {
             reader_.Fail(QStringLiteral("second description of \"%1\" in %2")
-                             .arg(fields_[0], model_.languages[lang.value()]));
+                             .arg(fields_[0], model_.languages[lang]));
         }
         text = fields_[2];
     }
@@ -605,6 +600,7 @@ class AppParser {
             {parent < 0 ? QString() : dim.members[static_cast<size_t>(parent)].label,
              dim.members[static_cast<size_t>(child)].label});
         state.relationLines.push_back(reader_.LineNumber());
+        state.relationIds.push_back({parent, child});
     }
 
     void AddListEntry() {
@@ -617,9 +613,10 @@ class AppParser {
         }
         DimensionState& state = State();
         DimensionModel& dim = Dim();
-        auto it = state.lists.constFind(Key(name));
-        if (it == state.lists.constEnd()) {
-            it = state.lists.insert(Key(name), static_cast<int>(dim.memberLists.size()));
+        int list = state.lists.Find(name);
+        if (list < 0) {
+            list = static_cast<int>(dim.memberLists.size());
+            state.lists.Insert(name, list);
             dim.memberLists.push_back({name, {}});
         }
         if (fields_.size() == 1) {
@@ -633,7 +630,7 @@ class AppParser {
             }
             entry.parent = dim.members[static_cast<size_t>(MemberIndex(fields_[2]))].label;
         }
-        dim.memberLists[static_cast<size_t>(it.value())].entries.push_back(std::move(entry));
+        dim.memberLists[static_cast<size_t>(list)].entries.push_back(std::move(entry));
     }
 
     void FinishMemberListFile() {
@@ -658,7 +655,7 @@ class AppParser {
                 ThrowMalformed(reader_.FileName(), ref.line, reason);
             };
             const auto requireMember = [&](Dimension d, const QString& label, const char* what) {
-                if (!state_[static_cast<size_t>(d)].index.contains(Key(label))) {
+                if (!state_[static_cast<size_t>(d)].index.Contains(label)) {
                     fail(QStringLiteral("%1 \"%2\" of \"%3\" is not a member of %4")
                              .arg(QLatin1String(what), label, m.label,
                                   DimensionDisplayName(static_cast<int>(d))));
@@ -666,7 +663,7 @@ class AppParser {
             };
             switch (ref.attr) {
                 case Attr::Security:
-                    if (!classKeys_.contains(Key(m.securityClass))) {
+                    if (!classKeys_.Contains(m.securityClass)) {
                         fail(QStringLiteral("unknown security class \"%1\" of \"%2\" (not in "
                                             "!SECURITY_CLASSES)")
                                  .arg(m.securityClass, m.label));
@@ -700,13 +697,11 @@ class AppParser {
             return;
         }
         std::vector<std::vector<std::pair<int, int>>> children(n);  // (child, relation)
-        for (size_t r = 0; r < dim.hierarchy.size(); ++r) {
-            const RelationModel& rel = dim.hierarchy[r];
-            if (rel.parent.isEmpty()) {
-                continue;
+        for (size_t r = 0; r < state.relationIds.size(); ++r) {
+            const auto [parent, child] = state.relationIds[r];
+            if (parent >= 0) {
+                children[static_cast<size_t>(parent)].push_back({child, static_cast<int>(r)});
             }
-            children[static_cast<size_t>(state.index.value(Key(rel.parent)))].push_back(
-                {state.index.value(Key(rel.child)), static_cast<int>(r)});
         }
         enum : char { kNew, kOnPath, kDone };
         std::vector<char> mark(n, kNew);
@@ -748,8 +743,8 @@ class AppParser {
     Section section_ = Section::None;
     Dimension dimension_ = Dimension::Scenario;
     QStringList fields_;
-    QHash<QString, int> languageKeys_;
-    QHash<QString, int> classKeys_;
+    CaselessIndex languageKeys_;
+    CaselessIndex classKeys_;
     std::array<DimensionState, kDimensionCount> state_;
     std::vector<PendingReference> pending_;
     QByteArray base64_;

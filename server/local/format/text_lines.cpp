@@ -99,6 +99,16 @@ namespace {
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
+
+// Most fields are ASCII, which Latin-1 decoding takes at its exact size.
+QString Decode(const char* text, qsizetype size) {
+    for (qsizetype i = 0; i < size; ++i) {
+        if (static_cast<unsigned char>(text[i]) >= 0x80) {
+            return QString::fromUtf8(text, size);
+        }
+    }
+    return QString::fromLatin1(text, size);
+}
 }  // namespace
 
 QString SplitFields(QByteArrayView line, QStringList& fields) {
@@ -156,7 +166,7 @@ QString SplitFields(QByteArrayView line, QStringList& fields) {
         while (trimmed > q && IsBlank(trimmed[-1])) {
             --trimmed;
         }
-        fields.append(QString::fromUtf8(q, trimmed - q));
+        fields.append(Decode(q, trimmed - q));
         if (fieldEnd == end) {
             return {};
         }
@@ -188,6 +198,37 @@ QString JoinFields(const QStringList& fields) {
         line += QuoteField(fields[i]);
     }
     return line;
+}
+
+namespace {
+char16_t Fold(char16_t c) {
+    if (c < 0x80) {
+        return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+    }
+    return QChar::toCaseFolded(c);
+}
+}  // namespace
+
+size_t CaselessIndex::Hash::operator()(const QString& label) const {
+    size_t h = 1469598103934665603ull;  // FNV-1a over the folded characters
+    for (const QChar c : label) {
+        h = (h ^ Fold(c.unicode())) * 1099511628211ull;
+    }
+    return h;
+}
+
+bool CaselessIndex::Equal::operator()(const QString& a, const QString& b) const {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    const QChar* x = a.constData();
+    const QChar* y = b.constData();
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (x[i] != y[i] && Fold(x[i].unicode()) != Fold(y[i].unicode())) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool HasLineBreak(const QString& text) {

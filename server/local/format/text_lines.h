@@ -7,6 +7,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <unordered_map>
 
 namespace tarsel::local::format {
 
@@ -54,5 +55,29 @@ QString JoinFields(const QStringList& fields);
 
 // The text names a line break, which no field of a line can hold.
 bool HasLineBreak(const QString& text);
+
+// Positions by label, labels compared without regard to case (per character, as the
+// store compares them) and without building a folded copy of each label.
+class CaselessIndex {
+  public:
+    void Reserve(size_t count) { map_.reserve(count); }
+    // -1 when the label is not there.
+    int Find(const QString& label) const {
+        const auto it = map_.find(label);
+        return it == map_.end() ? -1 : it->second;
+    }
+    bool Contains(const QString& label) const { return map_.count(label) > 0; }
+    // False, and nothing changed, when the label is there already.
+    bool Insert(const QString& label, int position) { return map_.emplace(label, position).second; }
+
+  private:
+    struct Hash {
+        size_t operator()(const QString& label) const;
+    };
+    struct Equal {
+        bool operator()(const QString& a, const QString& b) const;
+    };
+    std::unordered_map<QString, int, Hash, Equal> map_;
+};
 
 }  // namespace tarsel::local::format
