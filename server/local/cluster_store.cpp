@@ -1,6 +1,7 @@
 #include "server/local/cluster_store.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <cerrno>
 
@@ -89,6 +91,23 @@ class TemporaryFileGuard {
     QString path_;
     bool released_ = false;
 };
+
+// Temporary files of creations whose process is gone (killed half-way).
+void RemoveAbandonedBuilds(const QString& clusterPath) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\..*\\.tapp\\.(\\d+)-[0-9a-f]{8}\\.tmp(-journal|-wal|-shm)?$"));
+    const QDir dir(clusterPath);
+    for (const QString& file : dir.entryList(QDir::Files | QDir::Hidden)) {
+        const QRegularExpressionMatch match = pattern.match(file);
+        if (!match.hasMatch()) {
+            continue;
+        }
+        const auto pid = static_cast<pid_t>(match.captured(1).toLongLong());
+        if (pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH) {
+            QFile::remove(dir.filePath(file));
+        }
+    }
+}
 
 void SyncFile(const QString& path) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
@@ -309,6 +328,7 @@ void ClusterStore::CreateApplication(const QString& name, const AppModel& model)
                              .arg(existing, name_));
     }
     const ResolvedModel resolved = CheckModel(model);
+    RemoveAbandonedBuilds(path_);
 
     const QString finalPath = QDir(path_).filePath(name + kApplicationSuffix);
     // A leading full stop keeps the file out of Applications() until it is complete.

@@ -5,11 +5,17 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <signal.h>
+
+#include <QDir>
 #include <QSet>
+#include <QTemporaryDir>
 #include <chrono>
 #include <thread>
 
+#include "server/local/cluster_store.h"
 #include "server/local/local_session.h"
+#include "server/local/sqlite_db.h"
 #include "tests/support/app_builder.h"
 #include "tests/support/local_server.h"
 
@@ -60,6 +66,63 @@ TEST(LocalConcurrency, ReaderSeesWholeGenerationsWhileAnotherProcessWrites) {
     EXPECT_EQ(tree->GetMemberDescription(tree->GetMemberID("E0"), 0),
               QStringLiteral("gen %1").arg(generations));
     EXPECT_GE(seen.size(), 1);
+}
+
+TEST(LocalConcurrency, AKilledCreationLeavesNoApplication) {
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    auto store = local::ClusterStore::Create(home.path(), "C");
+    const QByteArray homePath = home.path().toLocal8Bit();
+    char* args[] = {const_cast<char*>(LOCAL_STORE_WRITER),
+                    const_cast<char*>("create"),
+                    const_cast<char*>(homePath.constData()),
+                    const_cast<char*>("C"),
+                    const_cast<char*>("2000000"),
+                    nullptr};
+    pid_t creator = 0;
+    ASSERT_EQ(posix_spawn(&creator, LOCAL_STORE_WRITER, nullptr, nullptr, args, environ), 0);
+    // Kill it once its temporary file exists, that is in the middle of the build.
+    const QDir cluster(store.path());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    bool building = false;
+    while (!building && std::chrono::steady_clock::now() < deadline) {
+        building = !cluster.entryList({".*.tmp"}, QDir::Files | QDir::Hidden).isEmpty();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    kill(creator, SIGKILL);
+    int status = 0;
+    waitpid(creator, &status, 0);
+    ASSERT_TRUE(building) << "the creation never started";
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the creation ended before it was killed";
+
+    EXPECT_TRUE(store.Applications().isEmpty());
+    EXPECT_THROW(store.ApplicationPath("Big"), TarselError);
+    // The next creation clears what the killed one left.
+    store.CreateApplication("Big", AppBuilder().Build());
+    EXPECT_EQ(store.Applications(), QStringList({"Big"}));
+    EXPECT_TRUE(cluster.entryList({".*.tmp*"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST(LocalConcurrency, AnotherConnectionsCommitIsSeenWithinTheCheckInterval) {
+    AppBuilder app;
+    app.Relate(Dimension::Entity, {}, "World");
+    LocalServer server(app.Build());
+    auto tree = server.Tree(Dimension::Entity);
+    EXPECT_EQ(tree->EnumChildMemberIDs(-1, -1).size(), 1u);
+    {
+        local::sql::Database other(server.applicationPath(), local::sql::OpenMode::ReadWrite);
+        local::sql::Transaction write(other, local::sql::Transaction::Kind::Write);
+        other.Exec(
+            "INSERT INTO members(key, label, descriptions, user_defined) "
+            "VALUES(4 * 4294967296 + 1, 'Mars', 'Red', '');"
+            "INSERT INTO relations(key, parent, child) VALUES(4 * 4294967296 + 1, -1, 1);");
+        write.Commit();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(local::kFreshnessCheckMs + 20));
+    const IdArray top = tree->EnumChildMemberIDs(-1, -1);
+    ASSERT_EQ(top.size(), 2u);
+    EXPECT_EQ(tree->GetMemberLabel(top[1]), QStringLiteral("Mars"));
+    EXPECT_EQ(tree->GetMemberID("MARS"), top[1]);
 }
 
 }  // namespace
