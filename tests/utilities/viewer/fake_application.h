@@ -60,6 +60,7 @@ class FakeDimension : public tarsel::DimensionTree,
     // Counts GetMemberLabel calls; the call numbered failAtLabelCall (from 1) fails.
     int labelCalls = 0;
     int failAtLabelCall = 0;
+    std::function<void(int call)> onLabelCall;  // runs inside every GetMemberLabel
 
     QString GetDimensionName() override { return name_; }
     tarsel::Dimension GetDimension() override { return dimension_; }
@@ -76,6 +77,9 @@ class FakeDimension : public tarsel::DimensionTree,
     }
     QString GetMemberLabel(MemberId id) override {
         ++labelCalls;
+        if (onLabelCall) {
+            onLabelCall(labelCalls);
+        }
         if (failAtLabelCall != 0 && labelCalls == failAtLabelCall) {
             tarsel::ThrowClientError(tarsel::code::kStoreFailure,
                                      QStringLiteral("The store went away."));

@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -335,6 +336,46 @@ TEST_F(ViewerWindow, ExportFailureIsReportedAndTheWindowStaysUsable) {
         QStringLiteral("Error Encountered in ExportTreeToSpreadsheet:\rError#: 429\r")));
     EXPECT_TRUE(opener->opened.empty());
     EXPECT_EQ(Totals(*w), QStringLiteral("4 Total Members - 3 levels"));
+}
+
+TEST_F(ViewerWindow, LongBuildShowsProgressAndLocksOutClicksAndClosing) {
+    auto& e = Use(Dimension::Entity, "ENTITY");
+    tarsel::MemberId top = -1;
+    for (int i = 0; i < 5000; ++i) {
+        const auto id = e.Add(QStringLiteral("M%1").arg(i));
+        if (i % 100 == 0) {
+            top = id;
+        }
+        e.Relate(i % 100 == 0 ? -1 : top, id);
+    }
+    QWidget owner;
+    auto* w = new frmMetadataViewer(&owner);
+    QPointer<frmMetadataViewer> alive(w);
+    EXPECT_EQ(w->parentWidget(), &owner);
+    EXPECT_TRUE(w->isWindow());
+    EXPECT_EQ(Totals(*w), QStringLiteral("5000 Total Members - 2 levels"));
+
+    QStringList seen;
+    int rebuildsInside = 0;
+    e.onLabelCall = [&](int call) {
+        if (call == 5000 + 4500) {
+            seen.push_back(Find<QStatusBar>(*w, "sbStatusBar")->currentMessage());
+            auto* expanded = Find<QCheckBox>(*w, "chk_ExpAttribs");
+            seen.push_back(expanded->isEnabled() ? "enabled" : "locked");
+            const int before = e.labelCalls;
+            expanded->click();
+            rebuildsInside = e.labelCalls - before;
+            w->close();
+        }
+    };
+    Find<QCheckBox>(*w, "chk_ExpAttribs")->click();
+    e.onLabelCall = nullptr;
+    EXPECT_EQ(seen, (QStringList{"Reading members: 4000 read", "locked"}));
+    EXPECT_EQ(rebuildsInside, 0);
+    EXPECT_TRUE(alive);  // the close waits for the end of the build
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(alive);
 }
 
 }  // namespace
