@@ -1,7 +1,7 @@
 #include "server/local/format/app_text.h"
 
 #include <QFile>
-#include <unordered_set>
+#include <algorithm>
 
 #include "server/local/format/text_lines.h"
 #include "server/tarsel_error.h"
@@ -195,7 +195,6 @@ struct DimensionState {
     CaselessIndex index;  // label -> member position
     std::vector<int> relationLines;
     std::vector<std::pair<int, int>> relationIds;  // (parent or -1, child) per relation
-    std::unordered_set<uint64_t> edges;            // (parent + 1) << 32 | child
     CaselessIndex lists;                           // list name -> position
 };
 
@@ -214,6 +213,7 @@ class AppParser {
         FinishMemberListFile();
         CheckReferences();
         for (int d = 0; d < kDimensionCount; ++d) {
+            CheckRepeatedRelations(static_cast<Dimension>(d));
             CheckCycles(static_cast<Dimension>(d));
         }
         if (progress_) {
@@ -584,14 +584,6 @@ class AppParser {
         const int parent = fields_[0].isEmpty() ? -1 : MemberIndex(fields_[0]);
         const int child = MemberIndex(fields_[1]);
         DimensionState& state = State();
-        const uint64_t edge =
-            (static_cast<uint64_t>(parent + 1) << 32) | static_cast<uint32_t>(child);
-        if (!state.edges.insert(edge).second) {
-            reader_.Fail(parent < 0 ? QStringLiteral("\"%1\" is a top member twice").arg(fields_[1])
-                                    : QStringLiteral("\"%1\" is below \"%2\" twice (a member is "
-                                                     "shared under the same parent only once)")
-                                          .arg(fields_[1], fields_[0]));
-        }
         if (parent == child) {
             reader_.Fail(QStringLiteral("\"%1\" is its own parent").arg(fields_[1]));
         }
@@ -685,6 +677,36 @@ class AppParser {
                     break;
             }
         }
+    }
+
+    // A member occurs once under a parent and once at the top. Sorting the relations
+    // finds repeats without a set of a million nodes; the first repeat in the file is named.
+    void CheckRepeatedRelations(Dimension d) {
+        const DimensionState& state = state_[static_cast<size_t>(d)];
+        std::vector<std::pair<uint64_t, size_t>> keys;  // ((parent + 1) << 32 | child, relation)
+        keys.reserve(state.relationIds.size());
+        for (size_t r = 0; r < state.relationIds.size(); ++r) {
+            const auto [parent, child] = state.relationIds[r];
+            keys.push_back(
+                {(static_cast<uint64_t>(parent + 1) << 32) | static_cast<uint32_t>(child), r});
+        }
+        std::sort(keys.begin(), keys.end());
+        size_t repeat = keys.size();
+        for (size_t k = 1; k < keys.size(); ++k) {
+            if (keys[k].first == keys[k - 1].first) {
+                repeat = std::min(repeat, keys[k].second);
+            }
+        }
+        if (repeat == keys.size()) {
+            return;
+        }
+        const RelationModel& rel = model_.dim(d).hierarchy[repeat];
+        ThrowMalformed(reader_.FileName(), state.relationLines[repeat],
+                       rel.parent.isEmpty()
+                           ? QStringLiteral("\"%1\" is a top member twice").arg(rel.child)
+                           : QStringLiteral("\"%1\" is below \"%2\" twice (a member is shared "
+                                            "under the same parent only once)")
+                                 .arg(rel.child, rel.parent));
     }
 
     // Depth-first over every member with an explicit stack; a relation that leads back

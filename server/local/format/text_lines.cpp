@@ -209,15 +209,15 @@ char16_t Fold(char16_t c) {
 }
 }  // namespace
 
-size_t CaselessIndex::Hash::operator()(const QString& label) const {
-    size_t h = 1469598103934665603ull;  // FNV-1a over the folded characters
+uint64_t CaselessIndex::Hash(const QString& label) {
+    uint64_t h = 1469598103934665603ull;  // FNV-1a over the folded characters
     for (const QChar c : label) {
         h = (h ^ Fold(c.unicode())) * 1099511628211ull;
     }
-    return h;
+    return h ^ (h >> 29);
 }
 
-bool CaselessIndex::Equal::operator()(const QString& a, const QString& b) const {
+bool CaselessIndex::Same(const QString& a, const QString& b) {
     if (a.size() != b.size()) {
         return false;
     }
@@ -228,6 +228,54 @@ bool CaselessIndex::Equal::operator()(const QString& a, const QString& b) const 
             return false;
         }
     }
+    return true;
+}
+
+size_t CaselessIndex::Probe(const QString& label, uint64_t hash) const {
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot& slot = slots_[i];
+        if (slot.position < 0 || (slot.hash == hash && Same(slot.label, label))) {
+            return i;
+        }
+    }
+}
+
+void CaselessIndex::Reserve(size_t count) {
+    size_t capacity = 16;
+    while (capacity < count * 2) {
+        capacity *= 2;
+    }
+    if (capacity <= slots_.size()) {
+        return;
+    }
+    std::vector<Slot> old(capacity);
+    old.swap(slots_);
+    for (Slot& slot : old) {
+        if (slot.position >= 0) {
+            slots_[Probe(slot.label, slot.hash)] = std::move(slot);
+        }
+    }
+}
+
+int CaselessIndex::Find(const QString& label) const {
+    if (slots_.empty()) {
+        return -1;
+    }
+    return slots_[Probe(label, Hash(label))].position;
+}
+
+bool CaselessIndex::Insert(const QString& label, int position) {
+    if ((size_ + 1) * 2 > slots_.size()) {
+        Reserve(std::max<size_t>(size_ * 2, 8));
+    }
+    const uint64_t hash = Hash(label);
+    Slot& slot = slots_[Probe(label, hash)];
+    if (slot.position >= 0) {
+        return false;
+    }
+    slot = {hash, position, label};
+    ++size_;
     return true;
 }
 
