@@ -320,6 +320,7 @@ class AppParser {
                 reader_.Fail(QStringLiteral("section !%1 takes no \"=\" part").arg(name));
             }
             section_ = k.section;
+            Reserve();
             if (section_ == Section::MemberListFile) {
                 if (model_.memberListFile) {
                     reader_.Fail(QStringLiteral("a second !MEMBER_LIST_FILE section"));
@@ -331,6 +332,22 @@ class AppParser {
             return;
         }
         reader_.Fail(QStringLiteral("unknown section \"!%1\"").arg(header));
+    }
+
+    void Reserve() {
+        if (section_ != Section::Members && section_ != Section::Hierarchies) {
+            return;
+        }
+        const auto lines = static_cast<size_t>(reader_.LinesBeforeNextSection());
+        DimensionModel& dim = Dim();
+        if (section_ == Section::Members) {
+            dim.members.reserve(dim.members.size() + lines);
+            State().index.Reserve(dim.members.size() + lines);
+        } else {
+            dim.hierarchy.reserve(dim.hierarchy.size() + lines);
+            State().relationIds.reserve(dim.hierarchy.size() + lines);
+            State().relationLines.reserve(dim.hierarchy.size() + lines);
+        }
     }
 
     void RequireFieldCount(qsizetype least, qsizetype most, const char* what) {

@@ -91,6 +91,20 @@ bool LineReader::Next() {
     return true;
 }
 
+qsizetype LineReader::LinesBeforeNextSection() const {
+    qsizetype lines = 0;
+    qsizetype at = position_;
+    while (at < bytes_.size() && bytes_[at] != '!') {
+        ++lines;
+        const qsizetype end = bytes_.indexOf('\n', at);
+        if (end < 0) {
+            break;
+        }
+        at = end + 1;
+    }
+    return lines;
+}
+
 void LineReader::Fail(const QString& reason) const {
     ThrowMalformed(fileName_, lineNumber_, reason);
 }

@@ -32,6 +32,8 @@ class LineReader {
     QByteArrayView Line() const { return line_; }
     qsizetype BytesRead() const { return position_; }
     qsizetype TotalBytes() const { return bytes_.size(); }
+    // Lines ahead before the next one that begins with '!': room to reserve for a section.
+    qsizetype LinesBeforeNextSection() const;
     const QString& FileName() const { return fileName_; }
 
     [[noreturn]] void Fail(const QString& reason) const;
