@@ -11,15 +11,18 @@ ApplicationFile::ApplicationFile(QString cluster, QString name, QString path)
       db_(path_, sql::OpenMode::ReadWrite) {
     CheckApplicationSchema(db_);
     dataVersion_ = db_.DataVersion();
-    lastCheck_ = std::chrono::steady_clock::now();
+    lastCall_ = std::chrono::steady_clock::now();
 }
 
 void ApplicationFile::RefreshIfChanged() {
+    // Calls that follow each other closely belong to one operation of the caller (a walk
+    // of the tree) and must all see the same state; a call after a pause starts a new one.
     const auto now = std::chrono::steady_clock::now();
-    if (now - lastCheck_ < std::chrono::milliseconds(kFreshnessCheckMs)) {
+    const bool paused = now - lastCall_ >= std::chrono::milliseconds(kFreshnessCheckMs);
+    lastCall_ = now;
+    if (!paused) {
         return;
     }
-    lastCheck_ = now;
     const int64_t version = db_.DataVersion();
     if (version != dataVersion_) {
         dataVersion_ = version;

@@ -2,10 +2,11 @@
 // An open application file of the local server, shared by every object of one opened
 // application. It keeps one SQLite connection and the dimension indexes built from it.
 //
-// Freshness: before answering, a caller asks for an index; at most every
-// kFreshnessCheckMs the file's PRAGMA data_version is read, and when another connection
-// has committed since, every index (and the languages and security classes) is dropped
-// and rebuilt on next use. A writer on this same connection calls NoteChanged().
+// Freshness: calls that follow each other within kFreshnessCheckMs are one operation of
+// the caller and see one state of the file. The first call after a longer pause reads the
+// file's PRAGMA data_version; when another connection has committed since, every index
+// (and the languages and security classes) is dropped and rebuilt. A writer on this same
+// connection, or a caller that must see another's commit at once, calls NoteChanged().
 
 #include <QString>
 #include <QStringList>
@@ -52,7 +53,7 @@ class ApplicationFile {
     sql::Database db_;
     std::mutex mutex_;
     int64_t dataVersion_ = 0;
-    std::chrono::steady_clock::time_point lastCheck_;
+    std::chrono::steady_clock::time_point lastCall_;
     std::array<std::shared_ptr<const DimensionIndex>, kDimensionCount> indexes_;
     std::shared_ptr<const ApplicationInfo> info_;
 };

@@ -1,9 +1,9 @@
 // The second process of the concurrency tests.
 //
 //   local_store_writer <application file> <generations>
-//     writes generation after generation: every Entity member's description becomes
-//     "gen <k>" in one transaction per generation; the test reads meanwhile and must
-//     never see two generations at once.
+//     writes generation after generation: every Entity member's label becomes
+//     "E<id>-gen<k>" in one transaction per generation; the test reads meanwhile and
+//     must never see two generations at once.
 //   local_store_writer create <home> <cluster> <members>
 //     creates the application "Big" with that many Entity members; the test kills it
 //     half-way and finds no application.
@@ -50,14 +50,13 @@ int main(int argc, char** argv) {
     using namespace tarsel::local::sql;
     try {
         Database db(QString::fromLocal8Bit(argv[1]), OpenMode::ReadWrite);
-        Statement update(db, "UPDATE members SET descriptions = ?1 WHERE dim = 4");
+        Statement update(db, "UPDATE members SET label = 'E' || id || '-gen' || ?1 WHERE dim = 4");
         Statement counter(db,
                           "UPDATE application SET value = value + 1 WHERE key = 'change_counter'");
         const int generations = std::atoi(argv[2]);
         for (int k = 1; k <= generations; ++k) {
             Transaction write(db, Transaction::Kind::Write);
-            const QString text = QStringLiteral("gen %1").arg(k);
-            update.Bind(1, text).Run();
+            update.Bind(1, k).Run();
             counter.Run();
             write.Commit();
         }
