@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "batch/mail.h"
 #include "tests/batch/batch_test_support.h"
 #include "tests/support/app_builder.h"
 #include "tests/support/local_server.h"
@@ -352,6 +353,24 @@ TEST_F(BatchE2E, FailedMailWritesOnlyTheDebugFileAndEndsQuickly) {
     QStringList files = QDir(dir.path()).entryList(QDir::Files);
     files.sort();
     EXPECT_EQ(files, (QStringList{"job.log", "job.txt", "job2.log", "job2.txt"}));
+}
+
+TEST(BatchE2EMail, LinesOfOnlyDotsArriveIntact) {
+    // A lone "." would end the message early unless the transport stuffs it.
+    SmtpSink sink;
+    ASSERT_GT(sink.port(), 0);
+    MailMessage message;
+    message.server = QStringLiteral("127.0.0.1:%1").arg(sink.port());
+    message.sender = QStringLiteral("batch@example.com");
+    message.recipients = QStringLiteral("ops@example.com");
+    message.subject = QStringLiteral("dots");
+    message.body = QStringLiteral("\r\nbefore\r\n.\r\n..twice\r\nafter");
+    message.date = QDateTime::currentDateTime();
+    CurlMailTransport().Send(message);
+    const auto messages = sink.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(MailData(messages.front()).endsWith("\r\n\r\nbefore\r\n.\r\n..twice\r\nafter\r\n"))
+        << MailData(messages.front()).data();
 }
 
 }  // namespace
