@@ -6,7 +6,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=$("$top/scripts/setup.sh" | tail -n 1)
 
-"$build_dir/tools/tarsel-local/tarsel-local" demo "$top/examples/demo"
+"$build_dir/tools/tarsel-local/tarsel-local" demo --from "$top/examples/demo"
 
 logdir=${TARSEL_DEMO_LOGS:-${XDG_STATE_HOME:-$HOME/.local/state}/tarsel/demo}
 mkdir -p "$logdir"
