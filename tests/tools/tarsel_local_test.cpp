@@ -158,6 +158,11 @@ TEST_F(TarselLocalTest, DemoCreatesWhatIsMissingOnceAndShowsIt) {
     EXPECT_TRUE(first.out.contains(QRegularExpression("Entity +60 Group, Segments")))
         << first.out.toStdString();
     EXPECT_TRUE(first.out.contains("Entity: EuropeLegal"));
+    // Logged on as demo, the programs see the system lists before the user lists.
+    EXPECT_TRUE(first.out.contains(
+        "Custom1: [Hierarchy], [Base], [Parents], [System], [Currencies], [ConsolMethods]\n"))
+        << first.out.toStdString();
+    EXPECT_TRUE(first.out.contains("[System], EuropeLegal, KeyEntities, IndustrialSegment\n"));
     const auto cluster = tarsel::local::ClusterStore::Open(home, "Demo");
     EXPECT_NO_THROW(cluster.CheckPassword("demo", "demo"));
     EXPECT_TRUE(cluster.IsAdministrator("demo", "Demo"));

@@ -13,9 +13,11 @@
 #include <optional>
 #include <stdexcept>
 
+#include "server/client_library.h"
 #include "server/local/cluster_store.h"
 #include "server/local/format/app_text.h"
 #include "server/local/format/member_list_file.h"
+#include "server/local/local_library.h"
 #include "server/tarsel_error.h"
 #include "tools/tarsel-local/app_summary.h"
 #include "tools/tarsel-local/password_input.h"
@@ -180,6 +182,23 @@ void Summary(const Arguments& a) {
     PrintSummary(OpenCluster(a), a.positional[1]);
 }
 
+// Logs on as the programs do and shows every dimension's lists, system lists included:
+// proof that the user can open the application.
+void PrintListsAsLoggedOn(const QString& home, const QString& cluster, const QString& app,
+                          const QString& user, const QString& password) {
+    const auto library = local::CreateLocalClientLibrary({}, home);
+    const auto connection = library->CreateClientConnection();
+    connection->SetLogonInfo({}, user, {}, password);
+    const auto metadata =
+        connection->OpenApplication(cluster, QStringLiteral("Tarsel"), app).session->Metadata();
+    Print(QStringLiteral("Member lists as %1 sees them:").arg(user));
+    for (int d = 0; d < kDimensionCount; ++d) {
+        Print(QStringLiteral("  %1: %2")
+                  .arg(DimensionDisplayName(d),
+                       metadata->GetDimensionByIndex(d)->EnumMemberListNames().join(u", ")));
+    }
+}
+
 // The demo files: --from, else the examples folder of the source tree this was built from.
 QString DemoFolder(const Arguments& a) {
     if (const auto from = a.Value("from")) {
@@ -217,6 +236,7 @@ void Demo(const Arguments& a) {
         Print(QStringLiteral("Provisioned %1 to %2 as administrator").arg(user, app));
     }
     PrintSummary(store, app);
+    PrintListsAsLoggedOn(a.home, cluster, app, user, QStringLiteral("demo"));
 }
 
 const std::vector<Command>& Commands() {
