@@ -63,7 +63,7 @@ inline AppModel RichModel() {
     account.members[1].isSystem = true;
     account.hierarchy = {{"", "Sales"}, {"", "Rate"}};
 
-    model.memberListFile = QByteArray("Sub EnumMemberLists()\r\n\xFF\x00 end\n", 32);
+    model.memberListFile = QByteArray("Sub EnumMemberLists()\r\n\xFF\x00 end\n", 30);
     return model;
 }
 
