@@ -77,14 +77,20 @@ class Stopwatch {
     }
     double wall() const { return static_cast<double>(wall_.nsecsElapsed()) / 1e9; }
     double cpu() const { return CpuNow() - cpu_; }
+    struct Lap {
+        double wall;
+        double cpu;
+    };
+    // The figures now, kept while the watch runs on.
+    Lap lap() const { return {wall(), cpu()}; }
 
   private:
     QElapsedTimer wall_;
     double cpu_ = 0;
 };
 
-void Print(const char* name, const Stopwatch& watch, const QString& note = {}) {
-    std::printf("%-36s wall %6.3f s  cpu %6.3f s  %s\n", name, watch.wall(), watch.cpu(),
+void Print(const char* name, const Stopwatch::Lap& lap, const QString& note = {}) {
+    std::printf("%-36s wall %6.3f s  cpu %6.3f s  %s\n", name, lap.wall, lap.cpu,
                 note.toUtf8().constData());
 }
 
@@ -97,7 +103,7 @@ int main(int argc, char** argv) {
 
     Stopwatch watch;
     tarsel::test::LocalServer server(GenerateEntities(count));
-    Print("generate_and_store", watch, QStringLiteral("%1 Entity members").arg(count));
+    Print("generate_and_store", watch.lap(), QStringLiteral("%1 Entity members").arg(count));
 
     auto boxes = std::make_shared<ui::ScriptedMessageBoxes>();
     ui::InstallMessageBoxes(boxes);
@@ -113,13 +119,13 @@ int main(int argc, char** argv) {
 
     watch.restart();
     auto window = std::make_unique<frmMetadataViewer>();
-    const Stopwatch load = watch;
+    const Stopwatch::Lap load = watch.lap();
     auto* totals = window->findChild<QLabel*>(QStringLiteral("lblTotalMembers"));
     Print("viewer_load_attributes_shown", load, totals->text());
 
     watch.restart();
     window->findChild<QCheckBox*>(QStringLiteral("chk_ExpAttribs"))->click();
-    const Stopwatch expanded = watch;
+    const Stopwatch::Lap expanded = watch.lap();
     Print("viewer_rebuild_shown_and_expanded", expanded, totals->text());
 
     // The same texts into a bare tree one by one, parents known in advance.
@@ -135,24 +141,24 @@ int main(int argc, char** argv) {
                                                  QStringList{nodes[i].text});
         }
     }
-    const Stopwatch bareInsert = watch;
+    const Stopwatch::Lap bareInsert = watch.lap();
     Print("bare_qtreewidget_insert", bareInsert, QStringLiteral("%1 texts").arg(nodes.size()));
 
     boxes->setNextAnswer(ui::Answer::Yes);
     watch.restart();
     window->findChild<QPushButton*>(QStringLiteral("cmdSendToExcel"))->click();
-    const Stopwatch exported = watch;
+    const Stopwatch::Lap exported = watch.lap();
     Print("export_to_xlsx_with_attributes", exported,
           QStringLiteral("%1 bytes").arg(QFileInfo(opener->opened).size()));
 
     std::printf("ratio_load_to_bare                   wall %6.1f    cpu %6.1f\n",
-                load.wall() / bareInsert.wall(), load.cpu() / bareInsert.cpu());
+                load.wall / bareInsert.wall, load.cpu / bareInsert.cpu);
     std::printf("ratio_expanded_rebuild_to_bare       wall %6.1f    cpu %6.1f\n",
-                expanded.wall() / bareInsert.wall(), expanded.cpu() / bareInsert.cpu());
+                expanded.wall / bareInsert.wall, expanded.cpu / bareInsert.cpu);
     std::printf("target_load_2s                       %s\n",
-                std::max(load.wall(), expanded.wall()) <= 2.0 ? "met" : "MISSED");
+                std::max(load.wall, expanded.wall) <= 2.0 ? "met" : "MISSED");
     std::printf("target_export_5s                     %s\n",
-                exported.wall() <= 5.0 ? "met" : "MISSED");
+                exported.wall <= 5.0 ? "met" : "MISSED");
 
     window.reset();
     ui::InstallMessageBoxes(nullptr);
