@@ -228,7 +228,10 @@ uint64_t CaselessIndex::Hash(const QString& label) {
     for (const QChar c : label) {
         h = (h ^ Fold(c.unicode())) * 1099511628211ull;
     }
-    return h ^ (h >> 29);
+    // FNV mixes its low bits poorly and the table indexes by them: finish like MurmurHash3.
+    h = (h ^ (h >> 33)) * 0xFF51AFD7ED558CCDull;
+    h = (h ^ (h >> 33)) * 0xC4CEB9FE1A85EC53ull;
+    return h ^ (h >> 33);
 }
 
 bool CaselessIndex::Same(const QString& a, const QString& b) {
