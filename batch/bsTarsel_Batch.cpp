@@ -55,8 +55,9 @@ void RunCommandFile(BatchContext& context, const QString& commandFile) {
             if (!trimmed.isEmpty() && !trimmed.startsWith(QLatin1Char('\''))) {
                 const qsizetype blank = text.indexOf(QLatin1Char(' '));
                 const QString keyword = (blank < 0 ? text : text.left(blank)).trimmed().toUpper();
-                const CommandSpec* spec = line.problem.isEmpty() ? FindCommand(keyword) : nullptr;
-                const bool exempt = spec && spec->kind != CommandKind::Server;
+                const DispatchEntry* known =
+                    line.problem.isEmpty() ? FindCommand(keyword) : nullptr;
+                const bool exempt = known && known->kind != CommandKind::Server;
                 if (!exempt && !context.session) {
                     log.WriteLog(QStringLiteral("Not connected. Terminating batch."),
                                  Line(line::kError));
@@ -78,15 +79,15 @@ void RunCommandFile(BatchContext& context, const QString& commandFile) {
                                      Line(line::kComment));
                         context.anyFailure = true;
                     }
-                } else if (spec && spec->kind == CommandKind::SendMail) {
+                } else if (known && known->kind == CommandKind::SendMail) {
                     SendMail(context, params);
-                } else if (spec) {
+                } else if (known) {
                     if (!terminating) {
-                        lastResult = spec->routine(context, params, quitOnFailure);
+                        lastResult = known->routine(context, params, quitOnFailure);
                         if (!lastResult) {
                             context.anyFailure = true;
                         }
-                        if (spec->kind == CommandKind::Logon) {
+                        if (known->kind == CommandKind::Logon) {
                             quitOnFailure = true;
                         }
                     }

@@ -9,7 +9,7 @@ namespace tarsel::batch {
 namespace {
 
 using K = CommandKind;
-const std::array<CommandSpec, 23> kTable = {{
+const std::array<DispatchEntry, 23> kTable = {{
     {"CONSOLIDATE", &Consolidate, 7, 40023, K::Server},
     {"CREATE_FOLDER", &CreateFolder, 1, 40050, K::Server},
     {"EXTRACT_BASE_DATA", &ExtractBaseData, 7, 40035, K::Server},
@@ -37,10 +37,10 @@ const std::array<CommandSpec, 23> kTable = {{
 
 }  // namespace
 
-const CommandSpec* FindCommand(const QString& keyword) {
-    for (const CommandSpec& spec : kTable) {
-        if (keyword == QLatin1String(spec.keyword)) {
-            return &spec;
+const DispatchEntry* FindCommand(const QString& keyword) {
+    for (const DispatchEntry& known : kTable) {
+        if (keyword == QLatin1String(known.keyword)) {
+            return &known;
         }
     }
     return nullptr;

@@ -15,7 +15,7 @@ enum class CommandKind {
     SendMail,     // runs even while the batch terminates; no result
 };
 
-struct CommandSpec {
+struct DispatchEntry {
     const char* keyword;
     CommandRoutine routine;  // null for SEND_MAIL
     int required;
@@ -24,6 +24,6 @@ struct CommandSpec {
 };
 
 // The command for an upper-cased keyword; null when there is none.
-const CommandSpec* FindCommand(const QString& keyword);
+const DispatchEntry* FindCommand(const QString& keyword);
 
 }  // namespace tarsel::batch

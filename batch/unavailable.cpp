@@ -10,10 +10,10 @@ bool RunUnavailableCommand(BatchContext& context, const QStringList& params, boo
     CommandEntry entry(context, source, QString::fromLatin1(command.failureText),
                        command.pathSubject);
     return entry.Run([&] {
-        const CommandSpec* spec = FindCommand(QString::fromLatin1(command.keyword));
-        const int required = spec ? spec->required : 0;
+        const DispatchEntry* known = FindCommand(QString::fromLatin1(command.keyword));
+        const int required = known ? known->required : 0;
         if (params.size() < required) {
-            RaiseTooFewParameters(required, spec->tooFewNumber, source);
+            RaiseTooFewParameters(required, known->tooFewNumber, source);
         }
         entry.SetSubject(ReplaceTimestampTokens(Param(params, 1), context.stamps));
         ReadQuitOnFailure(params, required, quitOnFailure);
