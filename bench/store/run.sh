@@ -13,7 +13,7 @@ ENTITIES=${ENTITIES:-1000000}
 DEPTH=${DEPTH:-6}
 SHARED=${SHARED:-1}
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-BUILD=${BUILD_DIR:-$ROOT/build-B-release}
+BUILD=${BUILD_DIR:-$ROOT/build-release}
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 

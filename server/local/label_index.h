@@ -18,6 +18,9 @@ class LabelIndex {
     int32_t Insert(const QString& label, int32_t id);
     // -1 when absent.
     int32_t Find(const QString& label) const;
+    bool Contains(const QString& label) const { return Find(label) >= 0; }
+    // Room for count labels without growing.
+    void Reserve(size_t count);
     size_t size() const { return count_; }
 
   private:

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "server/local/format/text_lines.h"
+#include "server/local/label_index.h"
 #include "server/tarsel_error.h"
 
 namespace tarsel::local::format {
@@ -192,10 +193,10 @@ struct PendingReference {
 };
 
 struct DimensionState {
-    CaselessIndex index;  // label -> member position
+    LabelIndex index;  // label -> member position
     std::vector<int> relationLines;
     std::vector<std::pair<int, int>> relationIds;  // (parent or -1, child) per relation
-    CaselessIndex lists;                           // list name -> position
+    LabelIndex lists;                              // list name -> position
 };
 
 class AppParser {
@@ -367,13 +368,13 @@ class AppParser {
         }
     }
 
-    void AddName(QStringList& names, CaselessIndex& keys, const QString& what) {
+    void AddName(QStringList& names, LabelIndex& keys, const QString& what) {
         RequireFieldCount(1, 1, "a name line");
         const QString& name = fields_[0];
         if (name.isEmpty()) {
             reader_.Fail(QStringLiteral("empty %1 name").arg(what));
         }
-        if (!keys.Insert(name, static_cast<int>(names.size()))) {
+        if (keys.Insert(name, static_cast<int32_t>(names.size())) >= 0) {
             reader_.Fail(QStringLiteral("%1 \"%2\" is defined twice").arg(what, name));
         }
         names.append(name);
@@ -532,7 +533,7 @@ class AppParser {
         DimensionModel& dim = Dim();
         const size_t memberIndex = dim.members.size();
         // A failure below refuses the whole file, so the label may be indexed first.
-        if (!state.index.Insert(label, static_cast<int>(memberIndex))) {
+        if (state.index.Insert(label, static_cast<int32_t>(memberIndex)) >= 0) {
             reader_.Fail(QStringLiteral("member \"%1\" is defined twice in dimension %2")
                              .arg(label, DimName()));
         }
@@ -782,8 +783,8 @@ class AppParser {
     Section section_ = Section::None;
     Dimension dimension_ = Dimension::Scenario;
     QStringList fields_;
-    CaselessIndex languageKeys_;
-    CaselessIndex classKeys_;
+    LabelIndex languageKeys_;
+    LabelIndex classKeys_;
     std::array<DimensionState, kDimensionCount> state_;
     std::vector<PendingReference> pending_;
     QByteArray base64_;

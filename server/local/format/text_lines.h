@@ -59,31 +59,4 @@ QString JoinFields(const QStringList& fields);
 // The text names a line break, which no field of a line can hold.
 bool HasLineBreak(const QString& text);
 
-// Positions by label, labels compared without regard to case (per character, as the
-// store compares them) and without building a folded copy of each label. Open
-// addressing in one array: a million labels cost one probe each, not a node each.
-class CaselessIndex {
-  public:
-    void Reserve(size_t count);
-    // -1 when the label is not there.
-    int Find(const QString& label) const;
-    bool Contains(const QString& label) const { return Find(label) >= 0; }
-    // False, and nothing changed, when the label is there already.
-    bool Insert(const QString& label, int position);
-
-  private:
-    struct Slot {
-        uint64_t hash = 0;
-        int position = -1;  // -1: empty
-        QString label;
-    };
-    static uint64_t Hash(const QString& label);
-    static bool Same(const QString& a, const QString& b);
-    // The slot holding the label, or the empty slot where it belongs.
-    size_t Probe(const QString& label, uint64_t hash) const;
-
-    std::vector<Slot> slots_;
-    size_t size_ = 0;
-};
-
 }  // namespace tarsel::local::format
