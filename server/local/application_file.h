@@ -11,7 +11,6 @@
 #include <QString>
 #include <QStringList>
 #include <array>
-#include <chrono>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -53,7 +52,7 @@ class ApplicationFile {
     sql::Database db_;
     std::mutex mutex_;
     int64_t dataVersion_ = 0;
-    std::chrono::steady_clock::time_point lastCall_;
+    int64_t lastCallMs_ = 0;
     std::array<std::shared_ptr<const DimensionIndex>, kDimensionCount> indexes_;
     std::shared_ptr<const ApplicationInfo> info_;
 };
