@@ -394,7 +394,7 @@ class AppParser {
         return position;
     }
 
-    bool ParseBool(const QString& name, const QString& value) {
+    bool ParseBool(QLatin1String name, const QString& value) {
         static const char* yes[] = {"true", "yes", "y", "1"};
         static const char* no[] = {"false", "no", "n", "0"};
         for (const char* w : yes) {
@@ -442,7 +442,7 @@ class AppParser {
 
     void SetAttribute(MemberModel& m, size_t memberIndex, const AttrInfo& info,
                       const QString& value) {
-        const QString name = QLatin1String(info.name);
+        const QLatin1String name(info.name);
         const auto reference = [&]() {
             if (!value.isEmpty()) {
                 pending_.push_back({dimension_, memberIndex, info.attr, reader_.LineNumber()});
@@ -549,7 +549,8 @@ class AppParser {
                         .arg(f + 1)
                         .arg(field));
             }
-            const QString name = field.left(eq).trimmed();
+            // A view: the name is only compared, and a copy per attribute shows on big files.
+            const QStringView name = QStringView(field).left(eq).trimmed();
             int found = -1;
             for (int a = 0; a < kAttrCount; ++a) {
                 const QLatin1String known(kAttrs[a].name);
@@ -560,7 +561,7 @@ class AppParser {
             }
             if (found < 0 || !InScope(kAttrs[found].scope, dimension_)) {
                 reader_.Fail(QStringLiteral("unknown attribute \"%1\" for dimension %2")
-                                 .arg(name, DimName()));
+                                 .arg(name.toString(), DimName()));
             }
             if (seen[static_cast<size_t>(found)]) {
                 reader_.Fail(QStringLiteral("attribute %1 is given twice")
