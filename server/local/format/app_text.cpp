@@ -394,7 +394,7 @@ class AppParser {
         return position;
     }
 
-    bool ParseBool(QLatin1String name, const QString& value) {
+    bool ParseBool(QLatin1String name, QStringView value) {
         static const char* yes[] = {"true", "yes", "y", "1"};
         static const char* no[] = {"false", "no", "n", "0"};
         for (const char* w : yes) {
@@ -410,7 +410,7 @@ class AppParser {
         reader_.Fail(QStringLiteral("%1 must be True or False, not \"%2\"").arg(name, value));
     }
 
-    int ParseAccountType(const QString& value) {
+    int ParseAccountType(QStringView value) {
         for (size_t i = 0; i < kAccountTypeWords.size(); ++i) {
             if (value.compare(QLatin1String(kAccountTypeWords[i]), Qt::CaseInsensitive) == 0) {
                 return static_cast<int>(i);
@@ -427,7 +427,7 @@ class AppParser {
         return code;
     }
 
-    int ParseIcp(const QString& value) {
+    int ParseIcp(QStringView value) {
         if (value.compare(u"Yes", Qt::CaseInsensitive) == 0) {
             return icp_type::Yes;
         }
@@ -440,8 +440,8 @@ class AppParser {
         reader_.Fail(QStringLiteral("ICP must be Yes, No or Restricted, not \"%1\"").arg(value));
     }
 
-    void SetAttribute(MemberModel& m, size_t memberIndex, const AttrInfo& info,
-                      const QString& value) {
+    // A view, as most values are flags and words that need no copy of their own.
+    void SetAttribute(MemberModel& m, size_t memberIndex, const AttrInfo& info, QStringView value) {
         const QLatin1String name(info.name);
         const auto reference = [&]() {
             if (!value.isEmpty()) {
@@ -480,7 +480,7 @@ class AppParser {
             case Attr::TopC3:
             case Attr::TopC4:
                 m.topCustom[static_cast<size_t>(info.attr) - static_cast<size_t>(Attr::TopC1)] =
-                    value;
+                    value.toString();
                 reference();
                 return;
             case Attr::C1AggEnabled:
@@ -492,7 +492,7 @@ class AppParser {
                     ParseBool(name, value);
                 return;
             case Attr::Currency:
-                m.defaultCurrency = value;
+                m.defaultCurrency = value.toString();
                 reference();
                 return;
             case Attr::AllowAdjs:
@@ -505,14 +505,14 @@ class AppParser {
                 m.isIcp = ParseBool(name, value);
                 return;
             case Attr::Security:
-                m.securityClass = value;
+                m.securityClass = value.toString();
                 reference();
                 return;
             case Attr::UD1:
             case Attr::UD2:
             case Attr::UD3:
                 m.userDefined[static_cast<size_t>(info.attr) - static_cast<size_t>(Attr::UD1)] =
-                    value;
+                    value.toString();
                 return;
             case Attr::IsSystem:
                 m.isSystem = ParseBool(name, value);
@@ -568,7 +568,7 @@ class AppParser {
                                  .arg(QLatin1String(kAttrs[found].name)));
             }
             seen[static_cast<size_t>(found)] = true;
-            SetAttribute(member, memberIndex, kAttrs[found], field.mid(eq + 1));
+            SetAttribute(member, memberIndex, kAttrs[found], QStringView(field).mid(eq + 1));
         }
         dim.members.push_back(std::move(member));
     }
