@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeDatabase>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QUrl>
@@ -27,6 +29,9 @@ QString LibraryError(lxw_error error) {
 class DesktopFileOpener : public FileOpener {
   public:
     bool Open(const QString& path) override {
+        if (NoDefaultProgramFor(path)) {
+            return false;
+        }
         return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     }
 };
@@ -237,6 +242,24 @@ class XlsxProgram : public SpreadsheetProgram {
 
 std::shared_ptr<FileOpener> CreateDesktopFileOpener() {
     return std::make_shared<DesktopFileOpener>();
+}
+
+bool NoDefaultProgramFor(const QString& path) {
+    const QString type =
+        QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension).name();
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"),
+                {QStringLiteral("query"), QStringLiteral("default"), type});
+    if (!query.waitForStarted(5000)) {
+        return false;
+    }
+    if (!query.waitForFinished(10000)) {
+        query.kill();
+        query.waitForFinished(1000);
+        return false;
+    }
+    return query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0 &&
+           query.readAllStandardOutput().trimmed().isEmpty();
 }
 
 QString DefaultExportFolder() {

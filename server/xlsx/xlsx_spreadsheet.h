@@ -17,8 +17,14 @@ class FileOpener {
     virtual bool Open(const QString& path) = 0;
 };
 
-// The desktop's default program for the file (QDesktopServices).
+// The desktop's default program for the file (QDesktopServices). Launching the desktop's
+// opener succeeds even when no program takes the file's type, so where none is registered
+// the file is not handed over and Open is false.
 std::shared_ptr<FileOpener> CreateDesktopFileOpener();
+
+// True when the desktop's type database (xdg-mime) answers that no program is registered
+// for the file's type; false when one is, or when the question cannot be asked here.
+bool NoDefaultProgramFor(const QString& path);
 
 struct XlsxOptions {
     QString folder;                      // empty: DefaultExportFolder()

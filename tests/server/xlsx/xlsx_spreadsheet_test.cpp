@@ -170,4 +170,70 @@ TEST_F(XlsxExport, NoProgramToOpenTheFileNamesTheSavedFile) {
     EXPECT_TRUE(QFile::exists(failing->opened[0]));
 }
 
+// A stand-in xdg-mime first in PATH: it records its arguments and answers as told.
+class DesktopTypeDatabase : public ::testing::Test {
+  protected:
+    DesktopTypeDatabase() : savedPath_(qgetenv("PATH")) {}
+    ~DesktopTypeDatabase() override { qputenv("PATH", savedPath_); }
+
+    void Answer(const QString& output, int exitCode) {
+        QFile script(bin.filePath(QStringLiteral("xdg-mime")));
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\necho \"$@\" > '%1'\nprintf '%2'\nexit %3\n")
+                         .arg(bin.filePath(QStringLiteral("asked")), output)
+                         .arg(exitCode)
+                         .toUtf8());
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("PATH", QFile::encodeName(bin.path()));
+    }
+    QString Asked() const {
+        QFile file(bin.filePath(QStringLiteral("asked")));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed()
+                                              : QString();
+    }
+
+    QTemporaryDir bin;
+    QTemporaryDir folder;
+
+  private:
+    QByteArray savedPath_;
+};
+
+TEST_F(DesktopTypeDatabase, OnlyAnEmptyAnswerMeansNoProgram) {
+    const QString file = folder.filePath(QStringLiteral("TarselExport-1.xlsx"));
+    Answer(QString(), 0);
+    EXPECT_TRUE(tarsel::xlsx::NoDefaultProgramFor(file));
+    EXPECT_EQ(
+        Asked(),
+        QStringLiteral(
+            "query default application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"));
+
+    Answer(QStringLiteral("libreoffice-calc.desktop\\n"), 0);
+    EXPECT_FALSE(tarsel::xlsx::NoDefaultProgramFor(file));
+    // A database that cannot answer leaves the decision to the desktop.
+    Answer(QString(), 3);
+    EXPECT_FALSE(tarsel::xlsx::NoDefaultProgramFor(file));
+    qputenv("PATH", QFile::encodeName(folder.path()));
+    EXPECT_FALSE(tarsel::xlsx::NoDefaultProgramFor(file));
+}
+
+TEST_F(DesktopTypeDatabase, WithoutARegisteredProgramTheMessageNamesTheSavedFile) {
+    Answer(QString(), 0);
+    auto app = tarsel::xlsx::CreateXlsxSpreadsheetProgram(
+                   {folder.path(), tarsel::xlsx::CreateDesktopFileOpener()})
+                   ->CreateApplication(QStringLiteral("Excel.Application"));
+    app->AddWorkbook()->AddWorksheet()->SetCell(1, 1, QStringLiteral("'x"));
+    std::vector<SpreadsheetMessage> shown;
+    tarsel::CompleteExport(*app, [&](const SpreadsheetMessage& m) { shown.push_back(m); });
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].text, tarsel::ExportCompleteText());
+    const QStringList saved =
+        QDir(folder.path()).entryList({QStringLiteral("TarselExport-*.xlsx")}, QDir::Files);
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_TRUE(shown[1].text.endsWith(QDir::toNativeSeparators(folder.filePath(saved[0]))))
+        << shown[1].text.toStdString();
+    EXPECT_EQ(shown[1].title, QStringLiteral("Excel Export"));
+}
+
 }  // namespace
