@@ -367,24 +367,24 @@ void frmMetadataViewer::BuildFilteredList() {
 }
 
 void frmMetadataViewer::FillEntityFilters() {
-    if (modGlobal::gDimensionName != QLatin1String("ENTITY")) {
+    // The lists are filled by the first build that reads them and then keep their entries
+    // and picks while the window is open; a rebuild only fills a list still empty.
+    if (modGlobal::gDimensionName != QLatin1String("ENTITY") ||
+        (cboEntitySecurityClassFilter_->count() > 0 && cboEntityCurrencyFilter_->count() > 0)) {
         return;
     }
     try {
         const viewer::FilterChoices choices = viewer::ReadFilterChoices(Source());
-        auto merge = [](QComboBox* box, const QStringList& fresh) {
-            QStringList existing;
-            for (int i = 0; i < box->count(); ++i) {
-                existing.push_back(box->itemText(i));
+        auto fill = [](QComboBox* box, const QStringList& entries) {
+            if (box->count() > 0) {
+                return;
             }
-            const int picked = box->currentIndex();
-            const QStringList merged = viewer::MergeChoices(existing, fresh);
-            box->addItems(merged.mid(existing.size()));
+            box->addItems(viewer::MergeChoices({}, entries));
             // Adding to an empty list picks its first entry; the lists start unpicked.
-            box->setCurrentIndex(picked);
+            box->setCurrentIndex(-1);
         };
-        merge(cboEntitySecurityClassFilter_, choices.securityClasses);
-        merge(cboEntityCurrencyFilter_, choices.currencies);
+        fill(cboEntitySecurityClassFilter_, choices.securityClasses);
+        fill(cboEntityCurrencyFilter_, choices.currencies);
     } catch (const std::exception& error) {
         ReportError(QStringLiteral("FillEntityFilters"), error);
     }
@@ -515,15 +515,16 @@ void frmMetadataViewer::ExportTreeToSpreadsheet() {
                                           ui::Icon::Question) == ui::Answer::Yes;
     }
     try {
-        ExpandAll();
         viewer::ExportTree(
             tarsel::ActiveSpreadsheetProgram(), logic_.visibleTree(), logic_.visibleLevels(),
-            printAttributes, [this](const tarsel::SpreadsheetMessage& message) {
+            printAttributes,
+            [this](const tarsel::SpreadsheetMessage& message) {
                 ui::ShowMessage(this, message.text, message.title, ui::Buttons::Ok,
                                 message.kind == tarsel::SpreadsheetMessage::Kind::Information
                                     ? ui::Icon::Information
                                     : ui::Icon::Exclamation);
-            });
+            },
+            [this] { ExpandAll(); });
     } catch (const std::exception& error) {
         ReportError(QStringLiteral("ExportTreeToSpreadsheet"), error);
     }

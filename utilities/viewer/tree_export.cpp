@@ -12,12 +12,16 @@ QString ItemName(const QString& item) {
 }  // namespace
 
 void WriteTreeExport(const ViewTree& tree, int levels, bool printAttributes,
-                     tarsel::SpreadsheetWorksheet& sheet) {
+                     tarsel::SpreadsheetWorksheet& sheet,
+                     const std::function<void()>& afterHeader) {
     for (int c = 1; c <= levels; ++c) {
         sheet.SetCell(1, c, QStringLiteral("'Level %1").arg(c));
     }
     const int descriptionColumn = levels + 2;
     sheet.SetCell(1, descriptionColumn, QStringLiteral("'Description"));
+    if (afterHeader) {
+        afterHeader();
+    }
 
     int row = 1;
     for (const ViewNode& node : tree.nodes) {
@@ -39,11 +43,12 @@ void WriteTreeExport(const ViewTree& tree, int levels, bool printAttributes,
 
 void ExportTree(tarsel::SpreadsheetProgram& program, const ViewTree& tree, int levels,
                 bool printAttributes,
-                const std::function<void(const tarsel::SpreadsheetMessage&)>& show) {
+                const std::function<void(const tarsel::SpreadsheetMessage&)>& show,
+                const std::function<void()>& afterHeader) {
     auto application = program.CreateApplication(QString::fromLatin1(tarsel::kSpreadsheetProgId));
     auto workbook = application->AddWorkbook();
     auto sheet = workbook->AddWorksheet();
-    WriteTreeExport(tree, levels, printAttributes, *sheet);
+    WriteTreeExport(tree, levels, printAttributes, *sheet, afterHeader);
     tarsel::CompleteExport(*application, show);
 }
 

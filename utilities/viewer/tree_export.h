@@ -12,14 +12,18 @@ namespace viewer {
 
 // levels is the number of levels of the tree as its totals line counts them. Every value
 // is written as text (with the leading apostrophe). The names in row 1 come from the
-// first node's items; every row writes its own items in its own order.
+// first node's items; every row writes its own items in its own order. afterHeader runs
+// once the header row is written and before the first node's row.
 void WriteTreeExport(const ViewTree& tree, int levels, bool printAttributes,
-                     tarsel::SpreadsheetWorksheet& sheet);
+                     tarsel::SpreadsheetWorksheet& sheet,
+                     const std::function<void()>& afterHeader = {});
 
 // The whole export: a new application, workbook and worksheet of the program, the cells,
-// then the completion message (through show) and the spreadsheet made visible.
+// then the completion message (through show) and the spreadsheet made visible. The window
+// expands its tree in afterHeader, so a program that cannot be created leaves it as it was.
 void ExportTree(tarsel::SpreadsheetProgram& program, const ViewTree& tree, int levels,
                 bool printAttributes,
-                const std::function<void(const tarsel::SpreadsheetMessage&)>& show);
+                const std::function<void(const tarsel::SpreadsheetMessage&)>& show,
+                const std::function<void()>& afterHeader = {});
 
 }  // namespace viewer

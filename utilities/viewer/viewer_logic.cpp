@@ -51,14 +51,6 @@ void MetadataViewerLogic::BuildFilteredList(const ViewerSource& source,
     viewer::BuildFilteredList(*source.dimension, texts, members_, progress);
 }
 
-void MetadataViewerLogic::Rebuild(const ViewerSource& source, const BuildProgress& progress) {
-    if (filter.on) {
-        BuildFilteredList(source, progress);
-    } else {
-        BuildMemberTree(source, progress);
-    }
-}
-
 bool MetadataViewerLogic::SetTopMember(int index) {
     if (index < 0 || index >= static_cast<int>(members_.nodes.size()) ||
         members_.nodes[static_cast<size_t>(index)].text.isEmpty()) {

@@ -51,9 +51,6 @@ class MetadataViewerLogic {
     // Both fail with the server's error; members() then holds what was built before it.
     void BuildMemberTree(const ViewerSource& source, const BuildProgress& progress = {});
     void BuildFilteredList(const ViewerSource& source, const BuildProgress& progress = {});
-    // The rebuild of the attribute controls: the filtered list while the filters are on,
-    // else the hierarchy.
-    void Rebuild(const ViewerSource& source, const BuildProgress& progress = {});
 
     // Enters the top-member view for node index of members(); false when there is no such
     // node or it has no text.

@@ -86,6 +86,22 @@ TEST(ViewerExportLayout, ThreeLevelsWithAttributes) {
     EXPECT_EQ(sheet.cells.size(), 3u + 1u + 2u + (2u + 2u) + (2u + 2u) + (2u + 3u));
 }
 
+TEST(ViewerExportLayout, TreeIsExpandedBetweenHeaderAndRows) {
+    ViewTree tree;
+    Add(tree, -1, "Group", "g", Items({{"Currency", "EUR"}}));
+    RecordingSheet sheet;
+    std::map<std::pair<int, int>, QString> writtenBefore;
+    int calls = 0;
+    viewer::WriteTreeExport(tree, 1, true, sheet, [&] {
+        ++calls;
+        writtenBefore = sheet.cells;
+    });
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(writtenBefore, (std::map<std::pair<int, int>, QString>{{{1, 1}, "'Level 1"},
+                                                                     {{1, 3}, "'Description"}}));
+    EXPECT_EQ(sheet.cells.size(), 2u + 1u + 3u);
+}
+
 TEST(ViewerExportLayout, WithoutAttributesOnlyLabelsAndDescriptions) {
     ViewTree shown;
     const int top = Add(shown, -1, "A - B", "with (paren)", Items({{"Type", "Asset"}}));

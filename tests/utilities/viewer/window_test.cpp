@@ -167,6 +167,16 @@ TEST_F(ViewerWindow, AttributeControlsRebuildWithoutDuplicatingFilterEntries) {
     EXPECT_EQ(currencies->currentText(), QStringLiteral("USD"));
     EXPECT_EQ(Entries(Find<QComboBox>(*w, "cboEntitySecurityClassFilter")).size(), 3);
 
+    // Filled by the first build only: later rebuilds keep the entries as they were.
+    session->security->names.push_back(QStringLiteral("Audit"));
+    session->metadata->dim(Dimension::Value).Add(QStringLiteral("GBP"));
+    expanded->click();
+    EXPECT_EQ(Entries(currencies), (QStringList{"ALL CURRENCIES", "EUR", "USD"}));
+    EXPECT_EQ(Entries(Find<QComboBox>(*w, "cboEntitySecurityClassFilter")),
+              (QStringList{"ALL SECURITY CLASSES", "Finance", "HR"}));
+    EXPECT_EQ(currencies->currentText(), QStringLiteral("USD"));
+    expanded->click();
+
     Find<QRadioButton>(*w, "optShowAttributes_1")->click();
     EXPECT_FALSE(expanded->isChecked());
     EXPECT_TRUE(expanded->isHidden());
@@ -336,6 +346,8 @@ TEST_F(ViewerWindow, ExportFailureIsReportedAndTheWindowStaysUsable) {
         QStringLiteral("Error Encountered in ExportTreeToSpreadsheet:\rError#: 429\r")));
     EXPECT_TRUE(opener->opened.empty());
     EXPECT_EQ(Totals(*w), QStringLiteral("4 Total Members - 3 levels"));
+    // The program was never created, so the tree was not expanded for it.
+    EXPECT_FALSE(Find<QTreeWidget>(*w, "trvMembers")->topLevelItem(0)->isExpanded());
 }
 
 TEST_F(ViewerWindow, LongBuildShowsProgressAndLocksOutClicksAndClosing) {
