@@ -105,12 +105,12 @@ TEST(ViewerExportLayout, TreeIsExpandedBetweenHeaderAndRows) {
 TEST(ViewerExportLayout, WithoutAttributesOnlyLabelsAndDescriptions) {
     ViewTree shown;
     const int top = Add(shown, -1, "A - B", "with (paren)", Items({{"Type", "Asset"}}));
-    Add(shown, top, "C", "", Items({{"Type", "Asset"}}));
+    Add(shown, top, "C\\D", "", Items({{"Type", "Asset"}}));
     RecordingSheet answeredNo;
     viewer::WriteTreeExport(shown, 2, false, answeredNo);
     EXPECT_EQ(answeredNo.at(2, 1), "'A - B");
     EXPECT_EQ(answeredNo.at(2, 4), "'with (paren)");
-    EXPECT_EQ(answeredNo.at(3, 2), "'C");
+    EXPECT_EQ(answeredNo.at(3, 2), "'C\\D");  // a backslash does not push it a level down
     EXPECT_EQ(answeredNo.at(3, 4), "'");
     EXPECT_EQ(answeredNo.cells.size(), 3u + 4u);
 
