@@ -73,7 +73,7 @@ struct ParentChildPairs {
 
 // One dimension of the open application.
 class DimensionTree {
-public:
+  public:
     virtual ~DimensionTree() = default;
 
     virtual QString GetDimensionName() = 0;
@@ -120,7 +120,7 @@ public:
 };
 
 class AccountAttributes {
-public:
+  public:
     virtual ~AccountAttributes() = default;
     virtual int32_t GetAccountType(MemberId id) = 0;
     virtual bool GetIsCalculated(MemberId id) = 0;
@@ -139,13 +139,17 @@ public:
     MemberId GetTopCustomMemberID2(MemberId id) { return GetTopCustomMemberID(2, id); }
     MemberId GetTopCustomMemberID3(MemberId id) { return GetTopCustomMemberID(3, id); }
     MemberId GetTopCustomMemberID4(MemberId id) { return GetTopCustomMemberID(4, id); }
+    bool GetCustomAggregationEnabled1(MemberId id) { return GetCustomAggregationEnabled(1, id); }
+    bool GetCustomAggregationEnabled2(MemberId id) { return GetCustomAggregationEnabled(2, id); }
+    bool GetCustomAggregationEnabled3(MemberId id) { return GetCustomAggregationEnabled(3, id); }
+    bool GetCustomAggregationEnabled4(MemberId id) { return GetCustomAggregationEnabled(4, id); }
     QString GetUserDefined1(MemberId id) { return GetUserDefined(1, id); }
     QString GetUserDefined2(MemberId id) { return GetUserDefined(2, id); }
     QString GetUserDefined3(MemberId id) { return GetUserDefined(3, id); }
 };
 
 class EntityAttributes {
-public:
+  public:
     virtual ~EntityAttributes() = default;
     virtual MemberId GetDefaultCurrencyID(MemberId id) = 0;  // a Value member; -1: none
     virtual int32_t GetSecurityClassID(MemberId id) = 0;     // -1: none
@@ -160,7 +164,7 @@ public:
 };
 
 class CustomAttributes {
-public:
+  public:
     virtual ~CustomAttributes() = default;
     virtual QString GetUserDefined(int number, MemberId id) = 0;
     virtual int32_t GetSecurityClassID(MemberId id) = 0;  // -1: none
@@ -176,7 +180,7 @@ struct Languages {
 };
 
 class SessionMetadata {
-public:
+  public:
     virtual ~SessionMetadata() = default;
     // Fails with a client error for a number outside 0..11.
     virtual std::shared_ptr<DimensionTree> GetDimensionByIndex(int dimensionNumber) = 0;
@@ -202,7 +206,7 @@ struct MemberListFile {
 };
 
 class SystemInfo {
-public:
+  public:
     virtual ~SystemInfo() = default;
     virtual QString GetClusterName() = 0;
     virtual QString GetApplicationName() = 0;
@@ -215,7 +219,7 @@ struct SecurityClasses {
 };
 
 class Security {
-public:
+  public:
     virtual ~Security() = default;
     virtual SecurityClasses EnumSecurityClasses() = 0;
     // Fails with a client error for an unknown id.
@@ -224,13 +228,13 @@ public:
 
 // Removes data whose members no longer exist.
 class ApplicationAdmin {
-public:
+  public:
     virtual ~ApplicationAdmin() = default;
     virtual void RemoveInvalidRecords(int32_t first, int32_t second, const QString& logFile) = 0;
 };
 
 class CalculationService {
-public:
+  public:
     virtual ~CalculationService() = default;
     // type 0: only where data changed since the last run; 1: everywhere with data.
     virtual void RunConsolidation(MemberId scenario, MemberId year, MemberId startPeriod,
@@ -242,7 +246,7 @@ public:
 };
 
 class ApplicationSession {
-public:
+  public:
     virtual ~ApplicationSession() = default;
     // Properties
     virtual std::shared_ptr<tarsel::SystemInfo> SystemInfo() = 0;
@@ -256,7 +260,7 @@ public:
 
 // The client-side session of an open application; kept alive, never called.
 class ClientSession {
-public:
+  public:
     virtual ~ClientSession() = default;
 };
 
@@ -272,7 +276,7 @@ struct LogonInfo {
 };
 
 class ClientConnection {
-public:
+  public:
     virtual ~ClientConnection() = default;
     virtual void SetLogonInfo(const QString& domain, const QString& userId, const QString& unused,
                               const QString& password) = 0;
@@ -294,7 +298,7 @@ struct PromptedApplication {
 
 // Shows the client library's own logon and application dialogs.
 class LogonPrompt {
-public:
+  public:
     virtual ~LogonPrompt() = default;
     virtual void Initialize(std::shared_ptr<ClientConnection> connection) = 0;
     // True when the user logged on; a refusal or a cancelled dialog gives false.
@@ -304,7 +308,7 @@ public:
 };
 
 class ErrorHandlerComponent {
-public:
+  public:
     virtual ~ErrorHandlerComponent() = default;
     virtual void SetOption(int16_t option) = 0;
     // For example "11.1.2.0".
@@ -325,7 +329,7 @@ public:
 using OptionValue = std::variant<bool, int32_t, QString, IdArray>;
 
 class LoadOption {
-public:
+  public:
     virtual ~LoadOption() = default;
     // Fails with a client error when the value is of a kind the option does not take.
     virtual void SetCurrentValue(const OptionValue& value) = 0;
@@ -333,14 +337,14 @@ public:
 };
 
 class LoadOptions {
-public:
+  public:
     virtual ~LoadOptions() = default;
     // Fails with a client error for an index the loader does not know.
     virtual std::shared_ptr<LoadOption> Item(int32_t index) = 0;
 };
 
 class MetadataLoad {
-public:
+  public:
     virtual ~MetadataLoad() = default;
     virtual void SetSession(std::shared_ptr<ApplicationSession> session) = 0;
     virtual std::shared_ptr<LoadOptions> GetLoadOptions() = 0;
@@ -355,7 +359,7 @@ struct SyntaxCheck {
 };
 
 class RulesLoad {
-public:
+  public:
     virtual ~RulesLoad() = default;
     virtual void SetSession(std::shared_ptr<ApplicationSession> session, int32_t mode) = 0;
     virtual SyntaxCheck LoadRulesFile(const QString& file, const QString& logFile, int32_t zero,
@@ -367,7 +371,7 @@ public:
 };
 
 class DataLoad {
-public:
+  public:
     virtual ~DataLoad() = default;
     virtual void SetSession(std::shared_ptr<ApplicationSession> session) = 0;
     virtual std::shared_ptr<LoadOptions> GetLoadOptions() = 0;
@@ -377,7 +381,7 @@ public:
 };
 
 class JournalLoad {
-public:
+  public:
     virtual ~JournalLoad() = default;
     virtual void SetSession(std::shared_ptr<ApplicationSession> session) = 0;
     virtual std::shared_ptr<LoadOptions> GetLoadOptions() = 0;
@@ -387,7 +391,7 @@ public:
 };
 
 class SecurityLoad {
-public:
+  public:
     virtual ~SecurityLoad() = default;
     virtual void SetSession(std::shared_ptr<ApplicationSession> session) = 0;
     virtual std::shared_ptr<LoadOptions> GetLoadOptions() = 0;

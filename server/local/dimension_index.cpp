@@ -38,10 +38,16 @@ std::shared_ptr<const DimensionIndex> DimensionIndex::Load(sql::Database& db, Di
     const int dim = static_cast<int>(dimension);
     const int64_t first = MemberKey(dim, 0);
     const int64_t last = MemberKey(dim + 1, 0) - 1;
-    const auto limit =
-        static_cast<size_t>(db.QueryInt("SELECT COALESCE(MAX(key) - " + std::to_string(first) +
-                                        " + 1, 0) FROM members WHERE key BETWEEN " +
-                                        std::to_string(first) + " AND " + std::to_string(last)));
+    size_t limit = 0;
+    {
+        sql::Statement q(db,
+                         "SELECT COALESCE(MAX(key) - ?1 + 1, 0) FROM members WHERE key BETWEEN "
+                         "?1 AND ?2");
+        q.Bind(1, first).Bind(2, last);
+        if (q.Step()) {
+            limit = static_cast<size_t>(q.Int(0));
+        }
+    }
     index->labels_.resize(limit);
     index->descriptions_.resize(limit);
     index->attributes_.resize(limit);

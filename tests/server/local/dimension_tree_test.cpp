@@ -297,6 +297,13 @@ TEST(LocalAttributes, AccountEntityAndCustomAttributesAreServed) {
     EXPECT_FALSE(attributes->GetUsesLineItems(cash));
     EXPECT_FALSE(attributes->GetCustomAggregationEnabled(2, cash));
     EXPECT_TRUE(attributes->GetCustomAggregationEnabled(3, cash));
+    // The numbered getters each ask their own custom dimension.
+    EXPECT_EQ(attributes->GetCustomAggregationEnabled1(cash),
+              attributes->GetCustomAggregationEnabled(1, cash));
+    EXPECT_FALSE(attributes->GetCustomAggregationEnabled2(cash));
+    EXPECT_TRUE(attributes->GetCustomAggregationEnabled3(cash));
+    EXPECT_EQ(attributes->GetCustomAggregationEnabled4(cash),
+              attributes->GetCustomAggregationEnabled(4, cash));
     auto security = server.Session()->Security();
     EXPECT_EQ(security->GetSecurityClassName(attributes->GetSecurityClassID(cash)),
               QStringLiteral("Secret"));
