@@ -401,6 +401,30 @@ JPY;IsCurrency=True
 CNY;IsCurrency=True
 SGD;IsCurrency=True
 AUD;IsCurrency=True
+EUR Adjs;IsSystem=True
+EUR Total;IsSystem=True
+USD Adjs;IsSystem=True
+USD Total;IsSystem=True
+GBP Adjs;IsSystem=True
+GBP Total;IsSystem=True
+CHF Adjs;IsSystem=True
+CHF Total;IsSystem=True
+SEK Adjs;IsSystem=True
+SEK Total;IsSystem=True
+CAD Adjs;IsSystem=True
+CAD Total;IsSystem=True
+BRL Adjs;IsSystem=True
+BRL Total;IsSystem=True
+MXN Adjs;IsSystem=True
+MXN Total;IsSystem=True
+JPY Adjs;IsSystem=True
+JPY Total;IsSystem=True
+CNY Adjs;IsSystem=True
+CNY Total;IsSystem=True
+SGD Adjs;IsSystem=True
+SGD Total;IsSystem=True
+AUD Adjs;IsSystem=True
+AUD Total;IsSystem=True
 !DESCRIPTIONS=Value
 <Entity Currency>;English;Entity currency
 <Entity Currency>;French;Devise de l'entité
@@ -456,6 +480,54 @@ SGD;English;Singapore dollar
 SGD;French;Dollar de Singapour
 AUD;English;Australian dollar
 AUD;French;Dollar australien
+EUR Adjs;English;Euro adjustments
+EUR Adjs;French;Ajustements euro
+EUR Total;English;Euro total
+EUR Total;French;Total euro
+USD Adjs;English;US dollar adjustments
+USD Adjs;French;Ajustements dollar américain
+USD Total;English;US dollar total
+USD Total;French;Total dollar américain
+GBP Adjs;English;Pound sterling adjustments
+GBP Adjs;French;Ajustements livre sterling
+GBP Total;English;Pound sterling total
+GBP Total;French;Total livre sterling
+CHF Adjs;English;Swiss franc adjustments
+CHF Adjs;French;Ajustements franc suisse
+CHF Total;English;Swiss franc total
+CHF Total;French;Total franc suisse
+SEK Adjs;English;Swedish krona adjustments
+SEK Adjs;French;Ajustements couronne suédoise
+SEK Total;English;Swedish krona total
+SEK Total;French;Total couronne suédoise
+CAD Adjs;English;Canadian dollar adjustments
+CAD Adjs;French;Ajustements dollar canadien
+CAD Total;English;Canadian dollar total
+CAD Total;French;Total dollar canadien
+BRL Adjs;English;Brazilian real adjustments
+BRL Adjs;French;Ajustements réal brésilien
+BRL Total;English;Brazilian real total
+BRL Total;French;Total réal brésilien
+MXN Adjs;English;Mexican peso adjustments
+MXN Adjs;French;Ajustements peso mexicain
+MXN Total;English;Mexican peso total
+MXN Total;French;Total peso mexicain
+JPY Adjs;English;Japanese yen adjustments
+JPY Adjs;French;Ajustements yen japonais
+JPY Total;English;Japanese yen total
+JPY Total;French;Total yen japonais
+CNY Adjs;English;Chinese yuan adjustments
+CNY Adjs;French;Ajustements yuan chinois
+CNY Total;English;Chinese yuan total
+CNY Total;French;Total yuan chinois
+SGD Adjs;English;Singapore dollar adjustments
+SGD Adjs;French;Ajustements dollar de singapour
+SGD Total;English;Singapore dollar total
+SGD Total;French;Total dollar de singapour
+AUD Adjs;English;Australian dollar adjustments
+AUD Adjs;French;Ajustements dollar australien
+AUD Total;English;Australian dollar total
+AUD Total;French;Total dollar australien
 !HIERARCHIES=Value
 ;<Entity Currency>
 ;<Entity Curr Adjs>
@@ -484,6 +556,30 @@ AUD;French;Dollar australien
 ;CNY
 ;SGD
 ;AUD
+;EUR Adjs
+;EUR Total
+;USD Adjs
+;USD Total
+;GBP Adjs
+;GBP Total
+;CHF Adjs
+;CHF Total
+;SEK Adjs
+;SEK Total
+;CAD Adjs
+;CAD Total
+;BRL Adjs
+;BRL Total
+;MXN Adjs
+;MXN Total
+;JPY Adjs
+;JPY Total
+;CNY Adjs
+;CNY Total
+;SGD Adjs
+;SGD Total
+;AUD Adjs
+;AUD Total
 !MEMBERS=Account
 AllAccounts;Type=GroupLabel;IsCalculated=True
 BalanceSheet;Type=GroupLabel;IsCalculated=True

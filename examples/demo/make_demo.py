@@ -85,6 +85,13 @@ CURRENCIES = [("EUR", "Euro", "Euro"), ("USD", "US dollar", "Dollar américain")
 for label, en, fr in CURRENCIES:
     member("Value", label, en, fr, IsCurrency="True")
     rel("Value", "", label)
+# The server keeps an adjustments and a total member beside each currency; their labels
+# end in "Adjs" and "Total", so the programs must not offer them as currencies.
+for label, en, fr in CURRENCIES:
+    member("Value", label + " Adjs", en + " adjustments", "Ajustements " + fr.lower(), IsSystem="True")
+    rel("Value", "", label + " Adjs")
+    member("Value", label + " Total", en + " total", "Total " + fr.lower(), IsSystem="True")
+    rel("Value", "", label + " Total")
 
 # ---- Entity: regions, countries, legal entities; some shared under a segment ------------
 member("Entity", "Group", "Tarsel Group", "Groupe Tarsel", Currency="EUR", AllowAdjs="True",

@@ -73,6 +73,13 @@ TEST(DemoApp, HasTheSystemMembersCurrenciesPeriodsAndCustomLists) {
                               "[None]", "EUR", "USD", "GBP"}) {
         EXPECT_NE(Find(value, label), nullptr) << label;
     }
+    // Each currency has its adjustments and total members, which are not currencies.
+    for (const char* label : {"EUR Adjs", "EUR Total", "USD Adjs", "USD Total"}) {
+        const MemberModel* m = Find(value, label);
+        ASSERT_NE(m, nullptr) << label;
+        EXPECT_FALSE(m->isCurrency) << label;
+        EXPECT_TRUE(m->isSystem) << label;
+    }
     const DimensionModel& period = demo.dim(Dimension::Period);
     for (int m = 1; m <= 12; ++m) {
         const QString label = QStringLiteral("%1").arg(m, 2, 10, QChar('0'));
