@@ -121,8 +121,27 @@ TEST_F(TarselLocalTest, EveryFailureIsOneLineAndNonZero) {
     ExpectOneLineFailure(Run({"create-app", "C", "A", home_.path() + "/missing.app"}),
                          "missing.app");
 
+    // A line break in a name given on the command line stays inside the one line.
+    ExpectOneLineFailure(Run({"list-apps", "No\nwhere"}), "No where");
+    ExpectOneLineFailure(Run({"frob\r\nnicate"}), "unknown command");
+
     const QString bad = WriteFile("bad.app", "!MEMBERS=Entity\nA\nA\n");
     ExpectOneLineFailure(Run({"create-app", "C", "Bad", bad}), "bad.app, line 3");
+    // With progress shown, the reason still gets a line of its own: the fault comes after
+    // enough lines for the reader to have reported progress.
+    QByteArray large = "!MEMBERS=Entity\n";
+    for (int i = 0; i < 70000; ++i) {
+        large += "E" + QByteArray::number(i) + "\n";
+    }
+    const QString largeBad = WriteFile("large.app", large + "E0\n");
+    const Result progressed = Run({"create-app", "C", "Bad", largeBad, "--progress"});
+    EXPECT_NE(progressed.exitCode, 0);
+    const QStringList lines = progressed.err.split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines.last(), "");
+    EXPECT_TRUE(lines[lines.size() - 2].startsWith("tarsel-local: ") &&
+                lines[lines.size() - 2].contains("large.app, line 70002"))
+        << progressed.err.toStdString();
     const QString badList = WriteFile("bad.lst", "Sub EnumMemberLists()\nIf x Then\n");
     ExpectOneLineFailure(
         Run({"create-app", "C", "Bad", WriteFile("ok.app", kApp), "--lists", badList}),

@@ -37,9 +37,13 @@ void Print(const QString& text) {
     std::fputc('\n', stdout);
 }
 
+// True while a progress line on standard error waits for its line end.
+bool gProgressLineOpen = false;
+
 void Progress(const QString& text) {
     std::fputs(text.toUtf8().constData(), stderr);
     std::fflush(stderr);
+    gProgressLineOpen = !text.endsWith(u'\n');
 }
 
 struct Arguments {
@@ -410,19 +414,28 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace tarsel::tools
 
+namespace {
+// Every failure is one line on standard error, whatever the reason's text holds (a name
+// given on the command line may carry a line break), and never the tail of a progress line.
+int Fail(const QString& reason, int status) {
+    QString text = reason;
+    text.replace(u'\r', u' ').replace(u'\n', u' ');
+    if (tarsel::tools::gProgressLineOpen) {
+        std::fputc('\n', stderr);
+    }
+    std::fprintf(stderr, "tarsel-local: %s\n", text.toUtf8().constData());
+    return status;
+}
+}  // namespace
+
 int main(int argc, char** argv) {
     try {
         return tarsel::tools::Run(argc, argv);
     } catch (const tarsel::tools::UsageError& e) {
-        std::fprintf(stderr, "tarsel-local: %s\n", e.what());
-        return 2;
+        return Fail(QString::fromUtf8(e.what()), 2);
     } catch (const tarsel::TarselError& e) {
-        QString text = e.description();
-        text.replace(u'\n', u' ');
-        std::fprintf(stderr, "tarsel-local: %s\n", text.toUtf8().constData());
-        return 1;
+        return Fail(e.description(), 1);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "tarsel-local: %s\n", e.what());
-        return 1;
+        return Fail(QString::fromUtf8(e.what()), 1);
     }
 }

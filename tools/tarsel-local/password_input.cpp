@@ -53,9 +53,13 @@ QString Ask(const QString& prompt) {
     std::fputs(prompt.toLocal8Bit().constData(), stderr);
     std::fflush(stderr);
     std::string line;
-    {
+    try {
         EchoOff quiet;
         line = ReadLine();
+    } catch (...) {
+        // The typed line end is not echoed: end the prompt's line before the reason.
+        std::fputs("\n", stderr);
+        throw;
     }
     std::fputs("\n", stderr);
     return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
