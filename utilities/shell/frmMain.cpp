@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -79,7 +80,8 @@ frmMain::frmMain(ui::ShellServices services, QWidget* parent)
     clockTimer_.setInterval(1000);
     connect(&clockTimer_, &QTimer::timeout, this, &frmMain::UpdateClockPanels);
     clockTimer_.start();
-    resize(640, 300);
+    // As tall as the controls need: no empty band above the status bar.
+    resize(qMax(640, sizeHint().width()), minimumSizeHint().height());
 }
 
 void frmMain::BuildControls() {
@@ -115,6 +117,8 @@ void frmMain::BuildControls() {
         cboSetDimension_->addItem(QString::fromLatin1(name));
     }
     cboSetDimension_->setCurrentIndex(-1);
+    // Shown while nothing is chosen; the list's text stays empty until a choice.
+    cboSetDimension_->setPlaceholderText(QStringLiteral("(choose a dimension)"));
     lblSetDimension->setBuddy(cboSetDimension_);
     cmdMetadataViewer_ =
         MakeButton(frame, "cmdMetadataViewer", QStringLiteral("Metadata &Viewer"),
@@ -150,8 +154,7 @@ void frmMain::BuildControls() {
 
     auto* left = new QVBoxLayout;
     left->addLayout(languageRow);
-    left->addWidget(frame);
-    left->addStretch();
+    left->addWidget(frame, 1);
     auto* layout = new QHBoxLayout(central);
     layout->addLayout(left, 1);
     layout->addSpacing(12);
@@ -166,9 +169,21 @@ void frmMain::BuildControls() {
     pnlDate_->setObjectName(QStringLiteral("sbStatusBar_Panel2"));
     pnlTime_ = new QLabel(bar);
     pnlTime_->setObjectName(QStringLiteral("sbStatusBar_Panel3"));
+    // Sunken panels with room around their text, the clock panels wide enough for any
+    // date and time so the text panel does not jump while they tick.
+    const QFontMetrics metrics(bar->font());
+    for (QLabel* panel : {pnlStatus_, pnlDate_, pnlTime_}) {
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setContentsMargins(4, 1, 4, 1);
+    }
+    pnlDate_->setAlignment(Qt::AlignCenter);
+    pnlDate_->setMinimumWidth(metrics.horizontalAdvance(ui::DateText(QDate(2000, 12, 28))) + 16);
+    pnlTime_->setAlignment(Qt::AlignCenter);
+    pnlTime_->setMinimumWidth(metrics.horizontalAdvance(ui::TimeOfDayText(QTime(23, 58, 58))) + 16);
     bar->addWidget(pnlStatus_, 1);
     bar->addPermanentWidget(pnlDate_);
     bar->addPermanentWidget(pnlTime_);
+    bar->setContentsMargins(2, 0, 2, 2);
     setStatusBar(bar);
 
     connect(cmdLogon_, &QPushButton::clicked, this, &frmMain::cmdLogon_Click);
@@ -336,6 +351,8 @@ void frmMain::LoadLanguages(const tarsel::Languages& languages) {
     // A repeated logon starts from an empty list, so positions are the new application's
     // language indexes.
     cboLanguages_->clear();
+    // An application without languages must not keep the position of the previous one.
+    gLanguageIndex = 0;
     cboLanguages_->addItems(languages.labels);
     if (cboLanguages_->count() > 0) {
         cboLanguages_->setCurrentIndex(0);

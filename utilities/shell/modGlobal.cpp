@@ -51,7 +51,13 @@ void ResetSessionState() {
 }
 
 QString EnsureTrailingBackslash(const QString& path) {
-    if (path.trimmed().endsWith(QLatin1Char('/'))) {
+    // Only blanks are looked past: a tab or line break ends a name, so the separator is
+    // still missing after it.
+    qsizetype last = path.size() - 1;
+    while (last >= 0 && path.at(last) == QLatin1Char(' ')) {
+        --last;
+    }
+    if (last >= 0 && path.at(last) == QLatin1Char('/')) {
         return path;
     }
     return path + QLatin1Char('/');

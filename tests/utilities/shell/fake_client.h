@@ -171,6 +171,9 @@ class FakeLibrary : public tarsel::ClientLibrary {
     }
     std::shared_ptr<tarsel::ClientConnection> CreateClientConnection() override {
         lastConnection = std::make_shared<FakeConnection>();
+        if (nextSession) {
+            lastConnection->session = nextSession;
+        }
         return lastConnection;
     }
     std::shared_ptr<tarsel::LogonPrompt> CreateLogonPrompt() override { return prompt; }
@@ -183,6 +186,8 @@ class FakeLibrary : public tarsel::ClientLibrary {
     std::optional<QString> version = QStringLiteral("11.1.2.0");
     std::shared_ptr<FakePrompt> prompt = std::make_shared<FakePrompt>();
     std::shared_ptr<FakeConnection> lastConnection;
+    // The session that connections made from now on open; a fresh one each when unset.
+    std::shared_ptr<FakeSession> nextSession;
 };
 
 }  // namespace shelltest

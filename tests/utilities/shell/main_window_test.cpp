@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 
 #include "tests/utilities/shell/shell_fixture.h"
 #include "utilities/shell/frmMain.h"
@@ -165,6 +166,15 @@ TEST_F(ShellMainWindow, LogonFillsStateStatusBarAndLanguages) {
     EXPECT_EQ(languages->count(), 2);
     EXPECT_EQ(languages->currentIndex(), 0);
     EXPECT_EQ(gLanguageIndex, 0);
+
+    // An application without languages leaves no position of the previous one behind.
+    languages->setCurrentIndex(1);
+    ASSERT_EQ(gLanguageIndex, 1);
+    library->nextSession = std::make_shared<shelltest::FakeSession>();
+    library->nextSession->metadata->languages.clear();
+    window->findChild<QPushButton*>(QStringLiteral("cmdLogon"))->click();
+    EXPECT_EQ(languages->count(), 0);
+    EXPECT_EQ(gLanguageIndex, 0);
 }
 
 TEST_F(ShellMainWindow, EntityEnablesAllButTheMemberListBuilder) {
@@ -229,6 +239,34 @@ TEST_F(ShellMainWindow, ToolWindowIsCreatedOnceAndAnewAfterClosing) {
     QWidget* extract = window->LoadedToolWindow(ui::ToolWindowKind::ExtractMetadata);
     ASSERT_NE(extract, nullptr);
     EXPECT_EQ(extract->windowTitle(), QStringLiteral("Tarsel Utilities - Extracts"));
+}
+
+TEST_F(ShellMainWindow, ExitLeavesOpenToolWindowsRunning) {
+    window->show();
+    window->Load();
+    ChooseDimension(QStringLiteral("Account"));
+    Child<QPushButton>("cmdMetadataViewer")->click();
+    Child<QPushButton>("cmdApplicationInfo")->click();
+    Child<QPushButton>("cmdExit")->click();
+    EXPECT_FALSE(window->isVisible());
+    for (auto kind : {ui::ToolWindowKind::MetadataViewer, ui::ToolWindowKind::ApplicationInfo}) {
+        QWidget* tool = window->LoadedToolWindow(kind);
+        ASSERT_NE(tool, nullptr);
+        EXPECT_TRUE(tool->isVisible()) << tool->windowTitle().toStdString();
+    }
+}
+
+TEST_F(ShellMainWindow, DateAndTimePanelsFollowTheClock) {
+    auto* date = Child<QLabel>("sbStatusBar_Panel2");
+    auto* time = Child<QLabel>("sbStatusBar_Panel3");
+    EXPECT_EQ(date->text(), ui::DateText(QDate(2026, 3, 1)));
+    clock->Set(QDateTime(QDate(2026, 3, 2), QTime(0, 0, 3)));
+    // The panels tick on their own; nothing else touches the window meanwhile.
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return time->text() == ui::TimeOfDayText(QTime(0, 0, 3)); }, 3000));
+    EXPECT_EQ(date->text(), ui::DateText(QDate(2026, 3, 2)));
+    // The logon time stays what it was when the logon happened.
+    EXPECT_EQ(StatusText(), QStringLiteral("Status"));
 }
 
 TEST_F(ShellMainWindow, FailingToolWindowLoadIsShownAndNothingIsKept) {

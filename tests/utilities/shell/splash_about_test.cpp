@@ -33,6 +33,19 @@ TEST(ShellSplash, ShowsIdentityAndWaitsFiveSeconds) {
     EXPECT_EQ(splash.result(), QDialog::Accepted);
 }
 
+TEST(ShellSplash, WaitEndsAcrossMidnight) {
+    // Counting seconds since midnight, a start just before midnight would never be reached.
+    auto clock = std::make_shared<ui::FixedClock>(QDateTime(QDate(2026, 3, 1), QTime(23, 59, 58)));
+    frmSplash splash(clock);
+    splash.show();
+    clock->AdvanceMs(4000);
+    splash.CheckWait();
+    EXPECT_TRUE(splash.isVisible());
+    clock->AdvanceMs(1000);
+    splash.CheckWait();
+    EXPECT_FALSE(splash.isVisible());
+}
+
 TEST(ShellSplash, ClickOnALabelEndsTheWaitAtOnce) {
     frmSplash splash(NoonClock());  // the clock never moves: only the click can end it
     QTimer::singleShot(0, &splash, [&splash] {

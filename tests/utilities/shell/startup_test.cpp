@@ -85,6 +85,11 @@ TEST(ShellPaths, EnsureTrailingBackslash) {
     EXPECT_EQ(EnsureTrailingBackslash(QStringLiteral("/data/lists/  ")),
               QStringLiteral("/data/lists/  "));
     EXPECT_EQ(EnsureTrailingBackslash(QString()), QStringLiteral("/"));
+    EXPECT_EQ(EnsureTrailingBackslash(QStringLiteral("   ")), QStringLiteral("   /"));
+    // Only blanks are looked past; a tab belongs to the name.
+    EXPECT_EQ(EnsureTrailingBackslash(QStringLiteral("/data/\t")), QStringLiteral("/data/\t/"));
+    // The Windows separator is an ordinary character of a name here.
+    EXPECT_EQ(EnsureTrailingBackslash(QStringLiteral("/data\\")), QStringLiteral("/data\\/"));
 }
 
 class ShellStartup : public ShellTest {
