@@ -47,6 +47,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     text->addWidget(lblDescription);
     text->addSpacing(8);
     text->addWidget(lblWarning);
+    text->addStretch();
     auto* top = new QHBoxLayout;
     top->addWidget(picture, 0, Qt::AlignTop);
     top->addSpacing(12);
@@ -54,7 +55,8 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(cmdOK, 0, Qt::AlignRight);
-    setFixedWidth(520);
+    // Wrapped text decides the height once the width is fixed.
+    setFixedSize(520, qMax(QWidget::layout()->heightForWidth(520), minimumSizeHint().height()));
 }
 
 void frmAbout::cmdOK_Click() {

@@ -1,6 +1,7 @@
 #include "utilities/shell/frmSplash.h"
 
 #include <QEvent>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -43,12 +44,21 @@ frmSplash::frmSplash(std::shared_ptr<ui::Clock> clock, QWidget* parent)
     text->addSpacing(12);
     text->addWidget(lblWarning);
     text->addStretch();
-    auto* layout = new QHBoxLayout(this);
+    // Without a title bar the window needs its own edge to stand out from what lies behind.
+    auto* border = new QFrame(this);
+    border->setObjectName(QStringLiteral("fraBorder"));
+    border->setFrameStyle(QFrame::Box | QFrame::Plain);
+    border->setLineWidth(1);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(border);
+    auto* layout = new QHBoxLayout(border);
     layout->setContentsMargins(24, 24, 24, 24);
     layout->addWidget(logo, 0, Qt::AlignTop);
     layout->addSpacing(16);
     layout->addLayout(text, 1);
-    setFixedWidth(560);
+    // Wrapped text decides the height once the width is fixed.
+    setFixedSize(560, qMax(QWidget::layout()->heightForWidth(560), minimumSizeHint().height()));
 
     for (QLabel* label : findChildren<QLabel*>()) {
         label->installEventFilter(this);
