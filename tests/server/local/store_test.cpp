@@ -156,39 +156,8 @@ TEST_F(LocalStoreTest, ExistingNamesAreRefusedWithoutRegardToCase) {
     EXPECT_THROW(store->AddUser("ANN", "pw2"), TarselError);
 }
 
-TEST_F(LocalStoreTest, ModelComesBackAsItWasStored) {
-    AppBuilder app;
-    app.Languages({"English", "German"}).SecurityClass("S1");
-    app.Children(Dimension::Custom1, {}, {"C1Top"});
-    app.Children(Dimension::Value, {}, {"EUR"});
-    app.Children(Dimension::Entity, {}, {"World", "Solo"})
-        .Children(Dimension::Entity, "World", {"B", "A"})
-        .Relate(Dimension::Entity, "A", "B")
-        .Describe(Dimension::Entity, "A", "", 0)
-        .Describe(Dimension::Entity, "A", "Ä;\"x\"", 1);
-    auto& a = app.Add(Dimension::Entity, "A");
-    a.securityClass = "S1";
-    a.defaultCurrency = "EUR";
-    a.userDefined = {"1", "", "3"};
-    a.allowAdjsFromChildren = true;
-    auto& sales = app.Add(Dimension::Account, "Sales");
-    sales.accountType = 13;  // kept as given, even where no word exists for it
-    sales.icpType = 2;
-    sales.topCustom[0] = "C1Top";
-    sales.isSystem = true;
-    sales.customAggregationEnabled = {false, true, false, true};
-    app.Add(Dimension::Account, "Orphan").isConsolMethod = true;
-    app.List(Dimension::Entity, "L1", {"B", "A"}, {"A", ""});
-    app.MemberListFile(QByteArray());
-    const AppModel model = app.Build();
-    store->CreateApplication("Round", model);
-
-    const AppModel back = local::ReadApplicationModel(store->ApplicationPath("Round"));
-    EXPECT_EQ(back.name, QStringLiteral("Round"));
-    EXPECT_EQ(back.languages, model.languages);
-    EXPECT_EQ(back.securityClasses, model.securityClasses);
-    ASSERT_TRUE(back.memberListFile.has_value());
-    EXPECT_TRUE(back.memberListFile->isEmpty());
+// Every member with its texts and attributes, every relation and list entry, in order.
+void ExpectSameModel(const AppModel& back, const AppModel& model) {
     for (size_t d = 0; d < kDimensionCount; ++d) {
         const auto& want = model.dimensions[d];
         const auto& got = back.dimensions[d];
@@ -226,6 +195,74 @@ TEST_F(LocalStoreTest, ModelComesBackAsItWasStored) {
             }
         }
     }
+}
+
+TEST_F(LocalStoreTest, ModelComesBackAsItWasStored) {
+    AppBuilder app;
+    app.Languages({"English", "German"}).SecurityClass("S1");
+    app.Children(Dimension::Custom1, {}, {"C1Top"});
+    app.Children(Dimension::Value, {}, {"EUR"});
+    app.Children(Dimension::Entity, {}, {"World", "Solo"})
+        .Children(Dimension::Entity, "World", {"B", "A"})
+        .Relate(Dimension::Entity, "A", "B")
+        .Describe(Dimension::Entity, "A", "", 0)
+        .Describe(Dimension::Entity, "A", "Ä;\"x\"", 1);
+    auto& a = app.Add(Dimension::Entity, "A");
+    a.securityClass = "S1";
+    a.defaultCurrency = "EUR";
+    a.userDefined = {"1", "", "3"};
+    a.allowAdjsFromChildren = true;
+    auto& sales = app.Add(Dimension::Account, "Sales");
+    sales.accountType = 13;  // kept as given, even where no word exists for it
+    sales.icpType = 2;
+    sales.topCustom[0] = "C1Top";
+    sales.isSystem = true;
+    sales.customAggregationEnabled = {false, true, false, true};
+    app.Add(Dimension::Account, "Orphan").isConsolMethod = true;
+    app.List(Dimension::Entity, "L1", {"B", "A"}, {"A", ""});
+    app.MemberListFile(QByteArray());
+    const AppModel model = app.Build();
+    store->CreateApplication("Round", model);
+
+    const AppModel back = local::ReadApplicationModel(store->ApplicationPath("Round"));
+    EXPECT_EQ(back.name, QStringLiteral("Round"));
+    EXPECT_EQ(back.languages, model.languages);
+    EXPECT_EQ(back.securityClasses, model.securityClasses);
+    ASSERT_TRUE(back.memberListFile.has_value());
+    EXPECT_TRUE(back.memberListFile->isEmpty());
+    ExpectSameModel(back, model);
+}
+
+// Members and relations go into the file many rows at a time: dimensions of a few rows,
+// of exactly one batch and of several batches with a remainder all come back in order,
+// each member with its own texts and attributes.
+TEST_F(LocalStoreTest, DimensionsOfEverySizeComeBackRowForRow) {
+    AppBuilder app;
+    app.Languages({"English", "French"}).SecurityClass("S1").SecurityClass("S2");
+    const auto fill = [&app](Dimension d, int count, const QString& prefix) {
+        QString parent;
+        for (int i = 0; i < count; ++i) {
+            const QString label = prefix + QString::number(i);
+            app.Relate(d, i % 10 == 0 ? QString() : parent, label);
+            if (i % 10 == 0) {
+                parent = label;
+            }
+            app.Describe(d, label, "en " + label).Describe(d, label, "fr " + label, 1);
+            auto& m = app.Add(d, label);
+            m.userDefined[static_cast<size_t>(i % 3)] = "ud " + label;
+            if (i % 4 == 0) {
+                m.securityClass = i % 8 == 0 ? "S1" : "S2";
+            }
+            m.isSystem = i % 5 == 0;
+        }
+    };
+    fill(Dimension::Entity, 64 * 3 + 7, "E");
+    fill(Dimension::Account, 64, "A");
+    fill(Dimension::Custom1, 65, "C");
+    fill(Dimension::Custom2, 3, "D");
+    const AppModel model = app.Build();
+    store->CreateApplication("Sizes", model);
+    ExpectSameModel(local::ReadApplicationModel(store->ApplicationPath("Sizes")), model);
 }
 
 TEST_F(LocalStoreTest, NewerStoreVersionsAreRefusedWithAClearText) {
