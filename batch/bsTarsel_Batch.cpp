@@ -18,6 +18,28 @@ QString Line(const char* type) {
     return QString::fromLatin1(type);
 }
 
+// An unrecognized line is echoed into the log, which is mailed. A LOGON or SEND_MAIL
+// line lands there when it begins with a blank or a tab; its password field is blotted
+// out so that the password never reaches the log or the mail.
+QString LineForLog(const QString& text) {
+    const QString trimmed = text.trimmed();
+    qsizetype end = 0;
+    while (end < trimmed.size() && !trimmed.at(end).isSpace()) {
+        ++end;
+    }
+    const QString keyword = trimmed.left(end).toUpper();
+    const qsizetype passwordField = keyword == QLatin1String("LOGON")       ? 4
+                                    : keyword == QLatin1String("SEND_MAIL") ? 3
+                                                                            : 0;
+    QStringList fields = text.split(QLatin1Char(','));
+    if (passwordField == 0 || passwordField > fields.size() ||
+        fields.at(passwordField - 1).trimmed().isEmpty()) {
+        return text;
+    }
+    fields[passwordField - 1] = QStringLiteral(" ********");
+    return fields.join(QLatin1Char(','));
+}
+
 void WriteMainError(BatchContext& context, const ErrorText& text) {
     context.anyFailure = true;
     context.log.WriteLog(QStringLiteral("Main routine error"), Line(line::kError));
@@ -55,9 +77,9 @@ void RunCommandFile(BatchContext& context, const QString& commandFile) {
             if (!trimmed.isEmpty() && !trimmed.startsWith(QLatin1Char('\''))) {
                 const qsizetype blank = text.indexOf(QLatin1Char(' '));
                 const QString keyword = (blank < 0 ? text : text.left(blank)).trimmed().toUpper();
-                const DispatchEntry* known =
-                    line.problem.isEmpty() ? FindCommand(keyword) : nullptr;
-                const bool exempt = known && known->kind != CommandKind::Server;
+                const DispatchEntry* command = FindCommand(keyword);
+                const bool exempt = command && command->kind != CommandKind::Server;
+                const DispatchEntry* known = line.problem.isEmpty() ? command : nullptr;
                 if (!exempt && !context.session) {
                     log.WriteLog(QStringLiteral("Not connected. Terminating batch."),
                                  Line(line::kError));
@@ -93,7 +115,7 @@ void RunCommandFile(BatchContext& context, const QString& commandFile) {
                     }
                 } else if (!terminating) {
                     log.WriteLog(QStringLiteral("Unrecognized command"), Line(line::kError));
-                    log.WriteLog(text, Line(line::kComment));
+                    log.WriteLog(LineForLog(text), Line(line::kComment));
                     context.anyFailure = true;
                 }
             }

@@ -45,14 +45,17 @@ bool DeleteInvalidRecords(BatchContext& context, const QStringList& params, bool
 bool KarstExport(BatchContext& context, const QStringList& params, bool& quitOnFailure);
 
 // What a routine this build does not contain does: the too-few-parameters check and the
-// quit-on-failure value as the routine would, then a failure entry saying so.
+// quit-on-failure value as the routine would, then a failure entry saying so, with the
+// subject line the routine gives its entries.
 struct UnavailableCommand {
     const char* keyword;  // required count and too-few number come from the dispatch table
     const char* source;   // the routine's name
     const char* failureText;
-    // The subject line shows parameter 1 after token replacement (file commands); false
-    // for commands whose subject is not a path.
-    bool pathSubject;
+    // Parameter positions (1-based) of the subject. One position is a file or folder path
+    // and has its timestamp tokens replaced; a range is a point of view, written
+    // "POV: " + the labels joined with ", ".
+    int subjectFrom;
+    int subjectTo;
 };
 bool RunUnavailableCommand(BatchContext& context, const QStringList& params, bool& quitOnFailure,
                            const UnavailableCommand& command);

@@ -16,7 +16,6 @@ namespace tarsel::batch {
 namespace {
 
 constexpr const char* kMailSource = "SendLogMail";
-constexpr long kConnectTimeoutSeconds = 60;
 // A server that accepts the connection and then goes silent must not hold the run
 // forever: give up when less than one byte a second arrives for this long.
 constexpr long kStallSeconds = 60;
@@ -220,7 +219,7 @@ void CurlMailTransport::Send(const MailMessage& message) {
     curl_easy_setopt(h, CURLOPT_URL, url.constData());
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(h, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_NONE));
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, connectTimeoutSeconds_);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);

@@ -46,7 +46,14 @@ class MailTransport {
 // Plain SMTP through libcurl: no TLS, no authentication, 60-second connection time-out.
 class CurlMailTransport : public MailTransport {
   public:
+    // The time-out covers the whole connection phase, the server's greeting included, so a
+    // server that accepts and stays silent fails after it as well.
+    explicit CurlMailTransport(long connectTimeoutSeconds = 60)
+        : connectTimeoutSeconds_(connectTimeoutSeconds) {}
     void Send(const MailMessage& message) override;
+
+  private:
+    long connectTimeoutSeconds_;
 };
 
 }  // namespace tarsel::batch

@@ -12,8 +12,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTime>
 
 #include "batch/mail.h"
 #include "tests/batch/batch_test_support.h"
@@ -33,10 +35,11 @@ struct RunResult {
     qint64 milliseconds = 0;
 };
 
-RunResult RunBatch(const QStringList& arguments, const QString& workingDir) {
+RunResult RunBatch(const QStringList& arguments, const QString& workingDir,
+                   const QString& locale = QStringLiteral("C.UTF-8")) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    env.insert(QStringLiteral("LC_ALL"), locale);
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(workingDir);
     QElapsedTimer timer;
@@ -212,6 +215,86 @@ TEST_F(BatchE2E, LogonRefusalsQuitTheBatch) {
     }
 }
 
+TEST_F(BatchE2E, TokensKeepTheStartTimeAndKeywordsIgnoreCase) {
+    // Start just before a second turns, and give the run a few thousand lines of work, so
+    // it outlasts the second in which its timestamps were taken.
+    QByteArray content = kLogonLine.toUtf8();
+    content += "load_rules /out/@long_timestamp/a_@day.rle, ,True, false\r\n";
+    for (int i = 0; i < 4; ++i) {
+        content += kLogonLine.toUtf8();
+    }
+    for (int i = 0; i < 6000; ++i) {
+        content += "FILLER " + QByteArray::number(i) + "\r\n";
+    }
+    content += "Load_Rules  /out/@long_timestamp/@short_timestamp.rle ,,  TRUE, True\r\n";
+    content += kLogonLine.toUtf8();
+    const QString commands = Write("job.txt", content);
+    while (QTime::currentTime().msec() < 900) {
+        QThread::msleep(10);
+    }
+    const QDateTime before = QDateTime::currentDateTime();
+    const RunResult run = RunBatch({commands}, dir.path());
+    const QDateTime after = QDateTime::currentDateTime();
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+    const QString log = ReadText(Path("job.log"));
+
+    static const QRegularExpression subject(
+        QStringLiteral("-> /out/(\\d{4}_\\d\\d_\\d\\d_\\d{6})/([^\\r]*)\\r\\n"));
+    QStringList stamps;
+    QStringList names;
+    for (auto it = subject.globalMatch(log); it.hasNext();) {
+        const auto match = it.next();
+        stamps << match.captured(1);
+        names << match.captured(2);
+    }
+    ASSERT_EQ(stamps.size(), 2) << log.toStdString();
+    EXPECT_EQ(stamps[0], stamps[1]);
+    const QDateTime start = QDateTime::fromString(stamps[0], QStringLiteral("yyyy_MM_dd_HHmmss"));
+    EXPECT_GE(start.toSecsSinceEpoch(), before.toSecsSinceEpoch());
+    EXPECT_LE(start.toSecsSinceEpoch(), after.toSecsSinceEpoch());
+    EXPECT_EQ(names[0], "a_" + start.toString(QStringLiteral("dd")) + ".rle");
+    EXPECT_EQ(names[1], start.toString(QStringLiteral("yyyy_MM_dd")) + ".rle");
+    const qsizetype quit =
+        log.indexOf(QStringLiteral("  Quit on Failure = True. Terminating batch"));
+    ASSERT_GT(quit, 8) << log.toStdString();
+    EXPECT_NE(log.mid(quit - 8, 8), start.toString(QStringLiteral("HH:mm:ss")))
+        << "the run ended in the second it started; the test proves nothing";
+
+    // Both keywords ran in any letter case; the quit fields came through as written
+    // ("false" went on, "True" quit) and the line after the quit was skipped.
+    EXPECT_EQ(log.count(QStringLiteral("Error loading rules file")), 2) << log.toStdString();
+    EXPECT_EQ(log.count(QStringLiteral("Connected as admin")), 5) << log.toStdString();
+}
+
+TEST_F(BatchE2E, HeaderAndFooterUseTheLocaleNames) {
+    const QString commands = Write("job.txt", kLogonLine.toUtf8());
+    const RunResult run = RunBatch({commands}, dir.path(), QStringLiteral("de_DE.UTF-8"));
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const QDate today = QDate::currentDate();
+    const QString date = german.dayName(today.dayOfWeek(), QLocale::ShortFormat) + ", " +
+                         today.toString(QStringLiteral("dd")) + " " +
+                         german.monthName(today.month(), QLocale::ShortFormat) + " " +
+                         today.toString(QStringLiteral("yyyy"));
+    const QString log = ReadText(Path("job.log"));
+    EXPECT_TRUE(log.contains("Start Tarsel Batch Process on " + date + " At "))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains("End Tarsel Batch Process on " + date + " At ")) << log.toStdString();
+}
+
+TEST_F(BatchE2E, IndentedLogonIsUnrecognizedWithoutShowingItsPassword) {
+    const QString commands = Write("job.txt", kLogonLine.toUtf8() + " " + kLogonLine.toUtf8());
+    const RunResult run = RunBatch({commands}, dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    const QString log = ReadText(Path("job.log"));
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("Unrecognized command\r\n"
+                                    "               ->  LOGON TestCluster, TestApp, "
+                                    "admin, ********\r\n")))
+        << log.toStdString();
+    EXPECT_FALSE(log.contains(QStringLiteral("secret")));
+}
+
 TEST_F(BatchE2E, RunsThatCannotStartSayWhyAndExitWithTwo) {
     const QString commands = Write("job.txt", kLogonLine.toUtf8());
     RunResult run =
@@ -353,6 +436,36 @@ TEST_F(BatchE2E, FailedMailWritesOnlyTheDebugFileAndEndsQuickly) {
     QStringList files = QDir(dir.path()).entryList(QDir::Files);
     files.sort();
     EXPECT_EQ(files, (QStringList{"job.log", "job.txt", "job2.log", "job2.txt"}));
+}
+
+TEST(BatchE2EMail, SilentServerFailsAfterTheConnectionTimeOut) {
+    // A server that takes the connection and never greets.
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), size), 0);
+    ASSERT_EQ(listen(fd, 4), 0);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+    MailMessage message;
+    message.server = QStringLiteral("127.0.0.1:%1").arg(ntohs(address.sin_port));
+    message.sender = QStringLiteral("batch@example.com");
+    message.recipients = QStringLiteral("ops@example.com");
+    message.subject = QStringLiteral("silent");
+    message.date = QDateTime::currentDateTime();
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        CurlMailTransport(2).Send(message);
+        ADD_FAILURE() << "a silent server took the mail";
+    } catch (const TarselError& error) {
+        EXPECT_EQ(error.number(), 28) << error.description().toStdString();  // timed out
+        EXPECT_EQ(error.source(), "SendLogMail");
+    }
+    EXPECT_GE(timer.elapsed(), 1500);
+    EXPECT_LT(timer.elapsed(), 15000);
+    close(fd);
 }
 
 TEST(BatchE2EMail, LinesOfOnlyDotsArriveIntact) {

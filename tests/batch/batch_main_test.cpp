@@ -220,6 +220,144 @@ TEST_F(BatchMain, QuitFieldRulesAndTooFewParameters) {
     // No "Quit on Failure" entry after a failing last line.
 }
 
+// Every keyword with a routine: fewer than its required fields is the too-few error with
+// the keyword's own number; exactly the required fields clear the quit flag that LOGON
+// set; one more field is the quit value. The subject line is the routine's own.
+TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
+    const struct {
+        const char* keyword;
+        int required;
+        const char* header;
+        const char* failure;
+        const char* subject;  // with the fields p1, p2, ...
+        const char* emptySubject;
+    } rows[] = {
+        {"CONSOLIDATE", 7, "Batch Error #40023", "Error consolidating data",
+         "POV: p1, p2, p3, p4, p5, p6", "POV: , , , , , "},
+        {"CREATE_FOLDER", 1, "Batch Error #40050", "Error creating folder", "p1", ""},
+        {"EXTRACT_BASE_DATA", 7, "Batch Error #40035", "Error extracting base data",
+         "POV: p3, p4, p5, p6", "POV: , , , "},
+        {"EXTRACT_DATA_USING_MBR_LISTS", 9, "Batch Error #40044",
+         "Error extracting data using member lists", "POV: p3, p4, p5, p6", "POV: , , , "},
+        {"EXTRACT_JOURNALS", 9, "Batch Error #40038", "Error extracting Journals",
+         "POV: p3, p4, p5, p6", "POV: , , , "},
+        {"EXTRACT_METADATA", 3, "Runtime Error #3", "Error extracting metadata", "p1", ""},
+        {"EXTRACT_MEMBER_LISTS", 2, "Runtime Error #2", "Error extracting member lists file", "p1",
+         ""},
+        {"EXTRACT_RULES", 2, "Runtime Error #2", "Error extracting rules file", "p1", ""},
+        {"EXTRACT_SECURITY", 6, "Batch Error #40063", "Error extracting security", "p1", ""},
+        {"FORCE_CALCULATE", 7, "Batch Error #40065", "Error force calculating data",
+         "POV: p1, p2, p3, p4, p5, p6, p7", "POV: , , , , , , "},
+        {"LOAD_DATA", 4, "Batch Error #40014", "Error loading data file", "p1", ""},
+        {"LOAD_JOURNALS", 2, "Batch Error #40033", "Error loading journal file", "p1", ""},
+        {"LOAD_MEMBER_LISTS", 2, "Runtime Error #2", "Error loading member lists file", "p1", ""},
+        {"LOAD_METADATA", 4, "Runtime Error #4", "Error loading metadata file", "p1", ""},
+        {"LOAD_RULES", 3, "Runtime Error #3", "Error loading rules file", "p1", ""},
+        {"LOAD_SECURITY", 7, "Batch Error #40048", "Error loading security", "p1", ""},
+        {"KARST_EXPORT", 10, "Batch Error #40019", "Error exporting book/report from Karst", "p6",
+         ""},
+        {"DEFAULT_CUSTOM2", 3, "Batch Error #40049", "Error defaulting Custom2 value in data file",
+         "p1", ""},
+        {"SCAN_METADATA", 4, "Runtime Error #4",
+         "Metadata scan has identified errors in the metadata file.", "p1", ""},
+        {"SCAN_DATA", 4, "Batch Error #40029", "Data scan has identified errors in the data file.",
+         "p1", ""},
+        {"DELETE_INVALID_RECORDS", 1, "Batch Error #40066", "Error deleting invalid records", "p1",
+         ""},
+    };
+    const auto fields = [](int count) {
+        QStringList list;
+        for (int i = 1; i <= count; ++i) {
+            list << QStringLiteral("p%1").arg(i);
+        }
+        return list.join(QLatin1Char(','));
+    };
+    const QString logon = QStringLiteral("LOGON Demo,Demo,demo,demo-pw\r\n");
+    const QString connected =
+        QStringLiteral("     06:18:48  Connected as demo to Demo on Demo\r\n");
+    const QString next = QStringLiteral("FROBNICATE\r\n");
+    const QString nextRan = QStringLiteral(
+        "  *  06:18:48  Unrecognized command\r\n"
+        "               -> FROBNICATE\r\n");
+    for (const auto& row : rows) {
+        const QString keyword = QString::fromLatin1(row.keyword);
+        const QString failure = QStringLiteral("  *  06:18:48  ") + row.failure + "\r\n";
+        const QString notAvailable = QStringLiteral(
+                                         "               -> Batch Error #40099\r\n"
+                                         "               -> ") +
+                                     keyword + " is not available in this build\r\n";
+
+        // One field short: the LOGON's quit flag still stands, so the batch ends. (A blank
+        // after the keyword already makes one empty field.)
+        const QString shortLine =
+            row.required == 1 ? keyword : keyword + " " + fields(row.required - 1);
+        RunFile((logon + shortLine + "\r\n" + next).toUtf8());
+        EXPECT_EQ(Body(), connected + failure + "               -> " + row.emptySubject +
+                              "\r\n"
+                              "               -> " +
+                              row.header +
+                              "\r\n"
+                              "               -> Too few parameters. Expected " +
+                              QString::number(row.required) +
+                              "\r\n"
+                              "  *  06:18:48  Quit on Failure = True. Terminating batch\r\n")
+            << row.keyword;
+
+        // Exactly the required fields: no quit value, the next line runs.
+        RunFile((logon + keyword + " " + fields(row.required) + "\r\n" + next).toUtf8());
+        EXPECT_EQ(Body(), connected + failure + "               -> " + row.subject + "\r\n" +
+                              notAvailable + nextRan)
+            << row.keyword;
+
+        // One more field is the quit value.
+        RunFile((logon + keyword + " " + fields(row.required) + ", TRUE \r\n" + next).toUtf8());
+        EXPECT_EQ(Body(), connected + failure + "               -> " + row.subject + "\r\n" +
+                              notAvailable +
+                              "  *  06:18:48  Quit on Failure = True. Terminating batch\r\n")
+            << row.keyword;
+    }
+}
+
+TEST_F(BatchMain, OnlyServerCommandsNeedALogon) {
+    // KARST_EXPORT and SEND_MAIL run without a session; an unreadable line is judged by its
+    // keyword like any other.
+    const char raw[] =
+        "KARST_EXPORT /opt/k,u,pw,srv,,/out/@day.xls,BOOK,b,c,p\r\n"
+        "LOGON Demo,Demo,demo,caf\xE9\r\n"
+        "SEND_MAIL a,b,c,d,e\r\n"
+        "CREATE_FOLDER /out/x\r\n";
+    EXPECT_EQ(RunFile(QByteArray(raw, sizeof(raw) - 1)), 1);
+    EXPECT_EQ(Body(),
+              "  *  06:18:48  Error exporting book/report from Karst\r\n"
+              "               -> /out/08.xls\r\n"
+              "               -> Batch Error #40099\r\n"
+              "               -> KARST_EXPORT is not available in this build\r\n"
+              "  *  06:18:48  Unreadable command line\r\n"
+              "               -> " +
+                  commands +
+                  " line 2: the line is not valid UTF-8\r\n"
+                  "  *  06:18:48  Not connected. Terminating batch.\r\n")
+        << Body().toStdString();
+    EXPECT_EQ(mail.sent.size(), 1u);
+}
+
+TEST_F(BatchMain, UnrecognizedLogonLineKeepsItsPasswordOutOfTheLog) {
+    EXPECT_EQ(RunFile("LOGON Demo,Demo,demo,demo-pw\r\n"
+                      " LOGON Demo, Demo, demo, demo-pw\r\n"
+                      " send_mail mail.example.com,a@x.org,smtp-pw,r@x.org,Nightly\r\n"
+                      " LOGON Demo,Demo\r\n"),
+              1);
+    EXPECT_EQ(Body(),
+              "     06:18:48  Connected as demo to Demo on Demo\r\n"
+              "  *  06:18:48  Unrecognized command\r\n"
+              "               ->  LOGON Demo, Demo, demo, ********\r\n"
+              "  *  06:18:48  Unrecognized command\r\n"
+              "               ->  send_mail mail.example.com,a@x.org, ********,r@x.org,Nightly\r\n"
+              "  *  06:18:48  Unrecognized command\r\n"
+              "               ->  LOGON Demo,Demo\r\n")
+        << Body().toStdString();
+}
+
 TEST_F(BatchMain, UnrecognizedAndUnreadableLines) {
     const char raw[] =
         "LOGON Demo,Demo,demo,demo-pw\r\n"
