@@ -133,7 +133,12 @@ void ResolveHierarchy(size_t d, const DimensionModel& dim, const LabelMap& map,
         }
         lastParentLabel = &rel.parent;
         lastParent = parent;
-        const int32_t child = Lookup(map, rel.child);
+        // A parent's children are mostly the members defined one after another; an exact
+        // match is the member, as labels are unique without regard to case.
+        const size_t guess = k == 0 ? 0 : static_cast<size_t>(r.relationChild[k - 1]) + 1;
+        const int32_t child = guess < dim.members.size() && dim.members[guess].label == rel.child
+                                  ? static_cast<int32_t>(guess)
+                                  : Lookup(map, rel.child);
         if (child < 0) {
             Refuse(QStringLiteral("relation %1 of the %2 hierarchy names the child \"%3\", "
                                   "which is not a member of the dimension")

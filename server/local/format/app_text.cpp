@@ -197,6 +197,11 @@ struct DimensionState {
     std::vector<int> relationLines;
     std::vector<std::pair<int, int>> relationIds;  // (parent or -1, child) per relation
     LabelIndex lists;                              // list name -> position
+    // The members the last description and relation lines named: where the next line's
+    // members are looked for first.
+    int lastDescribed = -1;
+    int lastParent = -1;
+    int lastChild = -1;
 };
 
 class AppParser {
@@ -394,6 +399,21 @@ class AppParser {
         return position;
     }
 
+    // As MemberIndex, trying the guesses first. Files list descriptions in member order
+    // and a parent's children one after another, so a line mostly names the member after
+    // the one the line before named, and a comparison spares a lookup in the index. An
+    // exact match is the member: labels are unique without regard to case.
+    int MemberIndexNear(const QString& label, std::initializer_list<int> guesses) {
+        const auto& members = Dim().members;
+        for (const int guess : guesses) {
+            if (guess >= 0 && static_cast<size_t>(guess) < members.size() &&
+                members[static_cast<size_t>(guess)].label == label) {
+                return guess;
+            }
+        }
+        return MemberIndex(label);
+    }
+
     bool ParseBool(QLatin1String name, QStringView value) {
         static const char* yes[] = {"true", "yes", "y", "1"};
         static const char* no[] = {"false", "no", "n", "0"};
@@ -575,7 +595,10 @@ class AppParser {
 
     void AddDescription() {
         RequireFieldCount(3, 3, "a description line (Label;Language;Text)");
-        const int member = MemberIndex(fields_[0]);
+        DimensionState& state = State();
+        const int member =
+            MemberIndexNear(fields_[0], {state.lastDescribed + 1, state.lastDescribed});
+        state.lastDescribed = member;
         const int lang = languageKeys_.Find(fields_[1]);
         if (lang < 0) {
             reader_.Fail(QStringLiteral("description for language \"%1\", which is not in "
@@ -600,9 +623,13 @@ class AppParser {
     void AddRelation() {
         RequireFieldCount(2, 2, "a hierarchy line (Parent;Child)");
         RequireLabel(fields_[1], "child label");
-        const int parent = fields_[0].isEmpty() ? -1 : MemberIndex(fields_[0]);
-        const int child = MemberIndex(fields_[1]);
         DimensionState& state = State();
+        const int parent = fields_[0].isEmpty()
+                               ? -1
+                               : MemberIndexNear(fields_[0], {state.lastParent, state.lastChild});
+        const int child = MemberIndexNear(fields_[1], {state.lastChild + 1});
+        state.lastParent = parent;
+        state.lastChild = child;
         if (parent == child) {
             reader_.Fail(QStringLiteral("\"%1\" is its own parent").arg(fields_[1]));
         }
@@ -737,11 +764,26 @@ class AppParser {
         if (dim.hierarchy.empty()) {
             return;
         }
-        std::vector<std::vector<std::pair<int, int>>> children(n);  // (child, relation)
-        for (size_t r = 0; r < state.relationIds.size(); ++r) {
-            const auto [parent, child] = state.relationIds[r];
+        // The relations below each member, grouped in two flat arrays: one allocation
+        // instead of one per parent.
+        std::vector<int> offsets(n + 1, 0);
+        for (const auto& [parent, child] : state.relationIds) {
             if (parent >= 0) {
-                children[static_cast<size_t>(parent)].push_back({child, static_cast<int>(r)});
+                ++offsets[static_cast<size_t>(parent) + 1];
+            }
+        }
+        for (size_t i = 0; i < n; ++i) {
+            offsets[i + 1] += offsets[i];
+        }
+        std::vector<int> below(static_cast<size_t>(offsets[n]));  // relation numbers
+        {
+            std::vector<int> fill(offsets.begin(), offsets.end() - 1);
+            for (size_t r = 0; r < state.relationIds.size(); ++r) {
+                const int parent = state.relationIds[r].first;
+                if (parent >= 0) {
+                    below[static_cast<size_t>(fill[static_cast<size_t>(parent)]++)] =
+                        static_cast<int>(r);
+                }
             }
         }
         enum : char { kNew, kOnPath, kDone };
@@ -751,17 +793,18 @@ class AppParser {
             if (mark[start] != kNew) {
                 continue;
             }
-            stack.push_back({start, 0});
+            stack.push_back({start, static_cast<size_t>(offsets[start])});
             mark[start] = kOnPath;
             while (!stack.empty()) {
                 auto& [member, next] = stack.back();
-                if (next == children[member].size()) {
+                if (next == static_cast<size_t>(offsets[member + 1])) {
                     mark[member] = kDone;
                     stack.pop_back();
                     continue;
                 }
-                const auto [child, relation] = children[member][next++];
-                const auto c = static_cast<size_t>(child);
+                const int relation = below[next++];
+                const auto c =
+                    static_cast<size_t>(state.relationIds[static_cast<size_t>(relation)].second);
                 if (mark[c] == kOnPath) {
                     ThrowMalformed(reader_.FileName(),
                                    state.relationLines[static_cast<size_t>(relation)],
@@ -772,7 +815,7 @@ class AppParser {
                 }
                 if (mark[c] == kNew) {
                     mark[c] = kOnPath;
-                    stack.push_back({c, 0});
+                    stack.push_back({c, static_cast<size_t>(offsets[c])});
                 }
             }
         }

@@ -80,6 +80,66 @@ TEST(AppText, ReadsHandWrittenFiles) {
     EXPECT_EQ(account.hierarchy[1].child, "Rate");
 }
 
+// Descriptions and relations are found whatever order and case the lines use: the
+// reader's shortcut for lines in member order must not pick a wrong member.
+TEST(AppText, FindsMembersOutOfOrderAndInAnyCase) {
+    const QByteArray text =
+        "!LANGUAGES\nEnglish\nFrench\n"
+        "!MEMBERS=Entity\nTop\nA\nB\nC\nD\n"
+        "!DESCRIPTIONS=Entity\nc;English;see\nA;English;ay\nB;English;bee\nB;French;bé\n"
+        "d;French;dé\nTOP;English;top\n"
+        "!HIERARCHIES=Entity\n;top\nTop;D\nTop;b\nb;C\nB;a\nTop;A\nc;d\n";
+    const AppModel read = ParseAppText(text, "order.app");
+    const DimensionModel& entity = read.dim(Dimension::Entity);
+    const auto description = [&](int member, int language) {
+        return entity.members[static_cast<size_t>(member)].descriptions.value(language);
+    };
+    EXPECT_EQ(description(0, 0), "top");
+    EXPECT_EQ(description(1, 0), "ay");
+    EXPECT_EQ(description(2, 0), "bee");
+    EXPECT_EQ(description(2, 1), "bé");
+    EXPECT_EQ(description(3, 0), "see");
+    EXPECT_EQ(description(4, 1), "dé");
+    EXPECT_TRUE(description(4, 0).isEmpty());
+    // Relations name the members in their own spelling.
+    std::vector<std::pair<QString, QString>> pairs;
+    for (const RelationModel& r : entity.hierarchy) {
+        pairs.emplace_back(r.parent, r.child);
+    }
+    const std::vector<std::pair<QString, QString>> expected = {
+        {"", "Top"}, {"Top", "D"}, {"Top", "B"}, {"B", "C"}, {"B", "A"}, {"Top", "A"}, {"C", "D"}};
+    EXPECT_EQ(pairs, expected);
+
+    // A second description of one member is still found when it follows the first.
+    try {
+        ParseAppText(
+            "!LANGUAGES\nEnglish\n!MEMBERS=Entity\nA\nB\n!DESCRIPTIONS=Entity\n"
+            "B;English;x\nb;English;y\n",
+            "twice.app");
+        FAIL() << "a second description was accepted";
+    } catch (const TarselError& e) {
+        EXPECT_TRUE(e.description().startsWith("twice.app, line 8: "))
+            << e.description().toStdString();
+    }
+    // A cycle among many parents is found and named at the relation that closes it.
+    QByteArray chain = "!MEMBERS=Entity\n";
+    QByteArray relations = "!HIERARCHIES=Entity\n;M0\n";
+    for (int i = 0; i < 300; ++i) {
+        chain += "M" + QByteArray::number(i) + "\n";
+        if (i > 0) {
+            relations += "M" + QByteArray::number(i - 1) + ";M" + QByteArray::number(i) + "\n";
+        }
+    }
+    try {
+        ParseAppText(chain + relations + "M299;M150\n", "chain.app");
+        FAIL() << "a cycle was accepted";
+    } catch (const TarselError& e) {
+        EXPECT_TRUE(e.description().startsWith("chain.app, line 603: "))
+            << e.description().toStdString();
+        EXPECT_TRUE(e.description().contains("cycle"));
+    }
+}
+
 TEST(AppText, ReportsProgressOnLargeInput) {
     QByteArray text = "!MEMBERS=Entity\n";
     for (int i = 0; i < 200000; ++i) {
