@@ -49,6 +49,23 @@ TEST(GenerateApp, GivesAReadableApplicationOfTheRequestedShape) {
     EXPECT_LT(shared, 600u);
     EXPECT_EQ(model.dim(Dimension::Account).members.size(), 40u);
     EXPECT_EQ(model.languages.size(), 2);
+    EXPECT_EQ(model.dim(Dimension::Custom3).members.size(), 4u);
+
+    // Custom dimensions of any size, each member under the top, labels unique.
+    o.customs = 1234;
+    const local::AppModel wide = local::format::ParseAppText(Generate(o), "wide.app");
+    for (Dimension d :
+         {Dimension::Custom1, Dimension::Custom2, Dimension::Custom3, Dimension::Custom4}) {
+        const auto& custom = wide.dim(d);
+        EXPECT_EQ(custom.members.size(), 1234u);
+        EXPECT_EQ(custom.hierarchy.size(), 1234u);
+        EXPECT_EQ(Depth(custom), 2);
+    }
+    o.customs = 2;
+    EXPECT_EQ(local::format::ParseAppText(Generate(o), "narrow.app")
+                  .dim(Dimension::Custom4)
+                  .members.size(),
+              2u);
 }
 
 TEST(GenerateApp, CsvRowsMatchTheApplicationsRelations) {

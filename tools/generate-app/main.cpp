@@ -15,6 +15,7 @@ const char* kUsage =
     "Writes a synthetic application in the .app text to FILE.app or standard output.\n"
     "  --entities N     Entity members (default 1000)\n"
     "  --accounts N     Account members (default 100)\n"
+    "  --customs N      members of each of Custom1 to Custom4, from 2 (default 4)\n"
     "  --depth D        generations of the Entity hierarchy, top included (default 5)\n"
     "  --shared P       percent of base entities also placed under a second parent (default 1)\n"
     "  --seed S         the same seed and options give the same file (default 1)\n"
@@ -79,6 +80,8 @@ int Run(const QStringList& args) {
             options.entities = Number(arg, value, 1, 100'000'000);
         } else if (arg == u"--accounts") {
             options.accounts = Number(arg, value, 1, 10'000'000);
+        } else if (arg == u"--customs") {
+            options.customs = Number(arg, value, 2, 10'000'000);
         } else if (arg == u"--depth") {
             options.depth = static_cast<int>(Number(arg, value, 1, 64));
         } else if (arg == u"--shared") {

@@ -244,12 +244,17 @@ void WriteSyntheticApp(const SyntheticOptions& o, const Sink& sink) {
     }
 
     SmallDimension(out, Dimension::ICP, {"[ICP Top]", "[ICP None]"}, languages, true, true);
+    const int64_t children = std::max<int64_t>(o.customs, 2) - 2;
     for (int c = 1; c <= 4; ++c) {
-        const QString top = QStringLiteral("TotC%1").arg(c);
+        QStringList labels{QStringLiteral("TotC%1").arg(c)};
+        for (int64_t i = 0; i < children; ++i) {
+            labels << (i < 2 ? QStringLiteral("C%1_%2").arg(c).arg(
+                                   QChar(static_cast<char16_t>(u'A' + i)))
+                             : QStringLiteral("C%1_%2").arg(c).arg(i, 6, 10, QChar(u'0')));
+        }
+        labels << QStringLiteral("[None]");
         SmallDimension(out, static_cast<Dimension>(static_cast<int>(Dimension::Custom1) + c - 1),
-                       {top, QStringLiteral("C%1_A").arg(c), QStringLiteral("C%1_B").arg(c),
-                        QStringLiteral("[None]")},
-                       languages, false, true);
+                       labels, languages, false, true);
     }
 }
 

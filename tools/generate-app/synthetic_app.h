@@ -13,6 +13,7 @@ namespace tarsel::tools {
 struct SyntheticOptions {
     int64_t entities = 1000;
     int64_t accounts = 100;
+    int64_t customs = 4;       // members of each of Custom1..Custom4: a top, children, [None]
     int depth = 5;             // generations of the Entity hierarchy, the top one included
     double sharedPercent = 1;  // share of base entities also placed under a second parent
     uint64_t seed = 1;
