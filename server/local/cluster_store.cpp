@@ -71,6 +71,19 @@ QString FindEntry(const QStringList& entries, const QString& name) {
                          .arg(user, cluster));
 }
 
+[[noreturn]] void UserExists(const QString& user, const QString& cluster) {
+    ThrowClientError(
+        code::kAlreadyExists,
+        QStringLiteral("The user \"%1\" already exists in the cluster \"%2\".").arg(user, cluster));
+}
+
+// The user's name as stored, or an empty text when the cluster has no such user.
+QString StoredUserName(sql::Database& db, const QString& user) {
+    sql::Statement find(db, "SELECT name FROM users WHERE key = ?1");
+    const QString key = NameKey(user);
+    return find.Bind(1, key).Step() ? find.Text(0) : QString();
+}
+
 // Removes a half-built application file unless the build reached its end.
 class TemporaryFileGuard {
   public:
@@ -182,16 +195,28 @@ void ClusterStore::AddUser(const QString& user, const QString& password) {
     const QString hash = HashPassword(password);
     sql::Database db = OpenClusterDb(path_);
     sql::Transaction write(db, sql::Transaction::Kind::Write);
-    sql::Statement find(db, "SELECT name FROM users WHERE key = ?1");
-    const QString key = NameKey(user);
-    if (find.Bind(1, key).Step()) {
-        ThrowClientError(code::kAlreadyExists,
-                         QStringLiteral("The user \"%1\" already exists in the cluster \"%2\".")
-                             .arg(find.Text(0), name_));
+    if (const QString existing = StoredUserName(db, user); !existing.isEmpty()) {
+        UserExists(existing, name_);
     }
+    const QString key = NameKey(user);
     sql::Statement insert(db, "INSERT INTO users(key, name, hash) VALUES(?1, ?2, ?3)");
     insert.Bind(1, key).Bind(2, user).Bind(3, hash).Run();
     write.Commit();
+}
+
+void ClusterStore::CheckNewUser(const QString& user) const {
+    CheckName(NameKind::User, user);
+    sql::Database db = OpenClusterDb(path_);
+    if (const QString existing = StoredUserName(db, user); !existing.isEmpty()) {
+        UserExists(existing, name_);
+    }
+}
+
+void ClusterStore::CheckUserExists(const QString& user) const {
+    sql::Database db = OpenClusterDb(path_);
+    if (StoredUserName(db, user).isEmpty()) {
+        UnknownUser(user, name_);
+    }
 }
 
 void ClusterStore::SetPassword(const QString& user, const QString& password) {

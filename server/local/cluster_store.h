@@ -20,7 +20,7 @@ struct UserInfo {
 };
 
 class ClusterStore {
-public:
+  public:
     // Fails (kAlreadyExists / kInvalidName) when the cluster exists or the name is unusable.
     static ClusterStore Create(const QString& home, const QString& cluster);
     // Fails with kUnknownCluster when there is no such cluster.
@@ -31,6 +31,11 @@ public:
     const QString& path() const { return path_; }
 
     void AddUser(const QString& user, const QString& password);  // kAlreadyExists
+    // The refusals AddUser would give for the name (kInvalidName, kAlreadyExists), so that
+    // nobody types a password for a user that cannot be added.
+    void CheckNewUser(const QString& user) const;
+    // kUnknownUser when the cluster has no such user.
+    void CheckUserExists(const QString& user) const;
     void SetPassword(const QString& user, const QString& password);  // kUnknownUser
     // Throws the logon refusals: kUnknownUser, kWrongPassword.
     void CheckPassword(const QString& user, const QString& password) const;
@@ -47,7 +52,7 @@ public:
     // Fails with kUnknownApplication.
     QString ApplicationPath(const QString& name) const;
 
-private:
+  private:
     ClusterStore(QString name, QString path) : name_(std::move(name)), path_(std::move(path)) {}
     QString name_;
     QString path_;

@@ -117,6 +117,12 @@ TEST_F(TarselLocalTest, EveryFailureIsOneLineAndNonZero) {
     ExpectOneLineFailure(Run({"provision", "C", "x", "y", "--root"}), "--root");
     ExpectOneLineFailure(Run({"add-user", "C", "eve"}, ""), "no password");
     ExpectOneLineFailure(Run({"add-user", "C", "eve"}, "\n"), "empty password");
+    // A user that cannot be added, or whose password cannot be set, is refused before a
+    // password is asked (standard input is empty here).
+    ASSERT_EQ(Run({"add-user", "C", "bob"}, "pw\n").exitCode, 0);
+    ExpectOneLineFailure(Run({"add-user", "C", "BOB"}, ""), "already exists");
+    ExpectOneLineFailure(Run({"add-user", "C", "a/b"}, ""), "a/b");
+    ExpectOneLineFailure(Run({"set-password", "C", "nobody"}, ""), "\"nobody\" is not known");
     ExpectOneLineFailure(Run({"provision", "C", "nobody", "App"}), "\"App\"");
     ExpectOneLineFailure(Run({"create-app", "C", "A", home_.path() + "/missing.app"}),
                          "missing.app");

@@ -134,12 +134,14 @@ void CreateApp(const Arguments& a) {
 
 void AddUser(const Arguments& a) {
     ClusterStore cluster = OpenCluster(a);
+    cluster.CheckNewUser(a.positional[1]);
     cluster.AddUser(a.positional[1], ReadNewPassword(a.positional[1]));
     Print(QStringLiteral("Added user %1 to cluster %2").arg(a.positional[1], cluster.name()));
 }
 
 void SetPassword(const Arguments& a) {
     ClusterStore cluster = OpenCluster(a);
+    cluster.CheckUserExists(a.positional[1]);
     cluster.SetPassword(a.positional[1], ReadNewPassword(a.positional[1]));
     Print(QStringLiteral("Changed the password of %1").arg(a.positional[1]));
 }
