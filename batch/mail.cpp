@@ -153,9 +153,17 @@ QStringList SplitRecipients(const QString& recipients) {
     return result;
 }
 
+QString EnvelopeAddress(const QString& address) {
+    const qsizetype open = address.lastIndexOf(QLatin1Char('<'));
+    const qsizetype close = address.indexOf(QLatin1Char('>'), open + 1);
+    if (open >= 0 && close > open) {
+        return address.mid(open + 1, close - open - 1).trimmed();
+    }
+    return address.trimmed();
+}
+
 QString MakeMessageId(const QString& sender) {
-    QString domain = sender.section(QLatin1Char('@'), 1).trimmed();
-    domain.remove(QLatin1Char('>'));
+    QString domain = EnvelopeAddress(sender).section(QLatin1Char('@'), 1);
     if (domain.isEmpty() || domain.contains(QLatin1Char(' '))) {
         domain = QStringLiteral("tarsel-batch.localdomain");
     }
@@ -201,7 +209,7 @@ void CurlMailTransport::Send(const MailMessage& message) {
     }
     std::unique_ptr<curl_slist, CurlListDeleter> rcpt;
     for (const QString& address : addresses) {
-        const QByteArray envelope = "<" + address.toUtf8() + ">";
+        const QByteArray envelope = "<" + HeaderValue(EnvelopeAddress(address)).toUtf8() + ">";
         curl_slist* grown = curl_slist_append(rcpt.get(), envelope.constData());
         if (!grown) {
             Fail(CURLE_OUT_OF_MEMORY, QStringLiteral("Out of memory"));
@@ -212,7 +220,7 @@ void CurlMailTransport::Send(const MailMessage& message) {
 
     UploadSource source{ComposeMailText(message, MakeMessageId(message.sender)), 0};
     const QByteArray url = "smtp://" + server.host.toUtf8() + ":" + QByteArray::number(server.port);
-    const QByteArray from = "<" + HeaderValue(message.sender).toUtf8() + ">";
+    const QByteArray from = "<" + HeaderValue(EnvelopeAddress(message.sender)).toUtf8() + ">";
     char errorBuffer[CURL_ERROR_SIZE] = {};
 
     CURL* h = curl.get();

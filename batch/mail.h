@@ -29,6 +29,9 @@ SmtpServer ParseMailServer(const QString& server);
 // The addresses of a recipient list: split at "," and ";", trimmed, empties skipped.
 QStringList SplitRecipients(const QString& recipients);
 
+// The bare address of "Name <address>" for the envelope; any other text trimmed.
+QString EnvelopeAddress(const QString& address);
+
 // Headers and body as sent after DATA (before dot-stuffing), CR LF throughout.
 QByteArray ComposeMailText(const MailMessage& message, const QString& messageId);
 

@@ -369,13 +369,13 @@ TEST_F(BatchE2E, MailIsDeliveredWithEnvelopeHeadersAndTheRunAsBody) {
     ASSERT_GT(sink.port(), 0) << "the SMTP server did not start";
     // An earlier run in the same log must not be mailed.
     Write("job.log", "\r\nearlier run\r\n");
-    const QString commands =
-        Write("job.txt", kLogonLine.toUtf8() +
-                             QStringLiteral("SEND_MAIL 127.0.0.1:%1, batch@example.com, "
-                                            "smtp-secret, ops@example.com; audit@example.org,"
-                                            " Nightly load\r\n")
-                                 .arg(sink.port())
-                                 .toUtf8());
+    const QString commands = Write(
+        "job.txt", kLogonLine.toUtf8() +
+                       QStringLiteral("SEND_MAIL 127.0.0.1:%1, batch@example.com, "
+                                      "smtp-secret, ops@example.com; Audit <audit@example.org>,"
+                                      " Nightly load\r\n")
+                           .arg(sink.port())
+                           .toUtf8());
     const RunResult run = RunBatch({commands}, dir.path());
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     const auto messages = sink.Messages();
@@ -390,7 +390,7 @@ TEST_F(BatchE2E, MailIsDeliveredWithEnvelopeHeadersAndTheRunAsBody) {
     ASSERT_GT(split, 0);
     const QByteArray headers = data.left(split + 2);
     const QByteArray body = data.mid(split + 4);
-    EXPECT_TRUE(headers.contains("\r\nTo: ops@example.com; audit@example.org\r\n"))
+    EXPECT_TRUE(headers.contains("\r\nTo: ops@example.com; Audit <audit@example.org>\r\n"))
         << headers.data();
     EXPECT_TRUE(headers.contains("From: batch@example.com\r\n"));
     const QByteArray subject =

@@ -106,6 +106,12 @@ TEST(BatchText, RecipientsAndServer) {
               (QStringList{"a@x.org", "b@y.org", "c@z.org"}));
     EXPECT_TRUE(SplitRecipients(QStringLiteral(" ; , ")).isEmpty());
 
+    // The envelope takes the bare address of a "Name <address>" entry.
+    EXPECT_EQ(EnvelopeAddress(QStringLiteral(" Ops Team <ops@x.org> ")), "ops@x.org");
+    EXPECT_EQ(EnvelopeAddress(QStringLiteral(" ops@x.org ")), "ops@x.org");
+    EXPECT_EQ(EnvelopeAddress(QStringLiteral("odd <name")), "odd <name");
+    EXPECT_TRUE(MakeMessageId(QStringLiteral("Batch <b@example.com>")).endsWith("@example.com>"));
+
     EXPECT_EQ(ParseMailServer(QStringLiteral("mail.example.com")).port, 25);
     const SmtpServer other = ParseMailServer(QStringLiteral(" 127.0.0.1:2525 "));
     EXPECT_EQ(other.host, "127.0.0.1");
