@@ -288,19 +288,6 @@ TEST_F(BatchE2E, HeaderAndFooterUseTheLocaleNames) {
     EXPECT_TRUE(log.contains("End Tarsel Batch Process on " + date + " At ")) << log.toStdString();
 }
 
-TEST_F(BatchE2E, IndentedLogonIsUnrecognizedWithoutShowingItsPassword) {
-    const QString commands = Write("job.txt", kLogonLine.toUtf8() + " " + kLogonLine.toUtf8());
-    const RunResult run = RunBatch({commands}, dir.path());
-    EXPECT_EQ(run.exitCode, 1);
-    const QString log = ReadText(Path("job.log"));
-    EXPECT_TRUE(
-        log.contains(QStringLiteral("Unrecognized command\r\n"
-                                    "               ->  LOGON TestCluster, TestApp, "
-                                    "admin, ********\r\n")))
-        << log.toStdString();
-    EXPECT_FALSE(log.contains(QStringLiteral("secret")));
-}
-
 TEST_F(BatchE2E, RunsThatCannotStartSayWhyAndExitWithTwo) {
     const QString commands = Write("job.txt", kLogonLine.toUtf8());
     RunResult run =
