@@ -557,7 +557,8 @@ class AppParser {
             reader_.Fail(QStringLiteral("member \"%1\" is defined twice in dimension %2")
                              .arg(label, DimName()));
         }
-        MemberModel member;
+        // Built in place: a failure below refuses the whole file, model included.
+        MemberModel& member = dim.members.emplace_back();
         member.label = label;
         std::array<bool, kAttrCount> seen{};
         for (qsizetype f = 1; f < fields_.size(); ++f) {
@@ -590,7 +591,6 @@ class AppParser {
             seen[static_cast<size_t>(found)] = true;
             SetAttribute(member, memberIndex, kAttrs[found], QStringView(field).mid(eq + 1));
         }
-        dim.members.push_back(std::move(member));
     }
 
     void AddDescription() {
