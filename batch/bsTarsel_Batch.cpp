@@ -19,8 +19,8 @@ QString Line(const char* type) {
 }
 
 // An unrecognized line is echoed into the log, which is mailed. A LOGON or SEND_MAIL
-// line lands there when it begins with a blank or a tab; its password field is blotted
-// out so that the password never reaches the log or the mail.
+// line lands there when it begins with a blank or has a tab after its keyword; its
+// password field is blotted out so that the password never reaches the log or the mail.
 QString LineForLog(const QString& text) {
     const QString trimmed = text.trimmed();
     qsizetype end = 0;

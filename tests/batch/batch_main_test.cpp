@@ -345,7 +345,8 @@ TEST_F(BatchMain, UnrecognizedLogonLineKeepsItsPasswordOutOfTheLog) {
     EXPECT_EQ(RunFile("LOGON Demo,Demo,demo,demo-pw\r\n"
                       " LOGON Demo, Demo, demo, demo-pw\r\n"
                       " send_mail mail.example.com,a@x.org,smtp-pw,r@x.org,Nightly\r\n"
-                      " LOGON Demo,Demo\r\n"),
+                      " LOGON Demo,Demo\r\n"
+                      "LOGON\tDemo,Demo,demo,demo-pw\r\n"),
               1);
     EXPECT_EQ(Body(),
               "     06:18:48  Connected as demo to Demo on Demo\r\n"
@@ -354,7 +355,9 @@ TEST_F(BatchMain, UnrecognizedLogonLineKeepsItsPasswordOutOfTheLog) {
               "  *  06:18:48  Unrecognized command\r\n"
               "               ->  send_mail mail.example.com,a@x.org, ********,r@x.org,Nightly\r\n"
               "  *  06:18:48  Unrecognized command\r\n"
-              "               ->  LOGON Demo,Demo\r\n")
+              "               ->  LOGON Demo,Demo\r\n"
+              "  *  06:18:48  Unrecognized command\r\n"
+              "               -> LOGON\tDemo,Demo,demo, ********\r\n")
         << Body().toStdString();
 }
 
