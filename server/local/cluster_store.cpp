@@ -343,7 +343,7 @@ QString ClusterStore::ApplicationPath(const QString& name) const {
     return QDir(path_).filePath(entry + kApplicationSuffix);
 }
 
-void ClusterStore::CreateApplication(const QString& name, const AppModel& model) {
+void ClusterStore::CheckNewApplication(const QString& name) const {
     CheckName(NameKind::Application, name);
     const QString existing = FindEntry(Applications(), name);
     if (!existing.isEmpty()) {
@@ -352,6 +352,10 @@ void ClusterStore::CreateApplication(const QString& name, const AppModel& model)
                                         "\"%2\".")
                              .arg(existing, name_));
     }
+}
+
+void ClusterStore::CreateApplication(const QString& name, const AppModel& model) {
+    CheckNewApplication(name);
     const ResolvedModel resolved = CheckModel(model);
     RemoveAbandonedBuilds(path_);
 

@@ -49,6 +49,9 @@ class ClusterStore {
     QStringList ApplicationsOf(const QString& user) const;
     // One transaction: on any failure no application file is left behind.
     void CreateApplication(const QString& name, const AppModel& model);
+    // The refusals CreateApplication gives for the name (kInvalidName, kAlreadyExists),
+    // before a large file is read for nothing.
+    void CheckNewApplication(const QString& name) const;
     // Fails with kUnknownApplication.
     QString ApplicationPath(const QString& name) const;
 

@@ -126,6 +126,12 @@ TEST_F(TarselLocalTest, EveryFailureIsOneLineAndNonZero) {
     ExpectOneLineFailure(Run({"provision", "C", "nobody", "App"}), "\"App\"");
     ExpectOneLineFailure(Run({"create-app", "C", "A", home_.path() + "/missing.app"}),
                          "missing.app");
+    // The application's name is refused before its file is read.
+    ASSERT_EQ(Run({"create-app", "C", "Taken", WriteFile("ok.app", kApp)}).exitCode, 0);
+    ExpectOneLineFailure(Run({"create-app", "C", "TAKEN", home_.path() + "/missing.app"}),
+                         "already exists");
+    ExpectOneLineFailure(Run({"create-app", "C", ".hidden", home_.path() + "/missing.app"}),
+                         ".hidden");
 
     // A line break in a name given on the command line stays inside the one line.
     ExpectOneLineFailure(Run({"list-apps", "No\nwhere"}), "No where");
@@ -152,7 +158,7 @@ TEST_F(TarselLocalTest, EveryFailureIsOneLineAndNonZero) {
     ExpectOneLineFailure(
         Run({"create-app", "C", "Bad", WriteFile("ok.app", kApp), "--lists", badList}),
         "bad.lst, line 2");
-    EXPECT_EQ(Run({"list-apps", "C"}).out, "");
+    EXPECT_EQ(Run({"list-apps", "C"}).out, "Taken\n");
 }
 
 TEST_F(TarselLocalTest, HelpOnEveryCommand) {

@@ -114,6 +114,7 @@ void CreateApp(const Arguments& a) {
     QElapsedTimer timer;
     timer.start();
     ClusterStore cluster = OpenCluster(a);
+    cluster.CheckNewApplication(a.positional[1]);
     const local::AppModel model = ReadModel(a.positional[2], a.Value("lists"), progress);
     const qint64 readMs = timer.elapsed();
     if (progress) {
