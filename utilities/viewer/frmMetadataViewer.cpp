@@ -155,6 +155,9 @@ frmMetadataViewer::frmMetadataViewer(QWidget* owner) : QWidget(owner, Qt::Window
     cmdRerunEntityFilters_->hide();
     side->addWidget(fraEntityFilters_);
     side->addStretch();
+    // The panel keeps the width of its widest control, so the tree beside it does not
+    // jump when the attribute options or the filters are hidden.
+    controls_->setMinimumWidth(controls_->sizeHint().width());
     body->addWidget(controls_);
     layout->addLayout(body, 1);
 
@@ -332,7 +335,9 @@ void frmMetadataViewer::FillMembers(
     const QString& routine,
     void (viewer::MetadataViewerLogic::*build)(const viewer::ViewerSource&,
                                                const viewer::BuildProgress&)) {
-    if (!modGlobal::gDimension) {
+    // A dimension without member texts would give a tree of blank nodes; the attribute and
+    // filter controls of such a window act on nothing.
+    if (!modGlobal::gDimension || !viewer::IsViewableDimension(modGlobal::gDimensionName)) {
         return;
     }
     Busy busy(*this);

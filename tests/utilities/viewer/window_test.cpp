@@ -148,6 +148,34 @@ TEST_F(ViewerWindow, UnsupportedDimensionShowsTheMessageAndAnEmptyTree) {
     EXPECT_EQ(Find<QLabel>(*w, "lblDimension")->text(), QStringLiteral("SCENARIO Dimension"));
     EXPECT_TRUE(Find<QGroupBox>(*w, "fraEntityFilters")->isHidden());
     EXPECT_EQ(Totals(*w), QStringLiteral("0 Total Members - 1 levels"));
+
+    // The attribute controls stay usable but build nothing: no blank nodes, no counts.
+    Find<QRadioButton>(*w, "optShowAttributes_1")->click();
+    Find<QRadioButton>(*w, "optShowAttributes_0")->click();
+    Find<QCheckBox>(*w, "chk_ExpAttribs")->click();
+    EXPECT_EQ(Find<QTreeWidget>(*w, "trvMembers")->topLevelItemCount(), 0);
+    EXPECT_EQ(Totals(*w), QStringLiteral("0 Total Members - 1 levels"));
+    EXPECT_EQ(boxes->shown().size(), 1u);
+}
+
+TEST_F(ViewerWindow, TreeKeepsItsWidthWhileControlsBesideItHideAndShow) {
+    auto& c = Use(Dimension::Custom1, "CUSTOM1");
+    const auto all = c.Add(QStringLiteral("AllProducts"), QStringLiteral("All products"));
+    c.Relate(-1, all);
+    c.Relate(all, c.Add(QStringLiteral("P1"), QStringLiteral("First")));
+    auto w = Open();
+    w->show();
+    QCoreApplication::processEvents();
+    auto* tree = Find<QTreeWidget>(*w, "trvMembers");
+    const int width = tree->width();
+
+    Find<QRadioButton>(*w, "optShowAttributes_1")->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tree->width(), width);
+    tree->setCurrentItem(tree->topLevelItem(0));
+    Find<QAction>(*w, "mnuTopMember")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Find<QTreeWidget>(*w, "trvTopMember")->width(), width);
 }
 
 TEST_F(ViewerWindow, AttributeControlsRebuildWithoutDuplicatingFilterEntries) {
