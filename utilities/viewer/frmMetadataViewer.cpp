@@ -147,6 +147,10 @@ frmMetadataViewer::frmMetadataViewer(QWidget* owner) : QWidget(owner, Qt::Window
     filters->addWidget(
         Named(new QLabel(QStringLiteral("Currency:"), fraEntityFilters_), "lblCurrencyFilter"));
     cboEntityCurrencyFilter_ = Named(new QComboBox(fraEntityFilters_), "cboEntityCurrencyFilter");
+    // Long class names stay readable: the lists widen with the entries they receive.
+    for (QComboBox* box : {cboEntitySecurityClassFilter_, cboEntityCurrencyFilter_}) {
+        box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    }
     filters->addWidget(cboEntityCurrencyFilter_);
     cmdRerunEntityFilters_ =
         Named(new QPushButton(QStringLiteral("Re-Run Filters"), fraEntityFilters_),
@@ -155,9 +159,6 @@ frmMetadataViewer::frmMetadataViewer(QWidget* owner) : QWidget(owner, Qt::Window
     cmdRerunEntityFilters_->hide();
     side->addWidget(fraEntityFilters_);
     side->addStretch();
-    // The panel keeps the width of its widest control, so the tree beside it does not
-    // jump when the attribute options or the filters are hidden.
-    controls_->setMinimumWidth(controls_->sizeHint().width());
     body->addWidget(controls_);
     layout->addLayout(body, 1);
 
@@ -259,6 +260,9 @@ void frmMetadataViewer::Form_Load() {
                         ui::Icon::Exclamation);
     }
     ShowNormalView();
+    // The panel keeps the width of its widest control, the filter lists with their entries
+    // included, so the tree beside it does not jump when options or filters are hidden.
+    controls_->setMinimumWidth(controls_->sizeHint().width());
 }
 
 viewer::ViewerSource frmMetadataViewer::Source() {

@@ -159,23 +159,34 @@ TEST_F(ViewerWindow, UnsupportedDimensionShowsTheMessageAndAnEmptyTree) {
 }
 
 TEST_F(ViewerWindow, TreeKeepsItsWidthWhileControlsBesideItHideAndShow) {
+    auto widthsStay = [](frmMetadataViewer& w) {
+        w.show();
+        QCoreApplication::processEvents();
+        auto* tree = Find<QTreeWidget>(w, "trvMembers");
+        const int width = tree->width();
+        Find<QRadioButton>(w, "optShowAttributes_1")->click();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(tree->width(), width);
+        tree->setCurrentItem(tree->topLevelItem(0));
+        Find<QAction>(w, "mnuTopMember")->trigger();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(Find<QTreeWidget>(w, "trvTopMember")->width(), width);
+    };
+    // The expanded-attributes box is the widest control of a custom window.
     auto& c = Use(Dimension::Custom1, "CUSTOM1");
     const auto all = c.Add(QStringLiteral("AllProducts"), QStringLiteral("All products"));
     c.Relate(-1, all);
     c.Relate(all, c.Add(QStringLiteral("P1"), QStringLiteral("First")));
-    auto w = Open();
-    w->show();
-    QCoreApplication::processEvents();
-    auto* tree = Find<QTreeWidget>(*w, "trvMembers");
-    const int width = tree->width();
+    widthsStay(*Open());
 
-    Find<QRadioButton>(*w, "optShowAttributes_1")->click();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(tree->width(), width);
-    tree->setCurrentItem(tree->topLevelItem(0));
-    Find<QAction>(*w, "mnuTopMember")->trigger();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(Find<QTreeWidget>(*w, "trvTopMember")->width(), width);
+    // A long class name widens the filter list, which the top-member view hides.
+    const QString longName = QStringLiteral("Consolidated European Holding Companies Restricted");
+    session->security->names.push_back(longName);
+    MakeEntities();
+    auto w = Open();
+    widthsStay(*w);
+    auto* classes = Find<QComboBox>(*w, "cboEntitySecurityClassFilter");
+    EXPECT_GT(classes->width(), classes->fontMetrics().horizontalAdvance(longName));
 }
 
 TEST_F(ViewerWindow, AttributeControlsRebuildWithoutDuplicatingFilterEntries) {
