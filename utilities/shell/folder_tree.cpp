@@ -17,13 +17,15 @@ bool IsInside(const QString& path, const QString& root) {
 }  // namespace
 
 QStringList ListSubfolders(const QString& folder) {
-    return QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+    return QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                                  QDir::Name | QDir::IgnoreCase);
 }
 
 QStringList ListMatchingFiles(const QString& folder, const QString& pattern) {
     QDir dir(folder);
     dir.setNameFilters(pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts));
-    return dir.entryList(QDir::Files, QDir::Name);
+    // Names in alphabetical order whatever their case, as a file list reads.
+    return dir.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
 }
 
 QString DriveOf(const QString& path) {

@@ -63,6 +63,8 @@ frmDrvDirFil::frmDrvDirFil(QWidget* owner, const QString& startFolder) : QDialog
     layout->addLayout(nameRow);
     layout->addLayout(buttons);
     resize(640, 420);
+    // The name is what is typed most; Enter then saves.
+    txtFileName_->setFocus();
 
     FillDrives();
     const QString folder =
@@ -74,6 +76,12 @@ frmDrvDirFil::frmDrvDirFil(QWidget* owner, const QString& startFolder) : QDialog
 
     connect(DriveBox_, &QComboBox::activated, this, &frmDrvDirFil::DriveBox_Change);
     connect(Filebox_, &QListWidget::itemClicked, this, &frmDrvDirFil::Filebox_Click);
+    // Walking the file list with the arrow keys picks the name as a click does.
+    connect(Filebox_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+        if (item != nullptr) {
+            Filebox_Click(item);
+        }
+    });
     connect(cmdSave, &QPushButton::clicked, this, &frmDrvDirFil::cmdSave_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmDrvDirFil::cmdCancel_Click);
 }

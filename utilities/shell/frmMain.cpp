@@ -88,16 +88,6 @@ void frmMain::BuildControls() {
     auto* central = new QWidget(this);
     setCentralWidget(central);
 
-    cmdLogon_ = MakeButton(central, "cmdLogon", QStringLiteral("(Re) &Logon"),
-                           QStringLiteral("Logon and Connect to Tarsel"));
-    cmdApplicationInfo_ = MakeButton(
-        central, "cmdApplicationInfo", QStringLiteral("A&pplication Info"),
-        QStringLiteral("Module that provides general or dimension specific information"));
-    cmdApplicationInfo_->setEnabled(false);
-    cmdExit_ = MakeButton(central, "cmdExit", QStringLiteral("E&xit"),
-                          QStringLiteral("Exit the Application"));
-    cmdExit_->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-
     auto* lblLanguages = new QLabel(QStringLiteral("Language:"), central);
     lblLanguages->setObjectName(QStringLiteral("lblLanguages"));
     cboLanguages_ = new QComboBox(central);
@@ -132,6 +122,17 @@ void frmMain::BuildControls() {
     for (QPushButton* button : {cmdMetadataViewer_, cmdExtractMetadata_, cmdMemberListBuilder_}) {
         button->setEnabled(false);
     }
+    // Made after the dimension column, so the focus starts there, where the work is, and
+    // Tab reaches these buttons on the right last.
+    cmdLogon_ = MakeButton(central, "cmdLogon", QStringLiteral("(Re) &Logon"),
+                           QStringLiteral("Logon and Connect to Tarsel"));
+    cmdApplicationInfo_ = MakeButton(
+        central, "cmdApplicationInfo", QStringLiteral("A&pplication Info"),
+        QStringLiteral("Module that provides general or dimension specific information"));
+    cmdApplicationInfo_->setEnabled(false);
+    cmdExit_ = MakeButton(central, "cmdExit", QStringLiteral("E&xit"),
+                          QStringLiteral("Exit the Application"));
+    cmdExit_->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
 
     auto* dimensionRow = new QHBoxLayout;
     dimensionRow->addWidget(lblSetDimension);
@@ -185,6 +186,12 @@ void frmMain::BuildControls() {
     bar->addPermanentWidget(pnlTime_);
     bar->setContentsMargins(2, 0, 2, 2);
     setStatusBar(bar);
+
+    // Enter presses the button that has the focus, as Space does.
+    for (QPushButton* button : {cmdMetadataViewer_, cmdExtractMetadata_, cmdMemberListBuilder_,
+                                cmdLogon_, cmdApplicationInfo_, cmdExit_}) {
+        button->setAutoDefault(true);
+    }
 
     connect(cmdLogon_, &QPushButton::clicked, this, &frmMain::cmdLogon_Click);
     connect(cmdExit_, &QPushButton::clicked, this, &frmMain::cmdExit_Click);

@@ -11,10 +11,22 @@ namespace {
 
 // Some messages separate paragraphs with bare carriage returns, which a label would not
 // break on; the request keeps the exact text, only the display shows line feeds.
+// A web address starts a line of its own: wrapped inside a sentence, the label would
+// break it after "https://", and the address could no longer be read or copied whole.
 QString DisplayText(const QString& text) {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const QString scheme = QStringLiteral("://");
+    for (qsizetype at = shown.indexOf(scheme); at >= 0; at = shown.indexOf(scheme, at + 1)) {
+        qsizetype start = at;
+        while (start > 0 && !shown.at(start - 1).isSpace()) {
+            --start;
+        }
+        if (start > 0 && shown.at(start - 1) == QLatin1Char(' ')) {
+            shown[start - 1] = QLatin1Char('\n');
+        }
+    }
     return shown;
 }
 

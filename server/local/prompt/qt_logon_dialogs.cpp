@@ -57,7 +57,14 @@ LogonDialog::LogonDialog(const LogonEntry& entry, const QStringList& clusters,
     layout->addWidget(RefusalLabel(refusal, this));
     layout->addLayout(form);
     layout->addWidget(OkCancel(this));
-    (entry.user.isEmpty() ? static_cast<QWidget*>(txtUser_) : txtPassword_)->setFocus();
+    // The caret waits in the first field still to be filled.
+    QWidget* first = txtPassword_;
+    if (cboCluster_->currentText().isEmpty()) {
+        first = cboCluster_;
+    } else if (entry.user.isEmpty()) {
+        first = txtUser_;
+    }
+    first->setFocus();
     setMinimumWidth(360);
 }
 
@@ -87,6 +94,8 @@ ApplicationDialog::ApplicationDialog(const QString& cluster, const QString& user
     lstApplications_->addItems(applications);
     const auto matches = lstApplications_->findItems(preselected, Qt::MatchFixedString);
     lstApplications_->setCurrentRow(matches.isEmpty() ? 0 : lstApplications_->row(matches.first()));
+    // An empty list would look like a failure to load; the text above says why it is empty.
+    lstApplications_->setVisible(!applications.isEmpty());
 
     auto* buttons = OkCancel(this);
     buttons->button(QDialogButtonBox::Ok)->setEnabled(!applications.isEmpty());

@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <deque>
 
 #include "server/local/cluster_store.h"
@@ -198,6 +201,61 @@ TEST(ShellLogonDialogs, ArePrefilledAndShowTheRefusal) {
                              {QStringLiteral("Alpha"), QStringLiteral("Beta")},
                              QStringLiteral("beta"), QString());
     EXPECT_EQ(choose.Application(), QStringLiteral("Beta"));
+}
+
+TEST(ShellLogonDialogs, CaretWaitsInTheFirstEmptyField) {
+    LogonDialog nothingKnown(LogonEntry{}, {}, QString());
+    EXPECT_EQ(nothingKnown.focusWidget(),
+              nothingKnown.findChild<QComboBox*>(QStringLiteral("cboCluster")));
+    LogonDialog clusterKnown(LogonEntry{}, {QStringLiteral("Demo")}, QString());
+    EXPECT_EQ(clusterKnown.focusWidget(),
+              clusterKnown.findChild<QLineEdit*>(QStringLiteral("txtUser")));
+    LogonDialog userKnown(LogonEntry{QStringLiteral("Demo"), QStringLiteral("demo"), QString()}, {},
+                          QString());
+    EXPECT_EQ(userKnown.focusWidget(),
+              userKnown.findChild<QLineEdit*>(QStringLiteral("txtPassword")));
+}
+
+TEST(ShellLogonDialogs, EnterAcceptsAndEscapeCancels) {
+    LogonDialog logon(LogonEntry{QStringLiteral("Demo"), QStringLiteral("demo"), QString()}, {},
+                      QString());
+    logon.show();
+    auto* password = logon.findChild<QLineEdit*>(QStringLiteral("txtPassword"));
+    QTest::keyClicks(password, QStringLiteral("pw"));
+    QTest::keyClick(password, Qt::Key_Return);
+    EXPECT_EQ(logon.result(), QDialog::Accepted);
+    EXPECT_EQ(logon.Entry().password, QStringLiteral("pw"));
+
+    ApplicationDialog choose(QStringLiteral("Demo"), QStringLiteral("demo"),
+                             {QStringLiteral("Alpha"), QStringLiteral("Beta")}, QString(),
+                             QString());
+    choose.show();
+    auto* list = choose.findChild<QListWidget*>(QStringLiteral("lstApplications"));
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(choose.result(), QDialog::Accepted);
+    EXPECT_EQ(choose.Application(), QStringLiteral("Beta"));
+
+    ApplicationDialog cancelled(QStringLiteral("Demo"), QStringLiteral("demo"),
+                                {QStringLiteral("Alpha")}, QString(), QString());
+    cancelled.show();
+    QTest::keyClick(cancelled.findChild<QListWidget*>(QStringLiteral("lstApplications")),
+                    Qt::Key_Escape);
+    EXPECT_EQ(cancelled.result(), QDialog::Rejected);
+}
+
+TEST(ShellLogonDialogs, UserWithoutApplicationsIsToldWhyAndCannotAccept) {
+    ApplicationDialog none(QStringLiteral("Demo"), QStringLiteral("guest"), {}, QString(),
+                           QString());
+    none.show();
+    EXPECT_TRUE(none.findChild<QLabel*>(QStringLiteral("lblPrompt"))
+                    ->text()
+                    .contains(QStringLiteral("guest")));
+    EXPECT_FALSE(none.findChild<QListWidget*>(QStringLiteral("lstApplications"))->isVisible());
+    auto* buttons = none.findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    EXPECT_FALSE(buttons->button(QDialogButtonBox::Ok)->isEnabled());
+    EXPECT_TRUE(none.Application().isEmpty());
 }
 
 }  // namespace

@@ -198,6 +198,40 @@ TEST_F(ShellMainWindow, EntityEnablesAllButTheMemberListBuilder) {
     EXPECT_TRUE(boxes->shown().empty());
 }
 
+TEST_F(ShellMainWindow, KeyboardAloneChoosesADimensionAndOpensATool) {
+    // The focus starts in the language and dimension column, Tab runs down it, then down
+    // the buttons on the right, and comes back round.
+    const char* order[] = {
+        "cboLanguages",         "cboSetDimension", "cmdMetadataViewer",  "cmdExtractMetadata",
+        "cmdMemberListBuilder", "cmdLogon",        "cmdApplicationInfo", "cmdExit",
+        "cboLanguages"};
+    QWidget* stop = window.get();
+    for (const char* name : order) {
+        do {
+            stop = stop->nextInFocusChain();
+        } while (!(stop->focusPolicy() & Qt::TabFocus));
+        EXPECT_EQ(stop, Child<QWidget>(name)) << name;
+    }
+
+    window->Load();
+    auto* dimensions = Child<QComboBox>("cboSetDimension");
+    QTest::keyClick(dimensions, Qt::Key_Down);
+    EXPECT_EQ(gDimensionName, QStringLiteral("ACCOUNT"));
+    QTest::keyClick(dimensions, Qt::Key_Down);
+    EXPECT_EQ(gDimensionName, QStringLiteral("ENTITY"));
+    EXPECT_FALSE(Enabled("cmdMemberListBuilder"));
+
+    int made = 0;
+    ui::RegisterToolWindowFactory(ui::ToolWindowKind::MetadataViewer, [&made](QWidget* owner) {
+        ++made;
+        return new QWidget(owner);
+    });
+    QTest::keyClick(Child<QPushButton>("cmdMetadataViewer"), Qt::Key_Return);
+    EXPECT_EQ(made, 1);
+    EXPECT_NE(window->LoadedToolWindow(ui::ToolWindowKind::MetadataViewer), nullptr);
+    EXPECT_TRUE(boxes->shown().empty());
+}
+
 TEST_F(ShellMainWindow, ActivationPutsTheChosenDimensionBack) {
     window->Load();
     ChooseDimension(QStringLiteral("Account"));

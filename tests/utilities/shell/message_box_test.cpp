@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -48,6 +49,32 @@ TEST(ShellMessageBox, RealBoxHasTheIconButtonsAndProgramTitle) {
     EXPECT_EQ(seen.title, QStringLiteral("File Exists"));
     EXPECT_EQ(seen.icon, QMessageBox::Warning);
     EXPECT_EQ(seen.buttons, QMessageBox::Ok | QMessageBox::Cancel);
+}
+
+TEST(ShellMessageBox, WebAddressIsShownWholeOnALineOfItsOwn) {
+    const QString address = QStringLiteral("https://tarsel-utilities.example.org/download");
+    const QString text =
+        QStringLiteral("Please download and install the appropriate version from: ") + address;
+    ui::InstallMessageBoxes(nullptr);
+    QString shown;
+    int labelWidth = 0;
+    int addressWidth = -1;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            return;
+        }
+        shown = box->text();
+        if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+            labelWidth = label->width();
+            addressWidth = label->fontMetrics().horizontalAdvance(address);
+        }
+        box->button(QMessageBox::Ok)->click();
+    });
+    ui::ShowMessage(nullptr, text, QString(), ui::Buttons::Ok, ui::Icon::Critical);
+    EXPECT_EQ(shown, QStringLiteral("Please download and install the appropriate version from:\n") +
+                         address);
+    EXPECT_GE(labelWidth, addressWidth);
 }
 
 TEST(ShellMessageBox, ScriptedBoxesAnswerInOrderThenTheFirstButton) {

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <csignal>
 
 #include "tests/utilities/shell/shell_fixture.h"
@@ -230,6 +231,47 @@ TEST_F(ShellSaveWindow, UnreadableDriveIsReportedAndTheListGoesBack) {
     EXPECT_EQ(boxes->shown()[0].icon, ui::Icon::None);
     EXPECT_EQ(drives->currentText(), before);
     EXPECT_EQ(folders->path(), temp.path());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ShellSaveWindow, KeyboardAloneChoosesAFileAndSaves) {
+    WriteBytes(In(QStringLiteral("Budget.lst")), "old");
+    WriteBytes(In(QStringLiteral("actuals.LST")), "");
+    WriteBytes(In(QStringLiteral("notes.txt")), "");
+    auto dialog = Open(temp.path());
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("txtFileName"));
+    auto* files = dialog->findChild<QListWidget*>(QStringLiteral("Filebox"));
+    EXPECT_EQ(dialog->focusWidget(), name);
+    // The pattern takes either case of the extension; the list reads alphabetically.
+    ASSERT_EQ(files->count(), 2);
+    EXPECT_EQ(files->item(0)->text(), QStringLiteral("actuals.LST"));
+    EXPECT_EQ(files->item(1)->text(), QStringLiteral("Budget.lst"));
+
+    files->setFocus();
+    QTest::keyClick(files, Qt::Key_Down);
+    QTest::keyClick(files, Qt::Key_Down);
+    EXPECT_EQ(name->text(), QStringLiteral("Budget.lst"));
+    boxes->setNextAnswer(ui::Answer::No);
+    QTest::keyClick(files, Qt::Key_Return);
+    EXPECT_EQ(Titles(), QStringList{QStringLiteral("File Exists")});
+    EXPECT_EQ(Bytes(In(QStringLiteral("Budget.lst"))), QByteArray("old"));
+    EXPECT_TRUE(dialog->isVisible());
+
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(Bytes(In(QStringLiteral("Budget.lst"))), QByteArray("A\r\nB\r\n"));
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+}
+
+TEST_F(ShellSaveWindow, EscapeClosesWithoutWriting) {
+    auto dialog = Open(temp.path());
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("txtFileName"));
+    name->setText(QStringLiteral("x.lst"));
+    QTest::keyClick(name, Qt::Key_Escape);
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_FALSE(QFile::exists(In(QStringLiteral("x.lst"))));
 }
 
 }  // namespace
