@@ -376,24 +376,21 @@ void frmMetadataViewer::BuildFilteredList() {
 }
 
 void frmMetadataViewer::FillEntityFilters() {
-    // The lists are filled by the first build that reads them and then keep their entries
-    // and picks while the window is open; a rebuild only fills a list still empty.
+    // The lists are filled by the first build that reads them (each holds at least its
+    // "ALL ..." entry) and then keep their entries and picks while the window is open.
     if (modGlobal::gDimensionName != QLatin1String("ENTITY") ||
-        (cboEntitySecurityClassFilter_->count() > 0 && cboEntityCurrencyFilter_->count() > 0)) {
+        cboEntitySecurityClassFilter_->count() > 0) {
         return;
     }
     try {
         const viewer::FilterChoices choices = viewer::ReadFilterChoices(Source());
-        auto fill = [](QComboBox* box, const QStringList& entries) {
-            if (box->count() > 0) {
-                return;
-            }
-            box->addItems(viewer::MergeChoices({}, entries));
-            // Adding to an empty list picks its first entry; the lists start unpicked.
+        // Adding to an empty list picks its first entry; the lists start unpicked.
+        for (const auto& [box, entries] :
+             {std::pair{cboEntitySecurityClassFilter_, choices.securityClasses},
+              std::pair{cboEntityCurrencyFilter_, choices.currencies}}) {
+            box->addItems(entries);
             box->setCurrentIndex(-1);
-        };
-        fill(cboEntitySecurityClassFilter_, choices.securityClasses);
-        fill(cboEntityCurrencyFilter_, choices.currencies);
+        }
     } catch (const std::exception& error) {
         ReportError(QStringLiteral("FillEntityFilters"), error);
     }

@@ -167,6 +167,7 @@ QString TopMemberTotalsLine(int memberCount, const QString& topLabel, int levels
 QStringList SecurityClassChoices(const QStringList& classNames) {
     QStringList choices{kAllSecurityClasses};
     choices += classNames;
+    choices.removeDuplicates();
     return choices;
 }
 
@@ -185,21 +186,8 @@ QStringList CurrencyChoices(const QStringList& valueLabels) {
             choices.push_back(label);
         }
     }
+    choices.removeDuplicates();
     return choices;
-}
-
-QStringList MergeChoices(const QStringList& existing, const QStringList& fresh) {
-    QStringList merged;
-    QSet<QString> seen;
-    for (const QStringList* list : {&existing, &fresh}) {
-        for (const QString& entry : *list) {
-            if (!seen.contains(entry)) {
-                seen.insert(entry);
-                merged.push_back(entry);
-            }
-        }
-    }
-    return merged;
 }
 
 }  // namespace viewer

@@ -68,11 +68,10 @@ QString TotalsLine(int memberCount, int levels);
 // "12 Total Members from Top Member of Revenue - 3 levels"
 QString TopMemberTotalsLine(int memberCount, const QString& topLabel, int levels);
 
-// The entries of the two filter lists, each starting with its "ALL ..." entry.
+// The entries of the two filter lists, each starting with its "ALL ..." entry, each
+// entry once.
 QStringList SecurityClassChoices(const QStringList& classNames);
 QStringList CurrencyChoices(const QStringList& valueLabels);
 bool IsCurrencyChoice(const QString& valueLabel);
-// existing, followed by the entries of fresh it does not hold yet; no entry twice.
-QStringList MergeChoices(const QStringList& existing, const QStringList& fresh);
 
 }  // namespace viewer
