@@ -16,14 +16,90 @@ void ThrowClientError(int32_t number, const QString& description) {
     throw TarselError(number, QString::fromLatin1(kClientLibrarySource), description);
 }
 
+namespace {
+
+// Indexed by dimension number.
+constexpr std::array<const char*, kDimensionCount> kDimensionNames = {
+    "Scenario", "Year",    "Period",  "View",    "Entity",  "Value",
+    "Account",  "ICP",     "Custom1", "Custom2", "Custom3", "Custom4"};
+
+// Indexed by account type code.
+constexpr std::array<const char*, 13> kAccountTypeNames = {
+    "Income",       "Expense", "Asset", "Liability",  "Balance",          "Flow",   "Non-Financial",
+    "CurrencyRate", "System",  "Text",  "GroupLabel", "BalanceRecurring", "Dynamic"};
+
+struct IcpWord {
+    int32_t code;
+    const char* word;
+};
+constexpr std::array<IcpWord, 3> kIcpTypeNames = {{
+    {icp_type::Yes, "Yes"},
+    {icp_type::No, "No"},
+    {icp_type::Restricted, "Restricted"},
+}};
+
+template <size_t N>
+std::optional<int32_t> IndexOfWord(const std::array<const char*, N>& words, QStringView word) {
+    for (size_t i = 0; i < N; ++i) {
+        if (word.compare(QLatin1String(words[i]), Qt::CaseInsensitive) == 0) {
+            return static_cast<int32_t>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 QString DimensionDisplayName(int dimensionNumber) {
-    static const std::array<const char*, kDimensionCount> names = {
-        "Scenario", "Year",    "Period",  "View",    "Entity",  "Value",
-        "Account",  "ICP",     "Custom1", "Custom2", "Custom3", "Custom4"};
     if (dimensionNumber < 0 || dimensionNumber >= kDimensionCount) {
         return {};
     }
-    return QString::fromLatin1(names[static_cast<size_t>(dimensionNumber)]);
+    return QString::fromLatin1(kDimensionNames[static_cast<size_t>(dimensionNumber)]);
+}
+
+QString DimensionDisplayName(Dimension dimension) {
+    return DimensionDisplayName(static_cast<int>(dimension));
+}
+
+QString DimensionUpperName(Dimension dimension) {
+    return DimensionDisplayName(dimension).toUpper();
+}
+
+std::optional<Dimension> ParseDimensionName(QStringView name) {
+    const auto index = IndexOfWord(kDimensionNames, name);
+    if (!index) {
+        return std::nullopt;
+    }
+    return static_cast<Dimension>(*index);
+}
+
+QString AccountTypeName(int32_t code) {
+    if (code < 0 || code >= static_cast<int32_t>(kAccountTypeNames.size())) {
+        return {};
+    }
+    return QString::fromLatin1(kAccountTypeNames[static_cast<size_t>(code)]);
+}
+
+std::optional<int32_t> ParseAccountTypeName(QStringView word) {
+    return IndexOfWord(kAccountTypeNames, word);
+}
+
+QString IcpTypeName(int32_t code) {
+    for (const IcpWord& known : kIcpTypeNames) {
+        if (known.code == code) {
+            return QString::fromLatin1(known.word);
+        }
+    }
+    return {};
+}
+
+std::optional<int32_t> ParseIcpTypeName(QStringView word) {
+    for (const IcpWord& known : kIcpTypeNames) {
+        if (word.compare(QLatin1String(known.word), Qt::CaseInsensitive) == 0) {
+            return known.code;
+        }
+    }
+    return std::nullopt;
 }
 
 namespace {

@@ -42,8 +42,16 @@ enum class Dimension : int {
 };
 inline constexpr int kDimensionCount = 12;
 
+// The fixed words of the interface live here and nowhere else: dimension names, account
+// types and intercompany codes, each with its parse.
+
 // "Scenario", "Year", ... "Custom4" for a dimension number 0..11; empty otherwise.
 QString DimensionDisplayName(int dimensionNumber);
+QString DimensionDisplayName(Dimension dimension);
+// "SCENARIO", "YEAR", ... "CUSTOM4": the form in which the programs compare and keep names.
+QString DimensionUpperName(Dimension dimension);
+// The dimension a name stands for, compared without regard to case; empty for other text.
+std::optional<Dimension> ParseDimensionName(QStringView name);
 
 class AccountAttributes;
 class EntityAttributes;
@@ -60,6 +68,14 @@ inline constexpr int Income = 0, Expense = 1, Asset = 2, Liability = 3, Balance 
 namespace icp_type {
 inline constexpr int Yes = -1, No = 0, Restricted = 1;
 }
+
+// "Income" ... "Dynamic" for the codes 0..12; empty for any other code.
+QString AccountTypeName(int32_t code);
+// The code of an account type word, compared without regard to case; empty otherwise.
+std::optional<int32_t> ParseAccountTypeName(QStringView word);
+// "Yes", "No", "Restricted" for the three intercompany codes; empty for any other code.
+QString IcpTypeName(int32_t code);
+std::optional<int32_t> ParseIcpTypeName(QStringView word);
 
 struct ListMembersForPOV {
     IdArray members;
