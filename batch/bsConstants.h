@@ -10,8 +10,6 @@ namespace tarsel::batch {
 namespace err {
 inline constexpr int32_t kCommandFileNotFound = 40000;
 inline constexpr int32_t kNoCommandsFound = 40002;
-inline constexpr int32_t kLogonTooFew = 40003;
-inline constexpr int32_t kSendMailTooFew = 40018;
 inline constexpr int32_t kNoUserId = 40069;
 inline constexpr int32_t kNoPassword = 40070;
 // A command whose routine this build does not contain.

@@ -5,7 +5,6 @@
 #include "batch/bsConstants.h"
 #include "batch/cLog.h"
 #include "batch/command_file.h"
-#include "batch/commands.h"
 #include "batch/dispatch.h"
 
 namespace tarsel::batch {
@@ -101,17 +100,16 @@ void RunCommandFile(BatchContext& context, const QString& commandFile) {
                                      Line(line::kComment));
                         context.anyFailure = true;
                     }
-                } else if (known && known->kind == CommandKind::SendMail) {
-                    SendMail(context, params);
-                } else if (known) {
-                    if (!terminating) {
-                        lastResult = known->routine(context, params, quitOnFailure);
-                        if (!lastResult) {
-                            context.anyFailure = true;
-                        }
-                        if (known->kind == CommandKind::Logon) {
-                            quitOnFailure = true;
-                        }
+                } else if (known && (known->kind == CommandKind::SendMail || !terminating)) {
+                    const bool succeeded = RunCommand(context, *known, params, quitOnFailure);
+                    if (!succeeded) {
+                        context.anyFailure = true;
+                    }
+                    if (known->kind != CommandKind::SendMail) {
+                        lastResult = succeeded;
+                    }
+                    if (known->kind == CommandKind::Logon) {
+                        quitOnFailure = true;
                     }
                 } else if (!terminating) {
                     log.WriteLog(QStringLiteral("Unrecognized command"), Line(line::kError));
@@ -129,10 +127,11 @@ void RunCommandFile(BatchContext& context, const QString& commandFile) {
     } catch (const LogWriteFailure&) {
         throw;
     } catch (const TarselError& error) {
-        WriteMainError(context, GetErrorText(error));
+        WriteMainError(context, GetErrorText(error, context.library));
     } catch (const std::exception& error) {
-        WriteMainError(context, GetErrorText(err::kInvalidArgument,
-                                             QString::fromLocal8Bit(error.what()), kMainSource));
+        WriteMainError(context,
+                       GetErrorText(err::kInvalidArgument, QString::fromLocal8Bit(error.what()),
+                                    kMainSource, context.library));
     }
 }
 
@@ -220,10 +219,19 @@ int Main(const QStringList& arguments, BatchEnvironment& environment) {
     }
 
     cLog log(environment.clock, environment.mail, environment.locale);
-    BatchContext context{
-        log, environment.clock, environment.starter, stamps, {}, {}, {}, {}, {}, {}, {}, false};
-    context.commandLineUser = fields.size() >= 3 ? fields.at(2) : QString();
-    context.commandLinePassword = fields.size() == 4 ? fields.at(3) : QString();
+    BatchContext context{log,
+                         environment.library,
+                         environment.clock,
+                         environment.starter,
+                         stamps,
+                         fields.size() >= 3 ? fields.at(2) : QString(),
+                         fields.size() == 4 ? fields.at(3) : QString(),
+                         {},
+                         {},
+                         {},
+                         {},
+                         {},
+                         false};
 
     try {
         log.SetFile(logPath);

@@ -9,11 +9,14 @@
 #include "batch/mail.h"
 #include "batch/shell.h"
 #include "batch/timestamps.h"
+#include "server/client_library.h"
 
 namespace tarsel::batch {
 
 // What a run talks to outside itself.
 struct BatchEnvironment {
+    // What LOGON connects through; null when the program has no usable client library.
+    ClientLibrary* library;
     Clock& clock;
     MailTransport& mail;
     ProcessStarter& starter;

@@ -42,7 +42,7 @@ void CommandEntry::Succeed(const QString& successText) {
 }
 
 void CommandEntry::WriteFailure(const TarselError& error) {
-    const ErrorText text = GetErrorText(error);
+    const ErrorText text = GetErrorText(error, context_.library);
     cLog& log = context_.log;
     log.WriteLog(failureText_, QString::fromLatin1(line::kError));
     if (hasSubject_) {

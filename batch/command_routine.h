@@ -11,6 +11,7 @@
 #include "batch/error_text.h"
 #include "batch/shell.h"
 #include "batch/timestamps.h"
+#include "server/client_library.h"
 #include "server/tarsel.h"
 
 namespace tarsel::batch {
@@ -18,6 +19,9 @@ namespace tarsel::batch {
 // The run-wide state of one batch run.
 struct BatchContext {
     cLog& log;
+    // The client library LOGON connects through and failures are explained by; null when
+    // the program has none (LOGON then fails saying so).
+    ClientLibrary* library;
     Clock& clock;
     ProcessStarter& starter;
     RunTimestamps stamps;
@@ -36,10 +40,6 @@ struct BatchContext {
 
     void ReleaseSession();
 };
-
-// A command routine: the parameter fields as split from the line, the quit-on-failure
-// flag by reference; true when the command succeeded.
-using CommandRoutine = bool (*)(BatchContext&, const QStringList&, bool&);
 
 // Parameter at a 1-based position, trimmed; empty when absent.
 QString Param(const QStringList& params, int position);
@@ -89,6 +89,13 @@ class CommandEntry {
     QString failureText_;
     bool hasSubject_;
     QString subject_;
+};
+
+// What a command's body works with.
+struct CommandCall {
+    BatchContext& context;
+    const QStringList& params;
+    CommandEntry& entry;
 };
 
 }  // namespace tarsel::batch

@@ -8,12 +8,13 @@
 
 namespace tarsel::batch {
 
-ErrorText GetErrorText(int32_t number, const QString& description, const QString& source) {
+ErrorText GetErrorText(int32_t number, const QString& description, const QString& source,
+                       ClientLibrary* library) {
     ErrorText text;
     const QString numberText = QString::number(number);
     if (source == QLatin1String(kClientLibrarySource) || number < 0) {
         text.header = QStringLiteral("Tarsel Error #") + numberText;
-        QString detail = GetServerErrorText(numberText, description);
+        QString detail = GetServerErrorText(numberText, description, library);
         detail.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
         text.detail = detail.trimmed();
     } else if (number >= 40000) {
@@ -26,18 +27,19 @@ ErrorText GetErrorText(int32_t number, const QString& description, const QString
     return text;
 }
 
-ErrorText GetErrorText(const TarselError& error) {
-    return GetErrorText(error.number(), error.description(), error.source());
+ErrorText GetErrorText(const TarselError& error, ClientLibrary* library) {
+    return GetErrorText(error.number(), error.description(), error.source(), library);
 }
 
-QString GetServerErrorText(const QString& numberText, const QString& description) {
+QString GetServerErrorText(const QString& numberText, const QString& description,
+                           ClientLibrary* library) {
     try {
         bool ok = false;
         const int32_t number = numberText.trimmed().toInt(&ok);
-        if (!ok) {
+        if (!ok || !library) {
             return {};
         }
-        auto handler = ActiveClientLibrary().CreateErrorHandlerComponent();
+        auto handler = library->CreateErrorHandlerComponent();
         if (!handler) {
             return {};
         }

@@ -7,6 +7,10 @@
 
 #include "server/tarsel_error.h"
 
+namespace tarsel {
+class ClientLibrary;
+}
+
 namespace tarsel::batch {
 
 // Source of the run-time errors the program raises itself.
@@ -18,13 +22,16 @@ struct ErrorText {
 };
 
 // Server errors (the client library's source or a negative number) take their detail from
-// the library's error handler; everything else shows its description.
-ErrorText GetErrorText(int32_t number, const QString& description, const QString& source);
-ErrorText GetErrorText(const TarselError& error);
+// the error handler of library (null: an empty detail); everything else shows its
+// description.
+ErrorText GetErrorText(int32_t number, const QString& description, const QString& source,
+                       ClientLibrary* library);
+ErrorText GetErrorText(const TarselError& error, ClientLibrary* library);
 
-// The readable text of a server error code from the client library's error handler;
-// empty when the library cannot give one.
-QString GetServerErrorText(const QString& numberText, const QString& description);
+// The readable text of a server error code from library's error handler; empty when the
+// library is null or cannot give one.
+QString GetServerErrorText(const QString& numberText, const QString& description,
+                           ClientLibrary* library);
 
 // "True"/"False" in any letter case, or a number (zero is false). Anything else raises a
 // run-time error (type mismatch) naming the value.

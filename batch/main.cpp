@@ -11,8 +11,9 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
+    std::shared_ptr<tarsel::ClientLibrary> library;
     try {
-        tarsel::InstallClientLibrary(tarsel::local::CreateLocalClientLibrary());
+        library = tarsel::local::CreateLocalClientLibrary();
     } catch (const std::exception& error) {
         // LOGON then reports the missing library in the log.
         err << "Tarsel_Batch: the Tarsel client library is not usable: " << error.what() << "\n";
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
     tarsel::batch::SystemClock clock;
     tarsel::batch::CurlMailTransport mail;
     tarsel::batch::SpawnProcessStarter starter;
-    tarsel::batch::BatchEnvironment environment{clock, mail, starter, QLocale::system(), out, err};
+    tarsel::batch::BatchEnvironment environment{library.get(),     clock, mail, starter,
+                                                QLocale::system(), out,   err};
     return tarsel::batch::Main(app.arguments().mid(1), environment);
 }

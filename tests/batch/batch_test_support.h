@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <vector>
@@ -23,7 +24,16 @@ namespace tarsel::batch::test {
 class FixedClock : public Clock {
   public:
     explicit FixedClock(QDateTime now) : now_(std::move(now)) {}
-    QDateTime Now() override { return now_; }
+    // Gives the time set, then runs onNow (which may move the clock or change the world
+    // between two log lines).
+    QDateTime Now() override {
+        const QDateTime now = now_;
+        if (onNow) {
+            onNow();
+        }
+        return now;
+    }
+    std::function<void()> onNow;
     void Set(const QDateTime& now) { now_ = now; }
     void Advance(int seconds) { now_ = now_.addSecs(seconds); }
 

@@ -5,7 +5,8 @@
 #include "batch/mail.h"
 #include "batch/timestamps.h"
 #include "tests/batch/batch_test_support.h"
-#include "tests/batch/fake_library.h"
+#include "tests/support/app_builder.h"
+#include "tests/support/local_server.h"
 
 namespace tarsel::batch::test {
 namespace {
@@ -39,42 +40,46 @@ TEST(BatchText, TextToBooleanRule) {
             ADD_FAILURE() << "accepted " << bad;
         } catch (const TarselError& error) {
             EXPECT_EQ(error.number(), 13);
-            EXPECT_EQ(GetErrorText(error).header, "Runtime Error #13");
+            EXPECT_EQ(GetErrorText(error, nullptr).header, "Runtime Error #13");
         }
     }
 }
 
 TEST(BatchText, ErrorTextClassification) {
-    auto server = std::make_shared<FakeServer>();
-    FakeLibraryInstall install(server);
+    tarsel::test::LocalServerOptions options;
+    options.installLibrary = false;
+    tarsel::test::LocalServer server(
+        tarsel::test::AppBuilder().Relate(Dimension::Entity, QString(), "World").Build(), options);
+    ClientLibrary* library = server.library().get();
 
     const ErrorText batch = GetErrorText(40003, QStringLiteral("Too few parameters. Expected 2"),
-                                         QStringLiteral("Connect"));
+                                         QStringLiteral("Connect"), library);
     EXPECT_EQ(batch.header, "Batch Error #40003");
     EXPECT_EQ(batch.detail, "Too few parameters. Expected 2");
 
     const ErrorText runtime = GetErrorText(3, QStringLiteral("Too few parameters. Expected 3"),
-                                           QStringLiteral("LoadRules"));
+                                           QStringLiteral("LoadRules"), library);
     EXPECT_EQ(runtime.header, "Runtime Error #3");
+    EXPECT_EQ(runtime.detail, "Too few parameters. Expected 3");
 
     // Negative numbers and the library's source are server errors; the handler's text has
     // its CR LF pairs turned into blanks and is trimmed.
     const ErrorText negative =
-        GetErrorText(-2147215003, QStringLiteral("Wrong password"), QStringLiteral("Other"));
+        GetErrorText(code::kWrongPassword, QStringLiteral("  Wrong\r\npassword for admin\r\n "),
+                     QStringLiteral("Other"), library);
     EXPECT_EQ(negative.header, "Tarsel Error #-2147215003");
-    EXPECT_EQ(negative.detail, "Server error -2147215003: Wrong password");
+    EXPECT_EQ(negative.detail, "Wrong password for admin");
     const ErrorText bySource = GetErrorText(12, QStringLiteral("Unknown cluster"),
-                                            QString::fromLatin1(kClientLibrarySource));
+                                            QString::fromLatin1(kClientLibrarySource), library);
     EXPECT_EQ(bySource.header, "Tarsel Error #12");
-    EXPECT_EQ(GetServerErrorText(QStringLiteral("-5"), QString()), "Unknown Error");
-    EXPECT_EQ(GetServerErrorText(QStringLiteral("not a number"), QStringLiteral("x")), "");
-}
+    EXPECT_EQ(bySource.detail, "Unknown cluster");
+    EXPECT_EQ(GetServerErrorText(QStringLiteral("-5"), QString(), library), "Unknown Error");
+    EXPECT_EQ(GetServerErrorText(QStringLiteral("not a number"), QStringLiteral("x"), library), "");
 
-TEST(BatchText, ServerErrorTextWithoutLibraryIsEmpty) {
-    InstallClientLibrary(nullptr);
-    const ErrorText text = GetErrorText(-1, QStringLiteral("x"), QString());
-    EXPECT_EQ(text.header, "Tarsel Error #-1");
-    EXPECT_EQ(text.detail, "");
+    // Without a library there is no readable text, and no second failure.
+    const ErrorText none = GetErrorText(-1, QStringLiteral("x"), QString(), nullptr);
+    EXPECT_EQ(none.header, "Tarsel Error #-1");
+    EXPECT_EQ(none.detail, "");
 }
 
 TEST(BatchText, CommandLineFieldsAndLogPaths) {
