@@ -60,10 +60,10 @@ int main(int argc, char** argv) {
     }
     try {
         const QString home = QString::fromLocal8Bit(argv[1]);
-        tarsel::InstallClientLibrary(tarsel::local::CreateLocalClientLibrary({}, home));
+        const auto library = tarsel::local::CreateLocalClientLibrary({}, home);
         QElapsedTimer timer;
         timer.start();
-        auto connection = tarsel::ActiveClientLibrary().CreateClientConnection();
+        auto connection = library->CreateClientConnection();
         connection->SetLogonInfo({}, QString::fromLocal8Bit(argv[4]), {},
                                  qEnvironmentVariable("TARSEL_PASSWORD"));
         auto opened =

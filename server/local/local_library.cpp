@@ -1,86 +1,17 @@
 #include "server/local/local_library.h"
 
-#include <mutex>
-
 #include "server/local/cluster_store.h"
-#include "server/local/local_loaders.h"
+#include "server/local/loads/data_load.h"
+#include "server/local/loads/journal_load.h"
+#include "server/local/loads/metadata_load.h"
+#include "server/local/loads/rules_load.h"
+#include "server/local/loads/security_load.h"
 #include "server/local/local_objects.h"
 #include "server/local/local_session.h"
 
 namespace tarsel::local {
 
 namespace {
-
-class NotAvailableMetadataLoad : public MetadataLoad {
-  public:
-    void SetSession(std::shared_ptr<ApplicationSession>) override { Fail(); }
-    std::shared_ptr<LoadOptions> GetLoadOptions() override { Fail(); }
-    std::shared_ptr<LoadOptions> GetExtractOptions() override { Fail(); }
-    void Load(const QString&, const QString&) override { Fail(); }
-    void Extract(const QString&, const QString&) override { Fail(); }
-
-  private:
-    [[noreturn]] static void Fail() { ThrowNotAvailable(QStringLiteral("Metadata loads")); }
-};
-
-class NotAvailableRulesLoad : public RulesLoad {
-  public:
-    void SetSession(std::shared_ptr<ApplicationSession>, int32_t) override { Fail(); }
-    SyntaxCheck LoadRulesFile(const QString&, const QString&, int32_t, bool) override { Fail(); }
-    SyntaxCheck LoadMemberListFile(const QString&, const QString&, int32_t) override { Fail(); }
-    void ExtractRulesFile(const QString&, const QString&) override { Fail(); }
-    void ExtractMemberListFile(const QString&, const QString&) override { Fail(); }
-
-  private:
-    [[noreturn]] static void Fail() {
-        ThrowNotAvailable(QStringLiteral("Rules and member list loads"));
-    }
-};
-
-template <typename Interface>
-class NotAvailableLoad : public Interface {
-  public:
-    explicit NotAvailableLoad(QString what) : what_(std::move(what)) {}
-    void SetSession(std::shared_ptr<ApplicationSession>) override { ThrowNotAvailable(what_); }
-    std::shared_ptr<LoadOptions> GetLoadOptions() override { ThrowNotAvailable(what_); }
-    std::shared_ptr<LoadOptions> GetExtractOptions() override { ThrowNotAvailable(what_); }
-    void Extract(const QString&, const QString&) override { ThrowNotAvailable(what_); }
-
-  protected:
-    QString what_;
-};
-
-class NotAvailableDataLoad : public NotAvailableLoad<DataLoad> {
-  public:
-    NotAvailableDataLoad() : NotAvailableLoad(QStringLiteral("Data loads")) {}
-    void Load(const QString&, const QString&) override { ThrowNotAvailable(what_); }
-};
-
-class NotAvailableJournalLoad : public NotAvailableLoad<JournalLoad> {
-  public:
-    NotAvailableJournalLoad() : NotAvailableLoad(QStringLiteral("Journal loads")) {}
-    void Load(const QString&, const QString&) override { ThrowNotAvailable(what_); }
-};
-
-class NotAvailableSecurityLoad : public NotAvailableLoad<SecurityLoad> {
-  public:
-    NotAvailableSecurityLoad() : NotAvailableLoad(QStringLiteral("Security loads")) {}
-    bool Load(const QString&, const QString&) override { ThrowNotAvailable(what_); }
-};
-
-std::mutex gLoadersMutex;
-LocalLoaderFactories& Loaders() {
-    static LocalLoaderFactories factories;
-    return factories;
-}
-
-template <typename Result, typename Fallback>
-std::shared_ptr<Result> Make(const std::function<std::shared_ptr<Result>()>& factory) {
-    if (factory) {
-        return factory();
-    }
-    return std::make_shared<Fallback>();
-}
 
 class LocalClientLibrary : public ClientLibrary {
   public:
@@ -100,36 +31,27 @@ class LocalClientLibrary : public ClientLibrary {
         return promptFactory_();
     }
     std::shared_ptr<MetadataLoad> CreateMetadataLoad() override {
-        return Make<MetadataLoad, NotAvailableMetadataLoad>(Factories().metadata);
+        return std::make_shared<LocalMetadataLoad>();
     }
     std::shared_ptr<RulesLoad> CreateRulesLoad() override {
-        return Make<RulesLoad, NotAvailableRulesLoad>(Factories().rules);
+        return std::make_shared<LocalRulesLoad>();
     }
     std::shared_ptr<DataLoad> CreateDataLoad() override {
-        return Make<DataLoad, NotAvailableDataLoad>(Factories().data);
+        return std::make_shared<LocalDataLoad>();
     }
     std::shared_ptr<JournalLoad> CreateJournalLoad() override {
-        return Make<JournalLoad, NotAvailableJournalLoad>(Factories().journal);
+        return std::make_shared<LocalJournalLoad>();
     }
     std::shared_ptr<SecurityLoad> CreateSecurityLoad() override {
-        return Make<SecurityLoad, NotAvailableSecurityLoad>(Factories().security);
+        return std::make_shared<LocalSecurityLoad>();
     }
 
   private:
-    static LocalLoaderFactories Factories() {
-        std::lock_guard lock(gLoadersMutex);
-        return Loaders();
-    }
     LogonPromptFactory promptFactory_;
     QString home_;
 };
 
 }  // namespace
-
-void RegisterLocalLoaders(LocalLoaderFactories factories) {
-    std::lock_guard lock(gLoadersMutex);
-    Loaders() = std::move(factories);
-}
 
 std::shared_ptr<ClientLibrary> CreateLocalClientLibrary(LogonPromptFactory promptFactory,
                                                         QString home) {

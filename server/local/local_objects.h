@@ -1,5 +1,6 @@
 #pragma once
-// The "created new" objects of the local server that are not loaders.
+// The "created new" objects of the local server that are not loaders. The sessions a
+// connection opens carry the application's own administration and calculation.
 
 #include <QString>
 #include <memory>

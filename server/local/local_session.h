@@ -9,7 +9,11 @@
 
 namespace tarsel::local {
 
-class LocalApplicationSession : public ApplicationSession {
+// Answers the metadata, system information and security of one open application. The
+// administration and calculation objects are left to the library entry, which names their
+// classes: a program without them does not link.
+class LocalApplicationSession : public ApplicationSession,
+                                public std::enable_shared_from_this<LocalApplicationSession> {
   public:
     LocalApplicationSession(std::shared_ptr<ApplicationFile> file, QString clusterPath,
                             QString userName, bool administrator);
@@ -17,8 +21,6 @@ class LocalApplicationSession : public ApplicationSession {
     std::shared_ptr<tarsel::SystemInfo> SystemInfo() override;
     std::shared_ptr<SessionMetadata> Metadata() override;
     std::shared_ptr<tarsel::Security> Security() override;
-    std::shared_ptr<ApplicationAdmin> GetAdministration() override;
-    std::shared_ptr<CalculationService> GetCalculation() override;
 
     const std::shared_ptr<ApplicationFile>& file() const { return file_; }
     const QString& clusterPath() const { return clusterPath_; }
@@ -42,7 +44,8 @@ class LocalApplicationSession : public ApplicationSession {
 std::shared_ptr<LocalApplicationSession> AsLocalSession(
     const std::shared_ptr<ApplicationSession>& session);
 
-// "<what> is not available in this build of the local Tarsel server." as kNotImplemented.
+// "<what> is not available in this build of the local Tarsel server." as kNotImplemented:
+// the one answer of a part of the server that is not built yet.
 [[noreturn]] void ThrowNotAvailable(const QString& what);
 
 }  // namespace tarsel::local

@@ -6,6 +6,7 @@
 
 #include "server/local/format/app_text.h"
 #include "server/local/format/member_list_file.h"
+#include "server/local/format/text_lines.h"
 
 namespace tarsel::local::format {
 namespace {

@@ -17,6 +17,7 @@
 #include "server/local/cluster_store.h"
 #include "server/local/format/app_text.h"
 #include "server/local/format/member_list_file.h"
+#include "server/local/format/text_lines.h"
 #include "server/local/local_library.h"
 #include "server/tarsel_error.h"
 #include "tools/tarsel-local/app_summary.h"

@@ -855,18 +855,6 @@ AppModel ParseAppText(const QByteArray& bytes, const QString& fileName,
     return AppParser(bytes, fileName, progress).Parse();
 }
 
-QByteArray ReadWholeFile(const QString& path) {
-    QFile file(path);
-    if (!file.exists()) {
-        ThrowClientError(code::kFileNotFound, QStringLiteral("%1: no such file").arg(path));
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        ThrowClientError(code::kFileUnreadable,
-                         QStringLiteral("%1: cannot be read (%2)").arg(path, file.errorString()));
-    }
-    return file.readAll();
-}
-
 AppModel ParseAppFile(const QString& path, const ProgressFn& progress) {
     return ParseAppText(ReadWholeFile(path), path, progress);
 }

@@ -37,7 +37,4 @@ QString RelationLine(const QString& parent, const QString& child);
 // The dimension whose name ("Entity", "Custom1"...) this is, without regard to case.
 std::optional<Dimension> DimensionByName(const QString& name);
 
-// Reads a whole file; kFileNotFound / kFileUnreadable naming the path.
-QByteArray ReadWholeFile(const QString& path);
-
 }  // namespace tarsel::local::format

@@ -5,7 +5,6 @@
 #include <map>
 #include <optional>
 
-#include "server/local/format/app_text.h"
 #include "server/local/format/text_lines.h"
 
 namespace tarsel::local::format {
@@ -205,7 +204,7 @@ class ListFileParser {
             }
             NotUnderstood(line, "where Case \"<dimension>\" is expected");
         }
-        dimension_ = DimensionByName(caught[0]);
+        dimension_ = ParseDimensionName(caught[0]);
         if (!dimension_) {
             Fail(QStringLiteral("unknown dimension \"%1\"").arg(caught[0]));
         }
@@ -357,7 +356,7 @@ class ListFileParser {
             Fail(QStringLiteral("empty member list name"));
         }
         DimensionLists& lists = Current();
-        const QString dimName = DimensionDisplayName(static_cast<int>(*dimension_));
+        const QString dimName = DimensionDisplayName(*dimension_);
         if (lists.declared.count(number)) {
             Fail(QStringLiteral("list number %1 of %2 is named twice").arg(number).arg(dimName));
         }

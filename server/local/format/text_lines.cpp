@@ -1,10 +1,23 @@
 #include "server/local/format/text_lines.h"
 
+#include <QFile>
 #include <cstring>
 
 #include "server/tarsel_error.h"
 
 namespace tarsel::local::format {
+
+QByteArray ReadWholeFile(const QString& path) {
+    QFile file(path);
+    if (!file.exists()) {
+        ThrowClientError(code::kFileNotFound, QStringLiteral("%1: no such file").arg(path));
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        ThrowClientError(code::kFileUnreadable,
+                         QStringLiteral("%1: cannot be read (%2)").arg(path, file.errorString()));
+    }
+    return file.readAll();
+}
 
 void ThrowMalformed(const QString& fileName, int line, const QString& reason) {
     const QString where = line > 0 ? QStringLiteral("%1, line %2: ").arg(fileName).arg(line)

@@ -12,6 +12,9 @@
 
 namespace tarsel::local::format {
 
+// Reads a whole file; kFileNotFound / kFileUnreadable naming the path.
+QByteArray ReadWholeFile(const QString& path);
+
 // Throws the client error kMalformedFile: "<file>, line <n>: <reason>" (no line part
 // when line is 0).
 [[noreturn]] void ThrowMalformed(const QString& fileName, int line, const QString& reason);

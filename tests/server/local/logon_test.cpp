@@ -26,7 +26,7 @@ class LocalLogonTest : public LocalServerTest {
     int32_t Refusal(const QString& user, const QString& password, const QString& cluster,
                     const QString& application, QString* text = nullptr,
                     const QString& product = "Tarsel", bool setInfo = true) {
-        auto connection = ActiveClientLibrary().CreateClientConnection();
+        auto connection = server().library()->CreateClientConnection();
         if (setInfo) {
             connection->SetLogonInfo({}, user, {}, password);
         }
@@ -71,7 +71,7 @@ TEST_F(LocalLogonTest, EveryRefusalHasItsOwnCodeAndSaysWhatToDo) {
 }
 
 TEST_F(LocalLogonTest, ALogonKnowsTheUserAndTheAdministratorRole) {
-    auto connection = ActiveClientLibrary().CreateClientConnection();
+    auto connection = server().library()->CreateClientConnection();
     connection->SetLogonInfo("domain", "Admin", {}, "secret");
     const OpenedApplication opened =
         connection->OpenApplication("testcluster", "Tarsel", "testapp");
@@ -111,7 +111,7 @@ TEST_F(LocalLogonTest, UnbuiltServicesFailWithNotImplemented) {
                 << error.description().toStdString();
         }
     };
-    auto& library = ActiveClientLibrary();
+    auto& library = *server().library();
     auto session = server().Session();
     expectNotAvailable([&] { library.CreateLogonPrompt(); }, "logon prompt");
     expectNotAvailable([&] { library.CreateMetadataLoad()->Load("a", "b"); }, "metadata load");
@@ -127,7 +127,7 @@ TEST_F(LocalLogonTest, UnbuiltServicesFailWithNotImplemented) {
 
 TEST(LocalErrorHandler, VersionAndMessages) {
     LocalServer server(AppBuilder().Build());
-    auto handler = ActiveClientLibrary().CreateErrorHandlerComponent();
+    auto handler = server.library()->CreateErrorHandlerComponent();
     handler->SetOption(1);
     qunsetenv("TARSEL_CLIENT_VERSION");
     EXPECT_EQ(handler->GetVersion(), QStringLiteral("11.1.2.0"));

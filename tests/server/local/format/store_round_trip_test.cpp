@@ -7,6 +7,7 @@
 #include "server/local/cluster_store.h"
 #include "server/local/format/app_text.h"
 #include "server/local/format/member_list_file.h"
+#include "server/local/format/text_lines.h"
 #include "tests/server/local/format/rich_model.h"
 
 namespace tarsel::local::format {

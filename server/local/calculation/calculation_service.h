@@ -1,0 +1,27 @@
+#pragma once
+// The local server's consolidation and forced calculation of an application's data.
+
+#include <memory>
+
+#include "server/local/local_session.h"
+#include "server/tarsel.h"
+
+namespace tarsel::local {
+
+// Not built yet: every call fails with kNotImplemented.
+class LocalCalculationService final : public CalculationService {
+  public:
+    explicit LocalCalculationService(std::shared_ptr<LocalApplicationSession> session);
+
+    void RunConsolidation(MemberId scenario, MemberId year, MemberId startPeriod,
+                          MemberId endPeriod, MemberId entity1, MemberId entity2,
+                          int16_t type) override;
+    void RunForceCalculation(MemberId scenario, MemberId year, MemberId startPeriod,
+                             MemberId endPeriod, MemberId entity1, MemberId entity2,
+                             MemberId valueMember, int32_t last) override;
+
+  private:
+    std::shared_ptr<LocalApplicationSession> session_;
+};
+
+}  // namespace tarsel::local

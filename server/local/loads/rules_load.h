@@ -1,0 +1,24 @@
+#pragma once
+// The local server's RulesLoad: the rules file and the member list file of an application,
+// each checked, stored and extracted.
+
+#include <memory>
+
+#include "server/local/local_session.h"
+#include "server/tarsel.h"
+
+namespace tarsel::local {
+
+// Not built yet: every call fails with kNotImplemented.
+class LocalRulesLoad final : public RulesLoad {
+  public:
+    void SetSession(std::shared_ptr<ApplicationSession> session, int32_t mode) override;
+    SyntaxCheck LoadRulesFile(const QString& file, const QString& logFile, int32_t zero,
+                              bool checkIcp) override;
+    SyntaxCheck LoadMemberListFile(const QString& file, const QString& logFile,
+                                   int32_t zero) override;
+    void ExtractRulesFile(const QString& file, const QString& logFile) override;
+    void ExtractMemberListFile(const QString& file, const QString& logFile) override;
+};
+
+}  // namespace tarsel::local
