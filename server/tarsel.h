@@ -246,19 +246,40 @@ class Security {
 class ApplicationAdmin {
   public:
     virtual ~ApplicationAdmin() = default;
-    virtual void RemoveInvalidRecords(int32_t first, int32_t second, const QString& logFile) = 0;
+    // Deletes the cells and journal lines of the session's application that name a member
+    // the application no longer has (as after a metadata REPLACE), and changes nothing
+    // else. Writes logFile (replacing it): one line per removed group of cells, then the
+    // total. zero and one are the values every caller passes (0 and 1); the local server
+    // ignores them. Needs the role for it, as the loaders do.
+    virtual void RemoveInvalidRecords(int32_t zero, int32_t one, const QString& logFile) = 0;
 };
 
+// Consolidation and calculation of the session's application for one point of view: a
+// scenario, a year, the periods from startPeriod to endPeriod (ids of the Period
+// dimension, in calendar order, both included) and an entity named with its parent.
+// parentEntity is a parent of entity in the Entity hierarchy, or -1 when entity is a top
+// member; it says which occurrence of a shared entity is meant (a command line names the
+// parent first and the entity second, and passes them the other way round). Any other
+// parentEntity fails with a client error; since the local server translates no
+// currencies, it computes the same numbers under every parent. Both need the role for
+// calculation, as the loaders need theirs.
 class CalculationService {
   public:
     virtual ~CalculationService() = default;
-    // type 0: only where data changed since the last run; 1: everywhere with data.
+    // Calculates each child of entity and consolidates entity and every parent below it
+    // (children's <Entity Currency> cells summed into their parents'; a shared child adds
+    // to each of its parents). type 0: only the entities whose data changed since the last
+    // consolidation of that point of view; 1: every entity with data. Both give the same
+    // numbers.
     virtual void RunConsolidation(MemberId scenario, MemberId year, MemberId startPeriod,
-                                  MemberId endPeriod, MemberId entity1, MemberId entity2,
+                                  MemberId endPeriod, MemberId entity, MemberId parentEntity,
                                   int16_t type) = 0;
+    // Recomputes the calculated cells (parent accounts, custom totals) of entity for the
+    // point of view and the Value member valueMember, whether or not data changed.
+    // minusOne is -1 in every caller; the local server ignores it.
     virtual void RunForceCalculation(MemberId scenario, MemberId year, MemberId startPeriod,
-                                     MemberId endPeriod, MemberId entity1, MemberId entity2,
-                                     MemberId valueMember, int32_t last) = 0;
+                                     MemberId endPeriod, MemberId entity, MemberId parentEntity,
+                                     MemberId valueMember, int32_t minusOne) = 0;
 };
 
 class ApplicationSession {
@@ -340,6 +361,28 @@ class ErrorHandlerComponent {
 };
 
 // ---- Loaders -----------------------------------------------------------------------
+//
+// A loader object serves one command: the caller creates it, binds it to an open
+// session with SetSession, sets numbered options in the collection GetLoadOptions or
+// GetExtractOptions gives, and calls Load or Extract with a file and a log file path.
+// What every loader of the local server does:
+//
+// - Every call before SetSession fails with kNoSession; so does SetSession with a
+//   session that is not the local server's. A user without the role a load or extract
+//   needs (the administrator role allows everything) is refused with kAccessDenied
+//   naming the role.
+// - The option collections live as long as the loader; an option keeps the value last
+//   set until the loader goes. Item fails with kUnknownOption for an index not listed
+//   at the loader below; SetCurrentValue fails with kWrongOptionValue for a value of
+//   another kind than the one listed, or outside the values listed.
+// - Load and Extract write the load log at logFile (replacing it): a line per problem
+//   naming file, line and reason, with the word "error" (in any case) on the lines of
+//   errors and nowhere else, since the batch program searches the log for it; a clean
+//   run ends with a line such as "0 problems". A file that cannot be read fails with
+//   kFileNotFound or kFileUnreadable; a log or output file that cannot be written with
+//   kFileUnwritable.
+// - A load is one transaction: it stores all of the file or nothing, and readers of the
+//   application see the state before or after it, never half of it.
 
 // What an option holds: a truth value, a 32-bit integer, a text, or an array of ids.
 using OptionValue = std::variant<bool, int32_t, QString, IdArray>;
@@ -359,14 +402,42 @@ class LoadOptions {
     virtual std::shared_ptr<LoadOption> Item(int32_t index) = 0;
 };
 
+// Metadata: the .app text and .xml files of docs/formats.md.
+//
+// Load options (kind, default):
+//   9..16, 23 (bool, false)  clear: when any of them is true, the load first empties the
+//                            application's metadata (members, hierarchies, descriptions
+//                            and user member lists of every dimension, languages,
+//                            security classes), then loads the file into the empty
+//                            application. The nine are not told apart; the batch's
+//                            CLEAR sets them all and leaves 21 alone.
+//   18 (bool, false)         scan: read and check the file exactly as a load would and
+//                            write the same load log, but store nothing.
+//   20 (int, 0)              file format: 0 the .app text, 1 .xml.
+//   21 (bool, false)         true REPLACE: every dimension the file holds becomes exactly
+//                            what the file says; false MERGE: new members, relations,
+//                            descriptions, lists and classes are added and the attributes
+//                            of existing members updated, and what the file does not name
+//                            is kept.
+//   29 (bool, false)         check integrity: refuse the load when it would remove a
+//                            member that has data or leave data on a member that stops
+//                            being a base member, naming those members in the log.
+// Members that stay keep their ids, so stored data and open sessions keep pointing at
+// the same members. A file with errors (or a refused integrity check) stores nothing and
+// makes Load (and a scan) fail with a client error saying how many errors the load log
+// lists.
+//
+// Extract options: 14 (int, 0): file format, 0 the .app text, 1 .xml. Extract writes the
+// whole metadata of the application to file in the canonical form of that format: an
+// .app extract of an application created from a canonical .app file is that file.
 class MetadataLoad {
   public:
     virtual ~MetadataLoad() = default;
     virtual void SetSession(std::shared_ptr<ApplicationSession> session) = 0;
     virtual std::shared_ptr<LoadOptions> GetLoadOptions() = 0;
     virtual std::shared_ptr<LoadOptions> GetExtractOptions() = 0;
-    virtual void Load(const QString& file, const QString& logFile) = 0;
-    virtual void Extract(const QString& file, const QString& logFile) = 0;
+    virtual void Load(const QString& metadataFile, const QString& logFile) = 0;
+    virtual void Extract(const QString& metadataFile, const QString& logFile) = 0;
 };
 
 struct SyntaxCheck {
@@ -374,38 +445,117 @@ struct SyntaxCheck {
     bool warnings = false;
 };
 
+// The rules file and the member list file (the script dialect of docs/formats.md) of an
+// application, each checked when loaded and stored byte for byte. No options.
 class RulesLoad {
   public:
     virtual ~RulesLoad() = default;
+    // mode is -2 in every caller, the rules of the whole application; the local server
+    // accepts any value and ignores it.
     virtual void SetSession(std::shared_ptr<ApplicationSession> session, int32_t mode) = 0;
-    virtual SyntaxCheck LoadRulesFile(const QString& file, const QString& logFile, int32_t zero,
-                                      bool checkIcp) = 0;
-    virtual SyntaxCheck LoadMemberListFile(const QString& file, const QString& logFile,
+    // Runs the syntax checker over rulesFile and writes what it finds to logFile: errors
+    // (unbalanced routines, unknown statements, members the application does not have;
+    // intercompany references only when checkIcp is true) and warnings (legal but
+    // suspicious: an empty routine, a routine the server never calls). Stores the file
+    // only when there are no errors. zero is 0 in every caller and ignored. A file that
+    // cannot be read fails instead of giving flags.
+    virtual SyntaxCheck LoadRulesFile(const QString& rulesFile, const QString& logFile,
+                                      int32_t zero, bool checkIcp) = 0;
+    // Reads the member list file and writes each problem to logFile; errors for what the
+    // application cannot take (an unknown member, a placeholder left in), warnings for
+    // what it keeps but a user should see (a list that names no member). Only without
+    // errors do the file's lists replace the application's user lists and its bytes the
+    // stored member list file. zero as for LoadRulesFile.
+    virtual SyntaxCheck LoadMemberListFile(const QString& memberListFile, const QString& logFile,
                                            int32_t zero) = 0;
-    virtual void ExtractRulesFile(const QString& file, const QString& logFile) = 0;
-    virtual void ExtractMemberListFile(const QString& file, const QString& logFile) = 0;
+    // Write the stored bytes back unchanged.
+    virtual void ExtractRulesFile(const QString& rulesFile, const QString& logFile) = 0;
+    virtual void ExtractMemberListFile(const QString& memberListFile, const QString& logFile) = 0;
 };
 
+// Data: the !DATA files of docs/formats.md, one record per cell.
+//
+// Load options (kind, default):
+//   4 (int, 1)      duplicates, what happens to cells already stored: 0 REPLACE clears,
+//                   before loading, every cell of each Scenario/Year/Period/Entity/Value
+//                   combination the file holds; 1 MERGE overwrites the cells the file holds
+//                   and keeps the others; 2 ACCUMULATE adds to what is stored; 3 REPLACE
+//                   WITH SECURITY is REPLACE limited to the cells of the security classes
+//                   the user may write.
+//   5 (bool, false) accumulate within file: true adds the records of the file that name
+//                   the same cell; false keeps the last of them.
+//   7 (int, 0)      0 load; 1 scan: read and check as a load would and write the same
+//                   load log, but store nothing.
+// A file with any invalid record stores nothing, and Load still returns normally: the
+// load log names every bad line, and the caller learns of them from the log.
+//
+// Extract options (kind, default):
+//   6 (bool, false) extract calculated: true writes the calculated cells too (parent
+//                   accounts and custom totals, consolidated parents, accounts flagged
+//                   IsCalculated); false leaves them out.
+//   7 (int, -1)     the Scenario member.
+//   8 (int, -1)     the Year member.
+//   9 (ids, none)   the Period members.
+//   10 (ids, none)  the Entity members.
+//   11 (ids, none)  the parents the entities of 10 were listed under, or the entities
+//                   themselves; the local server ignores it, as it stores cells per entity
+//                   and not per parent.
+//   12 (ids, none)  the Account members.
+// Extract writes every stored cell of that scenario, year, those periods, entities and
+// accounts (all Value, ICP and custom members), sorted by the dimensions in field order;
+// an id that is not a member of its dimension fails with kUnknownMemberId naming the
+// option, and an empty array extracts nothing.
 class DataLoad {
   public:
     virtual ~DataLoad() = default;
     virtual void SetSession(std::shared_ptr<ApplicationSession> session) = 0;
     virtual std::shared_ptr<LoadOptions> GetLoadOptions() = 0;
     virtual std::shared_ptr<LoadOptions> GetExtractOptions() = 0;
-    virtual void Load(const QString& file, const QString& logFile) = 0;
-    virtual void Extract(const QString& file, const QString& logFile) = 0;
+    virtual void Load(const QString& dataFile, const QString& logFile) = 0;
+    virtual void Extract(const QString& dataFile, const QString& logFile) = 0;
 };
 
+// Journals and journal templates: the !JOURNAL, !STANDARD and !RECURRING sections of
+// docs/formats.md.
+//
+// Load options: none (the collection exists, and Item fails for every index). A file with
+// an invalid journal stores nothing and Load returns normally, as for data.
+//
+// Extract options (kind, default):
+//   2 (int, -1)     the Scenario member.
+//   3 (int, -1)     the Year member.
+//   4 (ids, none)   the Period members.
+//   8 (bool, false) write the regular journals of that point of view.
+//   9 (bool, false) write the standard templates.
+//   10 (bool, false) write the recurring templates.
+// Extract writes what the three flags select in the load format; with nothing to write
+// the file holds no section.
 class JournalLoad {
   public:
     virtual ~JournalLoad() = default;
     virtual void SetSession(std::shared_ptr<ApplicationSession> session) = 0;
     virtual std::shared_ptr<LoadOptions> GetLoadOptions() = 0;
     virtual std::shared_ptr<LoadOptions> GetExtractOptions() = 0;
-    virtual void Load(const QString& file, const QString& logFile) = 0;
-    virtual void Extract(const QString& file, const QString& logFile) = 0;
+    virtual void Load(const QString& journalFile, const QString& logFile) = 0;
+    virtual void Extract(const QString& journalFile, const QString& logFile) = 0;
 };
 
+// Security: the security file of docs/formats.md, with sections for users and groups,
+// security classes, role access and security class access.
+//
+// Load options (all bool, default false):
+//   2  clear all security: empty the application's security (classes, role access, class
+//      access) before loading.
+//   3  load the users and groups section.
+//   4  load the security classes section.
+//   5  load the role access section.
+//   6  load the security class access section.
+//   7  set true by the batch before every security load; the local server ignores it.
+// Users and groups belong to the cluster: a user the cluster does not know is not stored,
+// the rest of the file loads, and Load gives back true.
+//
+// Extract options (all bool, default false): 2 users and groups, 3 security classes,
+// 4 role access, 5 security class access: the sections written.
 class SecurityLoad {
   public:
     virtual ~SecurityLoad() = default;
@@ -413,8 +563,8 @@ class SecurityLoad {
     virtual std::shared_ptr<LoadOptions> GetLoadOptions() = 0;
     virtual std::shared_ptr<LoadOptions> GetExtractOptions() = 0;
     // True when the file names users the cluster does not know.
-    virtual bool Load(const QString& file, const QString& logFile) = 0;
-    virtual void Extract(const QString& file, const QString& logFile) = 0;
+    virtual bool Load(const QString& securityFile, const QString& logFile) = 0;
+    virtual void Extract(const QString& securityFile, const QString& logFile) = 0;
 };
 
 }  // namespace tarsel

@@ -1,6 +1,7 @@
 #include "server/local/local_session.h"
 
 #include <array>
+#include <numeric>
 
 #include "server/local/local_dimension_tree.h"
 #include "server/tarsel_error.h"
@@ -15,6 +16,13 @@ void ThrowNotAvailable(const QString& what) {
 }
 
 namespace {
+
+// Languages and security classes have the ids 0..count-1 in the application's order.
+IdArray Numbered(qsizetype count) {
+    IdArray ids(static_cast<size_t>(count));
+    std::iota(ids.begin(), ids.end(), 0);
+    return ids;
+}
 
 class LocalSystemInfo : public SystemInfo {
   public:
@@ -47,12 +55,7 @@ class LocalSessionMetadata : public SessionMetadata {
     }
     Languages GetLanguages() override {
         const auto info = file_->Info();
-        Languages languages;
-        languages.labels = info->languages;
-        for (qsizetype i = 0; i < info->languages.size(); ++i) {
-            languages.ids.push_back(static_cast<MemberId>(i));
-        }
-        return languages;
+        return {Numbered(info->languages.size()), info->languages};
     }
 
   private:
@@ -65,12 +68,7 @@ class LocalSecurity : public Security {
     explicit LocalSecurity(std::shared_ptr<ApplicationFile> file) : file_(std::move(file)) {}
     SecurityClasses EnumSecurityClasses() override {
         const auto info = file_->Info();
-        SecurityClasses classes;
-        classes.names = info->securityClasses;
-        for (qsizetype i = 0; i < info->securityClasses.size(); ++i) {
-            classes.ids.push_back(static_cast<int32_t>(i));
-        }
-        return classes;
+        return {Numbered(info->securityClasses.size()), info->securityClasses};
     }
     QString GetSecurityClassName(int32_t id) override {
         const auto info = file_->Info();

@@ -14,7 +14,7 @@ class LocalApplicationAdmin final : public ApplicationAdmin {
   public:
     explicit LocalApplicationAdmin(std::shared_ptr<LocalApplicationSession> session);
 
-    void RemoveInvalidRecords(int32_t first, int32_t second, const QString& logFile) override;
+    void RemoveInvalidRecords(int32_t zero, int32_t one, const QString& logFile) override;
 
   private:
     std::shared_ptr<LocalApplicationSession> session_;

@@ -14,11 +14,11 @@ class LocalCalculationService final : public CalculationService {
     explicit LocalCalculationService(std::shared_ptr<LocalApplicationSession> session);
 
     void RunConsolidation(MemberId scenario, MemberId year, MemberId startPeriod,
-                          MemberId endPeriod, MemberId entity1, MemberId entity2,
+                          MemberId endPeriod, MemberId entity, MemberId parentEntity,
                           int16_t type) override;
     void RunForceCalculation(MemberId scenario, MemberId year, MemberId startPeriod,
-                             MemberId endPeriod, MemberId entity1, MemberId entity2,
-                             MemberId valueMember, int32_t last) override;
+                             MemberId endPeriod, MemberId entity, MemberId parentEntity,
+                             MemberId valueMember, int32_t minusOne) override;
 
   private:
     std::shared_ptr<LocalApplicationSession> session_;

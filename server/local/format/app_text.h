@@ -6,11 +6,13 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
-#include <optional>
 
 #include "server/local/app_model.h"
 
 namespace tarsel::local::format {
+
+// The version of the format this reader reads and this writer writes: !FILE_FORMAT=1.
+inline constexpr int kAppFormatVersion = 1;
 
 // Called now and then while a large file is read.
 using ProgressFn = std::function<void(qsizetype bytesDone, qsizetype bytesTotal)>;
@@ -33,8 +35,5 @@ QString SectionHeader(const char* section, Dimension dimension);
 QString MemberLine(Dimension dimension, const MemberModel& member);
 QString DescriptionLine(const QString& label, const QString& language, const QString& text);
 QString RelationLine(const QString& parent, const QString& child);
-
-// The dimension whose name ("Entity", "Custom1"...) this is, without regard to case.
-std::optional<Dimension> DimensionByName(const QString& name);
 
 }  // namespace tarsel::local::format

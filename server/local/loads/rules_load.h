@@ -13,12 +13,12 @@ namespace tarsel::local {
 class LocalRulesLoad final : public RulesLoad {
   public:
     void SetSession(std::shared_ptr<ApplicationSession> session, int32_t mode) override;
-    SyntaxCheck LoadRulesFile(const QString& file, const QString& logFile, int32_t zero,
+    SyntaxCheck LoadRulesFile(const QString& rulesFile, const QString& logFile, int32_t zero,
                               bool checkIcp) override;
-    SyntaxCheck LoadMemberListFile(const QString& file, const QString& logFile,
+    SyntaxCheck LoadMemberListFile(const QString& memberListFile, const QString& logFile,
                                    int32_t zero) override;
-    void ExtractRulesFile(const QString& file, const QString& logFile) override;
-    void ExtractMemberListFile(const QString& file, const QString& logFile) override;
+    void ExtractRulesFile(const QString& rulesFile, const QString& logFile) override;
+    void ExtractMemberListFile(const QString& memberListFile, const QString& logFile) override;
 };
 
 }  // namespace tarsel::local

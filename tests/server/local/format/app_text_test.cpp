@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "server/tarsel_error.h"
 #include "tests/server/local/format/rich_model.h"
 
@@ -78,6 +80,49 @@ TEST(AppText, ReadsHandWrittenFiles) {
     // Relations name members as they were defined, whatever case the line used.
     EXPECT_EQ(account.hierarchy[1].parent, "Cash");
     EXPECT_EQ(account.hierarchy[1].child, "Rate");
+}
+
+// Each attribute reads into its own field and is written back from it: a name that
+// reads into a neighbour's field (TopC2 into TopC3, UD1 into UD2) fails here.
+TEST(AppText, EveryAttributeHasItsOwnField) {
+    const QString account =
+        "A;Type=Expense;ICP=Restricted;IsCalculated=True;IsConsolidated=False;"
+        "UsesLineItems=True;DecimalPlaces=4;TopC1=T1;TopC2=T2;TopC3=T3;TopC4=T4;"
+        "C2AggEnabled=False;C3AggEnabled=False;Security=Pay;UD1=one;UD2=two;UD3=three;"
+        "IsSystem=True;IsCurrency=True;IsConsolMethod=True";
+    const QString entity =
+        "E;Currency=EUR;AllowAdjs=True;AllowAdjsFromChildren=True;IsICP=True;UD3=x";
+    const QString text =
+        "!SECURITY_CLASSES\nPay\n!MEMBERS=Value\nEUR\n"
+        "!MEMBERS=Custom1\nT1\n!MEMBERS=Custom2\nT2\n"
+        "!MEMBERS=Custom3\nT3\n!MEMBERS=Custom4\nT4\n"
+        "!MEMBERS=Account\n" +
+        account + "\n!MEMBERS=Entity\n" + entity + "\n";
+    const AppModel model = ParseAppText(text.toUtf8(), "all.app");
+
+    const MemberModel& a = model.dim(Dimension::Account).members.at(0);
+    EXPECT_EQ(a.accountType, account_type::Expense);
+    EXPECT_EQ(a.icpType, icp_type::Restricted);
+    EXPECT_TRUE(a.isCalculated);
+    EXPECT_FALSE(a.isConsolidated);
+    EXPECT_TRUE(a.usesLineItems);
+    EXPECT_EQ(a.decimalPlaces, 4);
+    EXPECT_EQ(a.topCustom, (std::array<QString, 4>{"T1", "T2", "T3", "T4"}));
+    EXPECT_EQ(a.customAggregationEnabled, (std::array<bool, 4>{true, false, false, true}));
+    EXPECT_EQ(a.securityClass, "Pay");
+    EXPECT_EQ(a.userDefined, (std::array<QString, 3>{"one", "two", "three"}));
+    EXPECT_TRUE(a.isSystem && a.isCurrency && a.isConsolMethod);
+    const MemberModel& e = model.dim(Dimension::Entity).members.at(0);
+    EXPECT_EQ(e.defaultCurrency, "EUR");
+    EXPECT_TRUE(e.allowAdjs && e.allowAdjsFromChildren && e.isIcp);
+    EXPECT_EQ(e.userDefined, (std::array<QString, 3>{"", "", "x"}));
+
+    EXPECT_EQ(MemberLine(Dimension::Account, a), account);
+    EXPECT_EQ(MemberLine(Dimension::Entity, e), entity);
+    // Account attributes belong to accounts only, whatever the writer is handed.
+    EXPECT_EQ(MemberLine(Dimension::Entity, a),
+              "A;Security=Pay;UD1=one;UD2=two;UD3=three;IsSystem=True;IsCurrency=True;"
+              "IsConsolMethod=True");
 }
 
 // Descriptions and relations are found whatever order and case the lines use: the

@@ -1,8 +1,9 @@
 #include "server/local/format/app_text.h"
 
-#include <QFile>
 #include <algorithm>
+#include <cstdint>
 
+#include "server/local/format/app_attributes.h"
 #include "server/local/format/text_lines.h"
 #include "server/local/label_index.h"
 #include "server/tarsel_error.h"
@@ -10,168 +11,6 @@
 namespace tarsel::local::format {
 
 namespace {
-
-constexpr int kFormatVersion = 1;
-constexpr qsizetype kBase64LineLength = 76;
-
-const std::array<const char*, 13> kAccountTypeWords = {
-    "Income",       "Expense", "Asset", "Liability",  "Balance",          "Flow",   "Non-Financial",
-    "CurrencyRate", "System",  "Text",  "GroupLabel", "BalanceRecurring", "Dynamic"};
-
-enum class Attr {
-    Type,
-    ICP,
-    IsCalculated,
-    IsConsolidated,
-    UsesLineItems,
-    DecimalPlaces,
-    TopC1,
-    TopC2,
-    TopC3,
-    TopC4,
-    C1AggEnabled,
-    C2AggEnabled,
-    C3AggEnabled,
-    C4AggEnabled,
-    Currency,
-    AllowAdjs,
-    AllowAdjsFromChildren,
-    IsICP,
-    Security,
-    UD1,
-    UD2,
-    UD3,
-    IsSystem,
-    IsCurrency,
-    IsConsolMethod,
-};
-
-enum class Scope { Account, Entity, Any };
-
-struct AttrInfo {
-    Attr attr;
-    const char* name;
-    Scope scope;
-};
-
-// The order of this table is the order in which the writer puts attributes on a line.
-const AttrInfo kAttrs[] = {
-    {Attr::Type, "Type", Scope::Account},
-    {Attr::ICP, "ICP", Scope::Account},
-    {Attr::IsCalculated, "IsCalculated", Scope::Account},
-    {Attr::IsConsolidated, "IsConsolidated", Scope::Account},
-    {Attr::UsesLineItems, "UsesLineItems", Scope::Account},
-    {Attr::DecimalPlaces, "DecimalPlaces", Scope::Account},
-    {Attr::TopC1, "TopC1", Scope::Account},
-    {Attr::TopC2, "TopC2", Scope::Account},
-    {Attr::TopC3, "TopC3", Scope::Account},
-    {Attr::TopC4, "TopC4", Scope::Account},
-    {Attr::C1AggEnabled, "C1AggEnabled", Scope::Account},
-    {Attr::C2AggEnabled, "C2AggEnabled", Scope::Account},
-    {Attr::C3AggEnabled, "C3AggEnabled", Scope::Account},
-    {Attr::C4AggEnabled, "C4AggEnabled", Scope::Account},
-    {Attr::Currency, "Currency", Scope::Entity},
-    {Attr::AllowAdjs, "AllowAdjs", Scope::Entity},
-    {Attr::AllowAdjsFromChildren, "AllowAdjsFromChildren", Scope::Entity},
-    {Attr::IsICP, "IsICP", Scope::Entity},
-    {Attr::Security, "Security", Scope::Any},
-    {Attr::UD1, "UD1", Scope::Any},
-    {Attr::UD2, "UD2", Scope::Any},
-    {Attr::UD3, "UD3", Scope::Any},
-    {Attr::IsSystem, "IsSystem", Scope::Any},
-    {Attr::IsCurrency, "IsCurrency", Scope::Any},
-    {Attr::IsConsolMethod, "IsConsolMethod", Scope::Any},
-};
-constexpr int kAttrCount = static_cast<int>(std::size(kAttrs));
-
-bool InScope(Scope scope, Dimension d) {
-    switch (scope) {
-        case Scope::Account:
-            return d == Dimension::Account;
-        case Scope::Entity:
-            return d == Dimension::Entity;
-        case Scope::Any:
-            return true;
-    }
-    return false;
-}
-
-QString BoolText(bool value) {
-    return value ? QStringLiteral("True") : QStringLiteral("False");
-}
-
-QString IcpText(int icp) {
-    switch (icp) {
-        case icp_type::Yes:
-            return QStringLiteral("Yes");
-        case icp_type::Restricted:
-            return QStringLiteral("Restricted");
-        default:
-            return QStringLiteral("No");
-    }
-}
-
-// The attribute's text when it differs from the default, else empty.
-QString NonDefaultValue(Attr attr, const MemberModel& m) {
-    const MemberModel defaults;
-    const auto flag = [](bool value, bool byDefault) {
-        return value == byDefault ? QString() : BoolText(value);
-    };
-    switch (attr) {
-        case Attr::Type:
-            if (m.accountType == defaults.accountType) {
-                return {};
-            }
-            if (m.accountType >= 0 && m.accountType < static_cast<int>(kAccountTypeWords.size())) {
-                return QString::fromLatin1(kAccountTypeWords[static_cast<size_t>(m.accountType)]);
-            }
-            return QString::number(m.accountType);
-        case Attr::ICP:
-            return m.icpType == defaults.icpType ? QString() : IcpText(m.icpType);
-        case Attr::IsCalculated:
-            return flag(m.isCalculated, defaults.isCalculated);
-        case Attr::IsConsolidated:
-            return flag(m.isConsolidated, defaults.isConsolidated);
-        case Attr::UsesLineItems:
-            return flag(m.usesLineItems, defaults.usesLineItems);
-        case Attr::DecimalPlaces:
-            return m.decimalPlaces == defaults.decimalPlaces ? QString()
-                                                             : QString::number(m.decimalPlaces);
-        case Attr::TopC1:
-        case Attr::TopC2:
-        case Attr::TopC3:
-        case Attr::TopC4:
-            return m.topCustom[static_cast<size_t>(attr) - static_cast<size_t>(Attr::TopC1)];
-        case Attr::C1AggEnabled:
-        case Attr::C2AggEnabled:
-        case Attr::C3AggEnabled:
-        case Attr::C4AggEnabled: {
-            const auto i = static_cast<size_t>(attr) - static_cast<size_t>(Attr::C1AggEnabled);
-            return flag(m.customAggregationEnabled[i], defaults.customAggregationEnabled[i]);
-        }
-        case Attr::Currency:
-            return m.defaultCurrency;
-        case Attr::AllowAdjs:
-            return flag(m.allowAdjs, defaults.allowAdjs);
-        case Attr::AllowAdjsFromChildren:
-            return flag(m.allowAdjsFromChildren, defaults.allowAdjsFromChildren);
-        case Attr::IsICP:
-            return flag(m.isIcp, defaults.isIcp);
-        case Attr::Security:
-            return m.securityClass;
-        case Attr::UD1:
-        case Attr::UD2:
-        case Attr::UD3:
-            return m.userDefined[static_cast<size_t>(attr) - static_cast<size_t>(Attr::UD1)];
-        case Attr::IsSystem:
-            return flag(m.isSystem, defaults.isSystem);
-        case Attr::IsCurrency:
-            return flag(m.isCurrency, defaults.isCurrency);
-        case Attr::IsConsolMethod:
-            return flag(m.isConsolMethod, defaults.isConsolMethod);
-    }
-    return {};
-}
 
 enum class Section {
     None,
@@ -188,7 +27,7 @@ enum class Section {
 struct PendingReference {
     Dimension dimension;
     size_t member;
-    Attr attr;
+    const AppAttribute* attribute;
     int line;
 };
 
@@ -299,10 +138,10 @@ class AppParser {
             {"MEMBER_LIST_FILE", Section::MemberListFile, false},
         };
         if (name == u"FILE_FORMAT") {
-            if (argument != QString::number(kFormatVersion)) {
+            if (argument != QString::number(kAppFormatVersion)) {
                 reader_.Fail(QStringLiteral("file format \"%1\" is not supported (expected %2)")
                                  .arg(argument)
-                                 .arg(kFormatVersion));
+                                 .arg(kAppFormatVersion));
             }
             section_ = Section::None;
             return;
@@ -312,7 +151,7 @@ class AppParser {
                 continue;
             }
             if (k.perDimension) {
-                const auto d = DimensionByName(argument);
+                const auto d = ParseDimensionName(argument);
                 if (!d) {
                     reader_.Fail(
                         argument.isEmpty()
@@ -387,7 +226,7 @@ class AppParser {
 
     DimensionModel& Dim() { return model_.dim(dimension_); }
     DimensionState& State() { return state_[static_cast<size_t>(dimension_)]; }
-    QString DimName() const { return DimensionDisplayName(static_cast<int>(dimension_)); }
+    QString DimName() const { return DimensionDisplayName(dimension_); }
 
     int MemberIndex(const QString& label) {
         const int position = State().index.Find(label);
@@ -414,138 +253,6 @@ class AppParser {
         return MemberIndex(label);
     }
 
-    bool ParseBool(QLatin1String name, QStringView value) {
-        static const char* yes[] = {"true", "yes", "y", "1"};
-        static const char* no[] = {"false", "no", "n", "0"};
-        for (const char* w : yes) {
-            if (value.compare(QLatin1String(w), Qt::CaseInsensitive) == 0) {
-                return true;
-            }
-        }
-        for (const char* w : no) {
-            if (value.compare(QLatin1String(w), Qt::CaseInsensitive) == 0) {
-                return false;
-            }
-        }
-        reader_.Fail(QStringLiteral("%1 must be True or False, not \"%2\"").arg(name, value));
-    }
-
-    int ParseAccountType(QStringView value) {
-        for (size_t i = 0; i < kAccountTypeWords.size(); ++i) {
-            if (value.compare(QLatin1String(kAccountTypeWords[i]), Qt::CaseInsensitive) == 0) {
-                return static_cast<int>(i);
-            }
-        }
-        bool ok = false;
-        const int code = value.toInt(&ok);
-        if (!ok) {
-            reader_.Fail(QStringLiteral("unknown account type \"%1\"").arg(value));
-        }
-        if (code < 0 || code >= static_cast<int>(kAccountTypeWords.size())) {
-            reader_.Fail(QStringLiteral("account type %1 is out of range (0 to 12)").arg(code));
-        }
-        return code;
-    }
-
-    int ParseIcp(QStringView value) {
-        if (value.compare(u"Yes", Qt::CaseInsensitive) == 0) {
-            return icp_type::Yes;
-        }
-        if (value.compare(u"No", Qt::CaseInsensitive) == 0) {
-            return icp_type::No;
-        }
-        if (value.compare(u"Restricted", Qt::CaseInsensitive) == 0) {
-            return icp_type::Restricted;
-        }
-        reader_.Fail(QStringLiteral("ICP must be Yes, No or Restricted, not \"%1\"").arg(value));
-    }
-
-    // A view, as most values are flags and words that need no copy of their own.
-    void SetAttribute(MemberModel& m, size_t memberIndex, const AttrInfo& info, QStringView value) {
-        const QLatin1String name(info.name);
-        const auto reference = [&]() {
-            if (!value.isEmpty()) {
-                pending_.push_back({dimension_, memberIndex, info.attr, reader_.LineNumber()});
-            }
-        };
-        switch (info.attr) {
-            case Attr::Type:
-                m.accountType = ParseAccountType(value);
-                return;
-            case Attr::ICP:
-                m.icpType = ParseIcp(value);
-                return;
-            case Attr::IsCalculated:
-                m.isCalculated = ParseBool(name, value);
-                return;
-            case Attr::IsConsolidated:
-                m.isConsolidated = ParseBool(name, value);
-                return;
-            case Attr::UsesLineItems:
-                m.usesLineItems = ParseBool(name, value);
-                return;
-            case Attr::DecimalPlaces: {
-                bool ok = false;
-                const int places = value.toInt(&ok);
-                if (!ok || places < 0 || places > 9) {
-                    reader_.Fail(QStringLiteral(
-                                     "DecimalPlaces must be a whole number from 0 to 9, not \"%1\"")
-                                     .arg(value));
-                }
-                m.decimalPlaces = places;
-                return;
-            }
-            case Attr::TopC1:
-            case Attr::TopC2:
-            case Attr::TopC3:
-            case Attr::TopC4:
-                m.topCustom[static_cast<size_t>(info.attr) - static_cast<size_t>(Attr::TopC1)] =
-                    value.toString();
-                reference();
-                return;
-            case Attr::C1AggEnabled:
-            case Attr::C2AggEnabled:
-            case Attr::C3AggEnabled:
-            case Attr::C4AggEnabled:
-                m.customAggregationEnabled[static_cast<size_t>(info.attr) -
-                                           static_cast<size_t>(Attr::C1AggEnabled)] =
-                    ParseBool(name, value);
-                return;
-            case Attr::Currency:
-                m.defaultCurrency = value.toString();
-                reference();
-                return;
-            case Attr::AllowAdjs:
-                m.allowAdjs = ParseBool(name, value);
-                return;
-            case Attr::AllowAdjsFromChildren:
-                m.allowAdjsFromChildren = ParseBool(name, value);
-                return;
-            case Attr::IsICP:
-                m.isIcp = ParseBool(name, value);
-                return;
-            case Attr::Security:
-                m.securityClass = value.toString();
-                reference();
-                return;
-            case Attr::UD1:
-            case Attr::UD2:
-            case Attr::UD3:
-                m.userDefined[static_cast<size_t>(info.attr) - static_cast<size_t>(Attr::UD1)] =
-                    value.toString();
-                return;
-            case Attr::IsSystem:
-                m.isSystem = ParseBool(name, value);
-                return;
-            case Attr::IsCurrency:
-                m.isCurrency = ParseBool(name, value);
-                return;
-            case Attr::IsConsolMethod:
-                m.isConsolMethod = ParseBool(name, value);
-                return;
-        }
-    }
-
     void AddMember() {
         const QString& label = fields_[0];
         RequireLabel(label, "member label");
@@ -560,7 +267,7 @@ class AppParser {
         // Built in place: a failure below refuses the whole file, model included.
         MemberModel& member = dim.members.emplace_back();
         member.label = label;
-        std::array<bool, kAttrCount> seen{};
+        uint64_t seen = 0;  // a bit per row of AppAttributes()
         for (qsizetype f = 1; f < fields_.size(); ++f) {
             const QString& field = fields_[f];
             const qsizetype eq = field.indexOf(u'=');
@@ -572,24 +279,26 @@ class AppParser {
             }
             // A view: the name is only compared, and a copy per attribute shows on big files.
             const QStringView name = QStringView(field).left(eq).trimmed();
-            int found = -1;
-            for (int a = 0; a < kAttrCount; ++a) {
-                const QLatin1String known(kAttrs[a].name);
-                if (name.size() == known.size() && name.compare(known, Qt::CaseInsensitive) == 0) {
-                    found = a;
-                    break;
-                }
-            }
-            if (found < 0 || !InScope(kAttrs[found].scope, dimension_)) {
+            const AppAttribute* found = FindAppAttribute(name);
+            if (!found || !found->AppliesTo(dimension_)) {
                 reader_.Fail(QStringLiteral("unknown attribute \"%1\" for dimension %2")
                                  .arg(name.toString(), DimName()));
             }
-            if (seen[static_cast<size_t>(found)]) {
-                reader_.Fail(QStringLiteral("attribute %1 is given twice")
-                                 .arg(QLatin1String(kAttrs[found].name)));
+            const AppAttribute& attribute = *found;
+            const uint64_t bit = uint64_t{1} << (found - AppAttributes().data());
+            if (seen & bit) {
+                reader_.Fail(QStringLiteral("attribute %1 is given twice").arg(attribute.Name()));
             }
-            seen[static_cast<size_t>(found)] = true;
-            SetAttribute(member, memberIndex, kAttrs[found], QStringView(field).mid(eq + 1));
+            seen |= bit;
+            // A view, as most values are flags and words that need no copy of their own.
+            const QStringView value = QStringView(field).mid(eq + 1);
+            const QString reason = attribute.read(member, value, attribute.Name());
+            if (!reason.isEmpty()) {
+                reader_.Fail(reason);
+            }
+            if (attribute.reference != AttributeReference::None && !value.isEmpty()) {
+                pending_.push_back({dimension_, memberIndex, &attribute, reader_.LineNumber()});
+            }
         }
     }
 
@@ -689,37 +398,28 @@ class AppParser {
     void CheckReferences() {
         for (const PendingReference& ref : pending_) {
             const MemberModel& m = model_.dim(ref.dimension).members[ref.member];
+            const AppAttribute& attribute = *ref.attribute;
+            const QString target = attribute.write(m);
             const auto fail = [&](const QString& reason) {
                 ThrowMalformed(reader_.FileName(), ref.line, reason);
             };
-            const auto requireMember = [&](Dimension d, const QString& label, const char* what) {
-                if (!state_[static_cast<size_t>(d)].index.Contains(label)) {
-                    fail(QStringLiteral("%1 \"%2\" of \"%3\" is not a member of %4")
-                             .arg(QLatin1String(what), label, m.label,
-                                  DimensionDisplayName(static_cast<int>(d))));
-                }
-            };
-            switch (ref.attr) {
-                case Attr::Security:
-                    if (!classKeys_.Contains(m.securityClass)) {
+            switch (attribute.reference) {
+                case AttributeReference::SecurityClass:
+                    if (!classKeys_.Contains(target)) {
                         fail(QStringLiteral("unknown security class \"%1\" of \"%2\" (not in "
                                             "!SECURITY_CLASSES)")
-                                 .arg(m.securityClass, m.label));
+                                 .arg(target, m.label));
                     }
                     break;
-                case Attr::Currency:
-                    requireMember(Dimension::Value, m.defaultCurrency, "currency");
+                case AttributeReference::Member:
+                    if (!state_[static_cast<size_t>(attribute.referredDimension)].index.Contains(
+                            target)) {
+                        fail(QStringLiteral("%1 \"%2\" of \"%3\" is not a member of %4")
+                                 .arg(QLatin1String(attribute.referredAs), target, m.label,
+                                      DimensionDisplayName(attribute.referredDimension)));
+                    }
                     break;
-                case Attr::TopC1:
-                case Attr::TopC2:
-                case Attr::TopC3:
-                case Attr::TopC4: {
-                    const auto i = static_cast<int>(ref.attr) - static_cast<int>(Attr::TopC1);
-                    requireMember(static_cast<Dimension>(static_cast<int>(Dimension::Custom1) + i),
-                                  m.topCustom[static_cast<size_t>(i)], "top custom member");
-                    break;
-                }
-                default:
+                case AttributeReference::None:
                     break;
             }
         }
@@ -811,7 +511,7 @@ class AppParser {
                                    QStringLiteral("\"%1\" below \"%2\" closes a cycle in the %3 "
                                                   "hierarchy")
                                        .arg(dim.members[c].label, dim.members[member].label,
-                                            DimensionDisplayName(static_cast<int>(d))));
+                                            DimensionDisplayName(d)));
                 }
                 if (mark[c] == kNew) {
                     mark[c] = kOnPath;
@@ -835,19 +535,6 @@ class AppParser {
     std::vector<int> base64Lines_;
 };
 
-void RequireWritable(const QString& text, const QString& what) {
-    if (HasLineBreak(text)) {
-        ThrowClientError(
-            code::kMalformedFile,
-            QStringLiteral("%1 holds a line break, which an .app file cannot carry").arg(what));
-    }
-}
-
-void AppendLine(QByteArray& out, const QString& line) {
-    out.append(line.toUtf8());
-    out.append("\r\n");
-}
-
 }  // namespace
 
 AppModel ParseAppText(const QByteArray& bytes, const QString& fileName,
@@ -857,119 +544,6 @@ AppModel ParseAppText(const QByteArray& bytes, const QString& fileName,
 
 AppModel ParseAppFile(const QString& path, const ProgressFn& progress) {
     return ParseAppText(ReadWholeFile(path), path, progress);
-}
-
-std::optional<Dimension> DimensionByName(const QString& name) {
-    for (int i = 0; i < kDimensionCount; ++i) {
-        if (name.compare(DimensionDisplayName(i), Qt::CaseInsensitive) == 0) {
-            return static_cast<Dimension>(i);
-        }
-    }
-    return std::nullopt;
-}
-
-QString SectionHeader(const char* section, Dimension dimension) {
-    return u'!' + QLatin1String(section) + u'=' + DimensionDisplayName(static_cast<int>(dimension));
-}
-
-QString MemberLine(Dimension dimension, const MemberModel& member) {
-    QString line = QuoteField(member.label);
-    for (const AttrInfo& info : kAttrs) {
-        if (!InScope(info.scope, dimension)) {
-            continue;
-        }
-        const QString value = NonDefaultValue(info.attr, member);
-        if (!value.isEmpty()) {
-            line += u';';
-            line += QuoteField(QLatin1String(info.name) + u'=' + value);
-        }
-    }
-    return line;
-}
-
-QString DescriptionLine(const QString& label, const QString& language, const QString& text) {
-    return JoinFields({label, language, text});
-}
-
-QString RelationLine(const QString& parent, const QString& child) {
-    return JoinFields({parent, child});
-}
-
-QByteArray WriteAppText(const AppModel& model) {
-    QByteArray out;
-    AppendLine(out, QStringLiteral("!FILE_FORMAT=%1").arg(kFormatVersion));
-    const auto writeNames = [&](const char* header, const QStringList& names) {
-        if (names.isEmpty()) {
-            return;
-        }
-        AppendLine(out, QLatin1String(header));
-        for (const QString& name : names) {
-            RequireWritable(name, QStringLiteral("The name \"%1\"").arg(name));
-            AppendLine(out, QuoteField(name));
-        }
-    };
-    writeNames("!LANGUAGES", model.languages);
-    writeNames("!SECURITY_CLASSES", model.securityClasses);
-
-    for (int d = 0; d < kDimensionCount; ++d) {
-        const auto dimension = static_cast<Dimension>(d);
-        const DimensionModel& dim = model.dim(dimension);
-        if (!dim.members.empty()) {
-            AppendLine(out, SectionHeader("MEMBERS", dimension));
-            for (const MemberModel& m : dim.members) {
-                const QString line = MemberLine(dimension, m);
-                RequireWritable(line, QStringLiteral("Member \"%1\"").arg(m.label));
-                AppendLine(out, line);
-            }
-            bool anyDescription = false;
-            for (const MemberModel& m : dim.members) {
-                const qsizetype n = std::min(m.descriptions.size(), model.languages.size());
-                for (qsizetype l = 0; l < n; ++l) {
-                    if (m.descriptions[l].isEmpty()) {
-                        continue;
-                    }
-                    if (!anyDescription) {
-                        AppendLine(out, SectionHeader("DESCRIPTIONS", dimension));
-                        anyDescription = true;
-                    }
-                    const QString line =
-                        DescriptionLine(m.label, model.languages[l], m.descriptions[l]);
-                    RequireWritable(line, QStringLiteral("The description of \"%1\"").arg(m.label));
-                    AppendLine(out, line);
-                }
-            }
-        }
-        if (!dim.hierarchy.empty()) {
-            AppendLine(out, SectionHeader("HIERARCHIES", dimension));
-            for (const RelationModel& r : dim.hierarchy) {
-                AppendLine(out, RelationLine(r.parent, r.child));
-            }
-        }
-        if (!dim.memberLists.empty()) {
-            AppendLine(out, SectionHeader("MEMBER_LISTS", dimension));
-            for (const MemberListModel& list : dim.memberLists) {
-                RequireWritable(list.name, QStringLiteral("The list name \"%1\"").arg(list.name));
-                if (list.entries.empty()) {
-                    AppendLine(out, QuoteField(list.name));
-                }
-                for (const MemberListEntry& e : list.entries) {
-                    AppendLine(out, e.parent.isEmpty()
-                                        ? JoinFields({list.name, e.member})
-                                        : JoinFields({list.name, e.member, e.parent}));
-                }
-            }
-        }
-    }
-
-    if (model.memberListFile) {
-        AppendLine(out, QStringLiteral("!MEMBER_LIST_FILE"));
-        const QByteArray encoded = model.memberListFile->toBase64();
-        for (qsizetype i = 0; i < encoded.size(); i += kBase64LineLength) {
-            out.append(encoded.mid(i, kBase64LineLength));
-            out.append("\r\n");
-        }
-    }
-    return out;
 }
 
 }  // namespace tarsel::local::format
