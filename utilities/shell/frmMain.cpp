@@ -15,7 +15,6 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "server/client_library.h"
 #include "utilities/shell/frmAbout.h"
 #include "utilities/shell/help_location.h"
 #include "utilities/shell/message_box.h"
@@ -27,27 +26,6 @@
 using namespace modGlobal;
 
 namespace {
-
-struct DimensionAccessor {
-    const char* upperName;
-    std::shared_ptr<tarsel::DimensionTree> (tarsel::SessionMetadata::*accessor)();
-};
-
-// Tested in this order; the first match wins.
-const DimensionAccessor kAccessors[] = {
-    {"ACCOUNT", &tarsel::SessionMetadata::Account},
-    {"ENTITY", &tarsel::SessionMetadata::Entity},
-    {"SCENARIO", &tarsel::SessionMetadata::Scenario},
-    {"YEAR", &tarsel::SessionMetadata::Year},
-    {"PERIOD", &tarsel::SessionMetadata::Period},
-    {"VIEW", &tarsel::SessionMetadata::View},
-    {"VALUE", &tarsel::SessionMetadata::Value},
-    {"ICP", &tarsel::SessionMetadata::ICP},
-    {"CUSTOM1", &tarsel::SessionMetadata::Custom1},
-    {"CUSTOM2", &tarsel::SessionMetadata::Custom2},
-    {"CUSTOM3", &tarsel::SessionMetadata::Custom3},
-    {"CUSTOM4", &tarsel::SessionMetadata::Custom4},
-};
 
 const QString kErrorOpening = QStringLiteral("Error Opening Tarsel");
 const QString kErrorSettingDimension = QStringLiteral("Error Setting Dimension");
@@ -307,8 +285,8 @@ std::optional<tarsel::PromptedApplication> frmMain::TryOpenApplication() {
 
 void frmMain::Logon() {
     try {
-        gClient = tarsel::ActiveClientLibrary().CreateClientConnection();
-        gLogonPrompt = tarsel::ActiveClientLibrary().CreateLogonPrompt();
+        gClient = services_.Library().CreateClientConnection();
+        gLogonPrompt = services_.Library().CreateLogonPrompt();
         gLogonPrompt->Initialize(gClient);
     } catch (const std::exception& error) {
         ui::ShowMessage(this, ErrorText(error), kErrorOpening, ui::Buttons::Ok, ui::Icon::Critical);
@@ -376,17 +354,10 @@ void frmMain::SelectDimension(bool quietly) {
     if (shown.isEmpty()) {
         return;
     }
-    const QString name = shown.toUpper();
-    const DimensionAccessor* match = nullptr;
-    for (const DimensionAccessor& entry : kAccessors) {
-        if (name == QLatin1String(entry.upperName)) {
-            match = &entry;
-            break;
-        }
-    }
+    const std::optional<tarsel::Dimension> match = tarsel::ParseDimensionName(shown);
     const QString unable =
         QStringLiteral("Unable to set dimension to '") + shown + QStringLiteral("'.");
-    if (match == nullptr) {
+    if (!match) {
         if (!quietly) {
             ui::ShowMessage(this, unable, kErrorSettingDimension, ui::Buttons::Ok,
                             ui::Icon::Critical);
@@ -403,9 +374,9 @@ void frmMain::SelectDimension(bool quietly) {
         return;
     }
     try {
-        auto tree = ((*gMetadata).*(match->accessor))();
+        auto tree = gMetadata->GetDimensionByIndex(static_cast<int>(*match));
         gDimension = std::move(tree);
-        gDimensionName = name;
+        gDimensionName = tarsel::DimensionUpperName(*match);
     } catch (const std::exception& error) {
         if (!quietly) {
             ui::ShowMessage(this, unable + QStringLiteral("\r\n\r\n") + ErrorText(error),
@@ -419,13 +390,11 @@ void frmMain::SelectDimension(bool quietly) {
 void frmMain::SetToolButtonsEnabled(bool flag) {
     cmdExtractMetadata_->setEnabled(flag);
     cmdMetadataViewer_->setEnabled(flag);
-    const bool entity =
-        gDimensionName == QLatin1String("ENTITIES") || gDimensionName == QLatin1String("ENTITY");
-    cmdMemberListBuilder_->setEnabled(flag && !entity);
+    cmdMemberListBuilder_->setEnabled(flag && IsNotEntityDimension());
 }
 
 bool frmMain::IsNotEntityDimension() const {
-    return gDimensionName.toUpper() != QLatin1String("ENTITY");
+    return ChosenDimension() != tarsel::Dimension::Entity;
 }
 
 void frmMain::OpenToolWindow(ui::ToolWindowKind kind) {
@@ -433,7 +402,8 @@ void frmMain::OpenToolWindow(ui::ToolWindowKind kind) {
     QPointer<QWidget>& slot = toolWindows_[static_cast<size_t>(kind)];
     try {
         if (!slot) {
-            QWidget* window = ui::ToolWindowFactoryFor(kind)(this);
+            QWidget* window =
+                ui::ToolWindowFactoryFor(services_.toolWindows, kind)(this, services_);
             if (window != nullptr) {
                 window->setWindowFlag(Qt::Window, true);
                 window->setAttribute(Qt::WA_DeleteOnClose, true);

@@ -7,18 +7,14 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "server/client_library.h"
 #include "server/local/local_library.h"
 #include "server/local/prompt/logon_prompt.h"
 #include "utilities/shell/frmMain.h"
 #include "utilities/shell/modGlobal.h"
 #include "utilities/shell/program_identity.h"
-#include "utilities/shell/tool_windows.h"
+#include "utilities/shell/services.h"
 #include "utilities/shell/window_lifetime.h"
-
-#ifdef TARSEL_HAVE_VIEWER
 #include "utilities/viewer/frmMetadataViewer.h"
-#endif
 
 namespace {
 
@@ -53,33 +49,28 @@ Options ReadOptions(const QApplication& application) {
     return options;
 }
 
-void RegisterToolWindows() {
-#ifdef TARSEL_HAVE_VIEWER
-    ui::RegisterToolWindowFactory(
-        ui::ToolWindowKind::MetadataViewer,
-        [](QWidget* owner) -> QWidget* { return new frmMetadataViewer(owner); });
-#endif
+// The tool windows of the program: one row each.
+ui::ToolWindowFactories ToolWindows() {
+    return {
+        {ui::ToolWindowKind::MetadataViewer, &viewer::MakeWindow},
+    };
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("TarselUtilities"));
-    QApplication::setApplicationDisplayName(modGlobal::ProgramTitle());
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                            .arg(modGlobal::kProgramMajor)
-                                            .arg(modGlobal::kProgramMinor)
-                                            .arg(modGlobal::kProgramRevision));
+    modGlobal::SetProgramIdentity();
     const Options options = ReadOptions(application);
 
+    ui::ShellServices services;
     // The one place the client-library implementation is chosen.
-    tarsel::InstallClientLibrary(tarsel::local::CreateLocalClientLibrary(
+    services.library = tarsel::local::CreateLocalClientLibrary(
         tarsel::local::CreateQtLogonPromptFactory(tarsel::local::WithOptions(
-            tarsel::local::LogonDefaultsFromEnvironment(), options.logon))));
-    RegisterToolWindows();
+            tarsel::local::LogonDefaultsFromEnvironment(), options.logon)));
+    services.toolWindows = ToolWindows();
 
-    const std::unique_ptr<frmMain> window = modGlobal::Main();
+    const std::unique_ptr<frmMain> window = modGlobal::Main(services);
     if (!window) {
         return 1;
     }

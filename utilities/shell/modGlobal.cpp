@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <cerrno>
 
-#include "server/client_library.h"
 #include "utilities/shell/error_log.h"
 #include "utilities/shell/frmMain.h"
 #include "utilities/shell/frmSplash.h"
@@ -15,6 +14,14 @@ namespace ui {
 
 QString ShellServices::ProgramFolder() const {
     return programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
+}
+
+tarsel::ClientLibrary& ShellServices::Library() const {
+    if (!library) {
+        tarsel::ThrowClientError(tarsel::code::kNotImplemented,
+                                 QStringLiteral("The Tarsel client library is not installed."));
+    }
+    return *library;
 }
 
 }  // namespace ui
@@ -50,6 +57,14 @@ void ResetSessionState() {
     extractTextWithHeader.clear();
 }
 
+std::optional<tarsel::Dimension> ChosenDimension() {
+    const auto dimension = tarsel::ParseDimensionName(gDimensionName);
+    if (dimension && tarsel::DimensionUpperName(*dimension) == gDimensionName) {
+        return dimension;
+    }
+    return std::nullopt;
+}
+
 QString EnsureTrailingBackslash(const QString& path) {
     // Only blanks are looked past: a tab or line break ends a name, so the separator is
     // still missing after it.
@@ -83,10 +98,10 @@ void ReportError(const QString& routine, int32_t number, const QString& source,
     ui::ShowMessage(nullptr, text, ProgramTitle(), ui::Buttons::Ok, ui::Icon::None);
 }
 
-QString GetTarselVersion(int16_t selector) {
+QString GetTarselVersion(const ui::ShellServices& services, int16_t selector) {
     const QString routine = QStringLiteral("GetTarselVersion");
     try {
-        const auto handler = tarsel::ActiveClientLibrary().CreateErrorHandlerComponent();
+        const auto handler = services.Library().CreateErrorHandlerComponent();
         handler->SetOption(selector);
         return handler->GetVersion();
     } catch (const tarsel::TarselError& e) {
@@ -102,7 +117,7 @@ std::unique_ptr<frmMain> Main(const ui::ShellServices& services) {
     std::unique_ptr<frmMain> window;
     try {
         TheErrorLog().Start(services.ProgramFolder());
-        const QString version = GetTarselVersion(0);
+        const QString version = GetTarselVersion(services, 0);
         if (!IsSupportedClientVersion(ParseClientVersion(version))) {
             ui::ShowMessage(nullptr, IncompatibleVersionMessage(version),
                             QStringLiteral("Incompatible Tarsel Version Error"), ui::Buttons::Ok,

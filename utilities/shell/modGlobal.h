@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "server/tarsel.h"
 #include "utilities/shell/services.h"
@@ -42,9 +43,13 @@ void ResetSessionState();
 // last character, blanks around it aside, is "/"; otherwise the path followed by "/".
 QString EnsureTrailingBackslash(const QString& path);
 
-// The installed client library's version ("11.1.2.0"); "00.00.00" after reporting any
-// failure to create or ask its ErrorHandlerComponent.
-QString GetTarselVersion(int16_t selector);
+// The dimension gDimensionName names (its upper-case form exactly); empty while none is
+// chosen.
+std::optional<tarsel::Dimension> ChosenDimension();
+
+// The client library's version ("11.1.2.0"); "00.00.00" after reporting any failure to
+// create or ask its ErrorHandlerComponent.
+QString GetTarselVersion(const ui::ShellServices& services, int16_t selector);
 
 // "Tarsel Utilities Error(<routine>): <number>; Source: ...; LastDLLError: ...;
 // Description: ..."

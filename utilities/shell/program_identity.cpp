@@ -1,5 +1,7 @@
 #include "utilities/shell/program_identity.h"
 
+#include <QCoreApplication>
+
 namespace modGlobal {
 
 QString ProgramTitle() {
@@ -27,6 +29,12 @@ QString ProgramNotice() {
                "Please send feedback, enhancement requests and fixes to the Tarsel Utilities "
                "project:\n%1\n%2")
         .arg(QString::fromLatin1(kFeedbackAddress), QString::fromLatin1(kFeedbackMail));
+}
+
+void SetProgramIdentity() {
+    QCoreApplication::setApplicationName(QStringLiteral("TarselUtilities"));
+    QCoreApplication::setApplicationVersion(
+        QStringLiteral("%1.%2.%3").arg(kProgramMajor).arg(kProgramMinor).arg(kProgramRevision));
 }
 
 }  // namespace modGlobal

@@ -27,4 +27,8 @@ QString ProgramDescription();
 // The notice that the splash and About windows show under the program's identity.
 QString ProgramNotice();
 
+// Names the running application and its version. The display name stays unset: Qt would
+// append it to the title bar of every window whose caption differs from it.
+void SetProgramIdentity();
+
 }  // namespace modGlobal

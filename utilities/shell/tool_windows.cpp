@@ -2,24 +2,8 @@
 
 #include <QLabel>
 #include <QVBoxLayout>
-#include <array>
 
 namespace ui {
-
-namespace {
-
-constexpr size_t kToolCount = 4;
-
-std::array<ToolWindowFactory, kToolCount>& Factories() {
-    static std::array<ToolWindowFactory, kToolCount> factories;
-    return factories;
-}
-
-size_t IndexOf(ToolWindowKind kind) {
-    return static_cast<size_t>(kind);
-}
-
-}  // namespace
 
 QString ToolWindowCaption(ToolWindowKind kind) {
     switch (kind) {
@@ -35,15 +19,12 @@ QString ToolWindowCaption(ToolWindowKind kind) {
     return QStringLiteral("Tarsel Utilities - Member List Builder");
 }
 
-void RegisterToolWindowFactory(ToolWindowKind kind, ToolWindowFactory factory) {
-    Factories()[IndexOf(kind)] = std::move(factory);
-}
-
-ToolWindowFactory ToolWindowFactoryFor(ToolWindowKind kind) {
-    if (const auto& factory = Factories()[IndexOf(kind)]) {
-        return factory;
+ToolWindowFactory ToolWindowFactoryFor(const ToolWindowFactories& factories, ToolWindowKind kind) {
+    const auto found = factories.find(kind);
+    if (found != factories.end() && found->second) {
+        return found->second;
     }
-    return [kind](QWidget* owner) -> QWidget* {
+    return [kind](QWidget* owner, const ShellServices&) -> QWidget* {
         auto* window = new QWidget(owner, Qt::Window);
         window->setObjectName(QStringLiteral("frmPlaceholder"));
         window->setWindowTitle(ToolWindowCaption(kind));

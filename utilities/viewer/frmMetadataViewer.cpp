@@ -244,6 +244,7 @@ void frmMetadataViewer::Form_Load() {
     sbPanel1_->setText(QStringLiteral("Application: ") + modGlobal::gApplicationName);
 
     const QString dimensionName = modGlobal::gDimensionName;
+    const std::optional<tarsel::Dimension> dimension = modGlobal::ChosenDimension();
     try {
         const QString name =
             modGlobal::gDimension ? modGlobal::gDimension->GetDimensionName() : dimensionName;
@@ -251,9 +252,9 @@ void frmMetadataViewer::Form_Load() {
     } catch (const std::exception& error) {
         ReportError(QStringLiteral("Form.Load"), error);
     }
-    if (viewer::IsViewableDimension(dimensionName) && modGlobal::gDimension) {
+    if (viewer::IsViewableDimension(dimension) && modGlobal::gDimension) {
         BuildMemberTree();
-        ShowHideFilters(dimensionName, true);
+        ShowHideFilters(true);
     } else {
         ui::ShowMessage(this, viewer::UnsupportedDimensionText(dimensionName),
                         QStringLiteral("Unsupported Dimension"), ui::Buttons::OkCancel,
@@ -267,13 +268,13 @@ void frmMetadataViewer::Form_Load() {
 
 viewer::ViewerSource frmMetadataViewer::Source() {
     viewer::ViewerSource source;
-    source.dimension = modGlobal::gDimension;
-    source.dimensionName = modGlobal::gDimensionName;
+    source.tree = modGlobal::gDimension;
+    source.dimension = modGlobal::ChosenDimension();
     source.metadata = modGlobal::gMetadata;
     source.languageIndex = modGlobal::gLanguageIndex;
     if (modGlobal::gSession) {
         source.security = modGlobal::gSession->Security();
-        if (source.dimensionName == QLatin1String("ENTITY")) {
+        if (source.dimension == tarsel::Dimension::Entity) {
             modGlobal::gSecurity = source.security;
         }
     }
@@ -341,7 +342,7 @@ void frmMetadataViewer::FillMembers(
                                                const viewer::BuildProgress&)) {
     // A dimension without member texts would give a tree of blank nodes; the attribute and
     // filter controls of such a window act on nothing.
-    if (!modGlobal::gDimension || !viewer::IsViewableDimension(modGlobal::gDimensionName)) {
+    if (!modGlobal::gDimension || !viewer::IsViewableDimension(modGlobal::ChosenDimension())) {
         return;
     }
     Busy busy(*this);
@@ -378,7 +379,7 @@ void frmMetadataViewer::BuildFilteredList() {
 void frmMetadataViewer::FillEntityFilters() {
     // The lists are filled by the first build that reads them (each holds at least its
     // "ALL ..." entry) and then keep their entries and picks while the window is open.
-    if (modGlobal::gDimensionName != QLatin1String("ENTITY") ||
+    if (modGlobal::ChosenDimension() != tarsel::Dimension::Entity ||
         cboEntitySecurityClassFilter_->count() > 0) {
         return;
     }
@@ -479,7 +480,7 @@ void frmMetadataViewer::mnuTopMember_Click() {
     mnuNormalTreeView_->setVisible(true);
     mnuTopMember_->setVisible(false);
     cmdRemoveTopMember_->show();
-    ShowHideFilters(modGlobal::gDimensionName, false);
+    ShowHideFilters(false);
     SetTitles();
 }
 
@@ -492,7 +493,7 @@ void frmMetadataViewer::ShowNormalView() {
     cmdRemoveTopMember_->hide();
     optShowAttributes_[0]->show();
     optShowAttributes_[1]->show();
-    ShowHideFilters(modGlobal::gDimensionName, true);
+    ShowHideFilters(true);
     SetTitles();
 }
 
@@ -500,8 +501,9 @@ void frmMetadataViewer::SetTitles() {
     lblTotalMembers_->setText(logic_.totalsLine());
 }
 
-void frmMetadataViewer::ShowHideFilters(const QString& dimensionName, bool show) {
-    fraEntityFilters_->setVisible(show && dimensionName.toUpper() == QLatin1String("ENTITY"));
+void frmMetadataViewer::ShowHideFilters(bool show) {
+    fraEntityFilters_->setVisible(show &&
+                                  modGlobal::ChosenDimension() == tarsel::Dimension::Entity);
 }
 
 QTreeWidget* frmMetadataViewer::VisibleTree() const {
@@ -548,3 +550,9 @@ void frmMetadataViewer::ReportError(const QString& routine, const std::exception
     ui::ShowMessage(this, viewer::ErrorMessageText(routine, number, description, source), QString(),
                     ui::Buttons::Ok, ui::Icon::Critical);
 }
+
+namespace viewer {
+QWidget* MakeWindow(QWidget* owner, const ui::ShellServices& /*services*/) {
+    return new frmMetadataViewer(owner);
+}
+}  // namespace viewer

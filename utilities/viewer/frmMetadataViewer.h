@@ -8,6 +8,10 @@
 
 #include "utilities/viewer/viewer_logic.h"
 
+namespace ui {
+struct ShellServices;
+}
+
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -46,7 +50,7 @@ class frmMetadataViewer : public QWidget {
     void Rebuild();
     void ShowNormalView();
     void SetTitles();
-    void ShowHideFilters(const QString& dimensionName, bool show);
+    void ShowHideFilters(bool show);
     void ExportTreeToSpreadsheet();
     void ExpandAll();
 
@@ -100,3 +104,8 @@ class frmMetadataViewer : public QWidget {
     QAction* mnuNormalTreeView_;
     QWidget* controls_;
 };
+
+namespace viewer {
+// The main window's factory of this tool window.
+QWidget* MakeWindow(QWidget* owner, const ui::ShellServices& services);
+}  // namespace viewer

@@ -1,33 +1,17 @@
 #include "utilities/viewer/member_text.h"
 
-#include <array>
-
 namespace viewer {
 
 using tarsel::MemberId;
 
 QString AccountTypeWord(int32_t code) {
-    static const std::array<const char*, 13> words = {
-        "Income",     "Expense",          "Asset",        "Liability", "Balance",
-        "Flow",       "Non-Financial",    "CurrencyRate", "System",    "Text",
-        "GroupLabel", "BalanceRecurring", "Dynamic"};
-    if (code < 0 || code >= static_cast<int32_t>(words.size())) {
-        return QStringLiteral("TYPEERROR");
-    }
-    return QString::fromLatin1(words[static_cast<size_t>(code)]);
+    const QString name = tarsel::AccountTypeName(code);
+    return name.isEmpty() ? QStringLiteral("TYPEERROR") : name;
 }
 
 QString IcpWord(int32_t code) {
-    switch (code) {
-        case tarsel::icp_type::Yes:
-            return QStringLiteral("Yes");
-        case tarsel::icp_type::No:
-            return QStringLiteral("No");
-        case tarsel::icp_type::Restricted:
-            return QStringLiteral("Restricted");
-        default:
-            return QStringLiteral("**Error**");
-    }
+    const QString name = tarsel::IcpTypeName(code);
+    return name.isEmpty() ? QStringLiteral("**Error**") : name;
 }
 
 QString TruthWord(bool value) {
@@ -48,13 +32,13 @@ bool EntityFilter::Passes(const QString& currencyLabel, const QString& className
            PickPasses(securityClass, kAllSecurityClasses, className);
 }
 
-MemberTextSource::MemberTextSource(std::shared_ptr<tarsel::DimensionTree> dimension,
-                                   QString dimensionName,
+MemberTextSource::MemberTextSource(std::shared_ptr<tarsel::DimensionTree> tree,
+                                   std::optional<tarsel::Dimension> dimension,
                                    std::shared_ptr<tarsel::SessionMetadata> metadata,
                                    std::shared_ptr<tarsel::Security> security, int languageIndex,
                                    TextOptions options, EntityFilter filter)
-    : dimension_(std::move(dimension)),
-      dimensionName_(std::move(dimensionName)),
+    : tree_(std::move(tree)),
+      dimension_(dimension),
       metadata_(std::move(metadata)),
       security_(std::move(security)),
       languageIndex_(languageIndex),
@@ -62,13 +46,13 @@ MemberTextSource::MemberTextSource(std::shared_ptr<tarsel::DimensionTree> dimens
       filter_(std::move(filter)) {}
 
 MemberText MemberTextSource::Read(MemberId id) {
-    return Read(id, dimension_->GetMemberLabel(id));
+    return Read(id, tree_->GetMemberLabel(id));
 }
 
 MemberText MemberTextSource::Read(MemberId id, const QString& label) {
     MemberText text;
     text.label = label;
-    text.description = dimension_->GetMemberDescription(id, languageIndex_);
+    text.description = tree_->GetMemberDescription(id, languageIndex_);
     text.attributes = Attributes(id);
     return text;
 }
@@ -78,17 +62,23 @@ QString MemberTextSource::Text(MemberId id) {
 }
 
 std::vector<AttributeItem> MemberTextSource::Attributes(MemberId id) {
-    if (dimensionName_ == QLatin1String("ACCOUNT")) {
-        return AccountAttributes(id);
+    using tarsel::Dimension;
+    if (!dimension_) {
+        return {};
     }
-    if (dimensionName_ == QLatin1String("ENTITY")) {
-        return EntityAttributes(id);
+    switch (*dimension_) {
+        case Dimension::Account:
+            return AccountAttributes(id);
+        case Dimension::Entity:
+            return EntityAttributes(id);
+        case Dimension::Custom1:
+        case Dimension::Custom2:
+        case Dimension::Custom3:
+        case Dimension::Custom4:
+            return CustomAttributes(id);
+        default:
+            return {};
     }
-    if (dimensionName_.size() == 7 && dimensionName_.startsWith(QLatin1String("CUSTOM")) &&
-        dimensionName_.back() >= QLatin1Char('1') && dimensionName_.back() <= QLatin1Char('4')) {
-        return CustomAttributes(id);
-    }
-    return {};
 }
 
 QString MemberTextSource::LabelIn(int dimensionNumber, MemberId id) {
@@ -125,9 +115,9 @@ QString MemberTextSource::SecurityClassValue(int32_t classId) {
 }
 
 void MemberTextSource::AddExpandedHierarchyItems(MemberId id, std::vector<AttributeItem>& items) {
-    items.push_back({QStringLiteral("DefaultParent"), dimension_->GetDefaultParentLabel(id)});
-    const QString generation = QString::number(dimension_->GetDefaultParentGeneration(id));
-    const bool base = dimension_->GetLevelsBelow(id) == 0;
+    items.push_back({QStringLiteral("DefaultParent"), tree_->GetDefaultParentLabel(id)});
+    const QString generation = QString::number(tree_->GetDefaultParentGeneration(id));
+    const bool base = tree_->GetLevelsBelow(id) == 0;
     items.push_back(
         {QStringLiteral("HierRelationship"),
          (base ? QStringLiteral("Base[DefParGen:") : QStringLiteral("Parent[DefParGen:")) +
@@ -136,7 +126,7 @@ void MemberTextSource::AddExpandedHierarchyItems(MemberId id, std::vector<Attrib
 
 std::vector<AttributeItem> MemberTextSource::AccountAttributes(MemberId id) {
     if (!account_) {
-        account_ = dimension_->QueryAccountAttributes();
+        account_ = tree_->QueryAccountAttributes();
     }
     auto& a = *account_;
     std::vector<AttributeItem> items;
@@ -168,7 +158,7 @@ std::vector<AttributeItem> MemberTextSource::AccountAttributes(MemberId id) {
 
 std::vector<AttributeItem> MemberTextSource::EntityAttributes(MemberId id) {
     if (!entity_) {
-        entity_ = dimension_->QueryEntityAttributes();
+        entity_ = tree_->QueryEntityAttributes();
     }
     auto& e = *entity_;
     const QString currency =
@@ -199,9 +189,8 @@ std::vector<AttributeItem> MemberTextSource::CustomAttributes(MemberId id) {
     if (!custom_) {
         // The attributes come from the dimension named by the session state, as the
         // accessor of that name gives it.
-        const int number =
-            static_cast<int>(tarsel::Dimension::Custom1) + (dimensionName_.back().unicode() - '1');
-        custom_ = metadata_->GetDimensionByIndex(number)->QueryCustomAttributes();
+        custom_ =
+            metadata_->GetDimensionByIndex(static_cast<int>(*dimension_))->QueryCustomAttributes();
     }
     auto& c = *custom_;
     std::vector<AttributeItem> items;

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "server/tarsel.h"
@@ -57,8 +58,9 @@ inline const QString kAllSecurityClasses = QStringLiteral("ALL SECURITY CLASSES"
 // security class names are remembered for the build, since many members share them.
 class MemberTextSource {
   public:
-    // dimensionName is the upper-cased gDimensionName; it selects the attributes read.
-    MemberTextSource(std::shared_ptr<tarsel::DimensionTree> dimension, QString dimensionName,
+    // dimension (the one gDimensionName names) selects the attributes read from tree.
+    MemberTextSource(std::shared_ptr<tarsel::DimensionTree> tree,
+                     std::optional<tarsel::Dimension> dimension,
                      std::shared_ptr<tarsel::SessionMetadata> metadata,
                      std::shared_ptr<tarsel::Security> security, int languageIndex,
                      TextOptions options, EntityFilter filter);
@@ -84,8 +86,8 @@ class MemberTextSource {
     void AddExpandedHierarchyItems(tarsel::MemberId id, std::vector<AttributeItem>& items);
     QString LabelIn(int dimensionNumber, tarsel::MemberId id);
 
-    std::shared_ptr<tarsel::DimensionTree> dimension_;
-    QString dimensionName_;
+    std::shared_ptr<tarsel::DimensionTree> tree_;
+    std::optional<tarsel::Dimension> dimension_;
     std::shared_ptr<tarsel::SessionMetadata> metadata_;
     std::shared_ptr<tarsel::Security> security_;
     int languageIndex_;

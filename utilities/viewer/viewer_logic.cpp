@@ -2,11 +2,22 @@
 
 namespace viewer {
 
-bool IsViewableDimension(const QString& dimensionName) {
-    static const QStringList viewable = {QStringLiteral("ENTITY"),  QStringLiteral("ACCOUNT"),
-                                         QStringLiteral("CUSTOM1"), QStringLiteral("CUSTOM2"),
-                                         QStringLiteral("CUSTOM3"), QStringLiteral("CUSTOM4")};
-    return viewable.contains(dimensionName);
+bool IsViewableDimension(std::optional<tarsel::Dimension> dimension) {
+    using tarsel::Dimension;
+    if (!dimension) {
+        return false;
+    }
+    switch (*dimension) {
+        case Dimension::Entity:
+        case Dimension::Account:
+        case Dimension::Custom1:
+        case Dimension::Custom2:
+        case Dimension::Custom3:
+        case Dimension::Custom4:
+            return true;
+        default:
+            return false;
+    }
 }
 
 QString UnsupportedDimensionText(const QString& dimensionName) {
@@ -23,7 +34,7 @@ QString ErrorMessageText(const QString& routine, int32_t number, const QString& 
 
 FilterChoices ReadFilterChoices(const ViewerSource& source) {
     FilterChoices choices;
-    if (source.dimensionName != QLatin1String("ENTITY")) {
+    if (source.dimension != tarsel::Dimension::Entity) {
         return choices;
     }
     choices.securityClasses = SecurityClassChoices(source.security->EnumSecurityClasses().names);
@@ -34,21 +45,21 @@ FilterChoices ReadFilterChoices(const ViewerSource& source) {
 namespace {
 MemberTextSource TextsFor(const ViewerSource& source, const TextOptions& options,
                           const EntityFilter& filter) {
-    return MemberTextSource(source.dimension, source.dimensionName, source.metadata,
-                            source.security, source.languageIndex, options, filter);
+    return MemberTextSource(source.tree, source.dimension, source.metadata, source.security,
+                            source.languageIndex, options, filter);
 }
 }  // namespace
 
 void MetadataViewerLogic::BuildMemberTree(const ViewerSource& source,
                                           const BuildProgress& progress) {
     auto texts = TextsFor(source, options, filter);
-    BuildHierarchy(*source.dimension, texts, members_, progress);
+    BuildHierarchy(*source.tree, texts, members_, progress);
 }
 
 void MetadataViewerLogic::BuildFilteredList(const ViewerSource& source,
                                             const BuildProgress& progress) {
     auto texts = TextsFor(source, options, filter);
-    viewer::BuildFilteredList(*source.dimension, texts, members_, progress);
+    viewer::BuildFilteredList(*source.tree, texts, members_, progress);
 }
 
 bool MetadataViewerLogic::SetTopMember(int index) {

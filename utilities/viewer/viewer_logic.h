@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 #include "server/tarsel.h"
 #include "utilities/viewer/member_text.h"
@@ -15,15 +16,15 @@ namespace viewer {
 
 // Where a build reads from: the current dimension and the session around it.
 struct ViewerSource {
-    std::shared_ptr<tarsel::DimensionTree> dimension;
-    QString dimensionName;  // upper case, as in gDimensionName
+    std::shared_ptr<tarsel::DimensionTree> tree;
+    std::optional<tarsel::Dimension> dimension;  // the one gDimensionName names
     std::shared_ptr<tarsel::SessionMetadata> metadata;
     std::shared_ptr<tarsel::Security> security;
     int languageIndex = 0;
 };
 
-// ENTITY, ACCOUNT and CUSTOM1 to CUSTOM4.
-bool IsViewableDimension(const QString& dimensionName);
+// Entity, Account and Custom1 to Custom4.
+bool IsViewableDimension(std::optional<tarsel::Dimension> dimension);
 QString UnsupportedDimensionText(const QString& dimensionName);
 // The viewer's error message: the routine, the number, the description and the source,
 // separated by carriage returns.

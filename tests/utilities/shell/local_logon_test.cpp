@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
 
 #include "server/local/prompt/logon_prompt.h"
 #include "tests/support/app_builder.h"
@@ -11,6 +12,7 @@
 #include "utilities/shell/message_box.h"
 #include "utilities/shell/modGlobal.h"
 #include "utilities/shell/version_check.h"
+#include "utilities/viewer/frmMetadataViewer.h"
 
 using namespace tarsel;
 
@@ -41,10 +43,12 @@ class ShellLocalLogon : public ::testing::Test {
         test::AppBuilder app;
         app.Languages({QStringLiteral("English"), QStringLiteral("German")});
         app.Relate(Dimension::Entity, QString(), QStringLiteral("World"));
+        options.installLibrary = false;
         server = std::make_unique<test::LocalServer>(app.Build(), options);
-        ui::ShellServices services;
+        services.library = server->library();
         services.clock =
             std::make_shared<ui::FixedClock>(QDateTime(QDate(2026, 3, 1), QTime(8, 5, 0)));
+        services.toolWindows = {{ui::ToolWindowKind::MetadataViewer, &viewer::MakeWindow}};
         window = std::make_unique<frmMain>(services);
     }
     QString Status() const {
@@ -53,6 +57,7 @@ class ShellLocalLogon : public ::testing::Test {
 
     std::shared_ptr<ui::ScriptedMessageBoxes> boxes = std::make_shared<ui::ScriptedMessageBoxes>();
     std::unique_ptr<test::LocalServer> server;
+    ui::ShellServices services;
     std::unique_ptr<frmMain> window;
 };
 
@@ -90,28 +95,15 @@ TEST_F(ShellLocalLogon, WrongPasswordIsRefusedAndNoLeavesNoSession) {
 
 TEST_F(ShellLocalLogon, ClientVersionOfTheServerIsChecked) {
     Start(QStringLiteral("secret"));
-    EXPECT_EQ(modGlobal::GetTarselVersion(0), QStringLiteral("11.1.2.0"));
+    EXPECT_EQ(modGlobal::GetTarselVersion(services, 0), QStringLiteral("11.1.2.0"));
     qputenv("TARSEL_CLIENT_VERSION", "4.0.4.3");
-    const QString version = modGlobal::GetTarselVersion(0);
+    const QString version = modGlobal::GetTarselVersion(services, 0);
     qunsetenv("TARSEL_CLIENT_VERSION");
     EXPECT_EQ(version, QStringLiteral("4.0.4.3"));
     EXPECT_FALSE(modGlobal::IsSupportedClientVersion(modGlobal::ParseClientVersion(version)));
 }
 
-}  // namespace
-
-#ifdef TARSEL_HAVE_VIEWER
-#include <QPushButton>
-
-#include "utilities/shell/tool_windows.h"
-#include "utilities/viewer/frmMetadataViewer.h"
-
-namespace {
-
 TEST_F(ShellLocalLogon, MetadataViewerOpensOnTheChosenDimension) {
-    ui::RegisterToolWindowFactory(
-        ui::ToolWindowKind::MetadataViewer,
-        [](QWidget* owner) -> QWidget* { return new frmMetadataViewer(owner); });
     Start(QStringLiteral("secret"));
     window->Load();
     auto* dimensions = window->findChild<QComboBox*>(QStringLiteral("cboSetDimension"));
@@ -123,8 +115,6 @@ TEST_F(ShellLocalLogon, MetadataViewerOpensOnTheChosenDimension) {
     EXPECT_NE(qobject_cast<frmMetadataViewer*>(viewer), nullptr);
     EXPECT_TRUE(viewer->isVisible());
     EXPECT_TRUE(boxes->shown().empty());
-    ui::RegisterToolWindowFactory(ui::ToolWindowKind::MetadataViewer, {});
 }
 
 }  // namespace
-#endif

@@ -10,56 +10,18 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <deque>
 
 #include "server/local/cluster_store.h"
+#include "server/local/local_library.h"
 #include "server/local/prompt/logon_prompt.h"
 #include "server/local/prompt/qt_logon_dialogs.h"
-#include "tests/utilities/shell/fake_client.h"
+#include "tests/support/fault_injection.h"
+#include "tests/utilities/shell/scripted_dialogs.h"
 
 using namespace tarsel::local;
+using shelltest::ScriptedDialogs;
 
 namespace {
-
-class ScriptedDialogs : public LogonDialogs {
-  public:
-    struct LogonCall {
-        LogonEntry entry;
-        QStringList clusters;
-        QString refusal;
-    };
-    struct ApplicationCall {
-        QStringList applications;
-        QString preselected;
-        QString refusal;
-    };
-    std::optional<LogonEntry> AskLogon(const LogonEntry& entry, const QStringList& clusters,
-                                       const QString& refusal) override {
-        logonCalls.push_back({entry, clusters, refusal});
-        if (logonAnswers.empty()) {
-            return std::nullopt;
-        }
-        auto answer = logonAnswers.front();
-        logonAnswers.pop_front();
-        return answer;
-    }
-    std::optional<QString> AskApplication(const QString&, const QString&,
-                                          const QStringList& applications,
-                                          const QString& preselected,
-                                          const QString& refusal) override {
-        applicationCalls.push_back({applications, preselected, refusal});
-        if (applicationAnswers.empty()) {
-            return std::nullopt;
-        }
-        auto answer = applicationAnswers.front();
-        applicationAnswers.pop_front();
-        return answer;
-    }
-    std::deque<std::optional<LogonEntry>> logonAnswers;
-    std::deque<std::optional<QString>> applicationAnswers;
-    std::vector<LogonCall> logonCalls;
-    std::vector<ApplicationCall> applicationCalls;
-};
 
 class ShellLogonPrompt : public ::testing::Test {
   protected:
@@ -83,8 +45,9 @@ class ShellLogonPrompt : public ::testing::Test {
 
     QTemporaryDir home;
     std::shared_ptr<ScriptedDialogs> dialogs = std::make_shared<ScriptedDialogs>();
-    std::shared_ptr<shelltest::FakeConnection> connection =
-        std::make_shared<shelltest::FakeConnection>();
+    std::shared_ptr<tarsel::test::FaultPlan> plan = std::make_shared<tarsel::test::FaultPlan>();
+    std::shared_ptr<tarsel::ClientConnection> connection = tarsel::test::WithFaults(
+        CreateLocalClientLibrary({}, home.path())->CreateClientConnection(), plan);
 };
 
 const LogonDefaults kEverything{QStringLiteral("Demo"), QStringLiteral("Demo"),
@@ -96,14 +59,14 @@ TEST_F(ShellLogonPrompt, PasswordInTheEnvironmentOpensWithoutDialogs) {
     const auto opened = prompt->OpenApplication();
     ASSERT_TRUE(opened.has_value());
     EXPECT_EQ(opened->applicationName, QStringLiteral("Demo"));
-    EXPECT_EQ(opened->session, connection->session);
+    ASSERT_NE(opened->session, nullptr);
+    EXPECT_EQ(opened->session->SystemInfo()->GetApplicationName(), QStringLiteral("Demo"));
     EXPECT_TRUE(dialogs->logonCalls.empty());
     EXPECT_TRUE(dialogs->applicationCalls.empty());
-    EXPECT_EQ(connection->domain, QStringLiteral("Demo"));
-    EXPECT_EQ(connection->user, QStringLiteral("demo"));
-    EXPECT_EQ(connection->password, QStringLiteral("demo"));
-    EXPECT_EQ(connection->openedProduct, QStringLiteral("Tarsel"));
-    EXPECT_EQ(connection->openedApplication, QStringLiteral("Demo"));
+    const tarsel::LogonInfo info = connection->GetLogonInfo();
+    EXPECT_TRUE(info.loggedOn);
+    EXPECT_EQ(info.detail, QStringLiteral("Demo"));
+    EXPECT_EQ(info.userName, QStringLiteral("demo"));
 }
 
 TEST_F(ShellLogonPrompt, WrongPasswordIsRefusedThenAskedWithTheReason) {
@@ -112,7 +75,8 @@ TEST_F(ShellLogonPrompt, WrongPasswordIsRefusedThenAskedWithTheReason) {
     auto prompt = Prompt(wrong);
     EXPECT_FALSE(prompt->Logon(false));
     EXPECT_TRUE(dialogs->logonCalls.empty());
-    EXPECT_TRUE(connection->user.isEmpty());  // nothing handed to the connection
+    // Nothing handed to the connection.
+    EXPECT_EQ(plan->Calls("ClientConnection::SetLogonInfo"), 0);
     EXPECT_FALSE(prompt->OpenApplication().has_value());
 
     // The retry asks, pre-filled, with the library's reason and never the password.
@@ -149,7 +113,8 @@ TEST_F(ShellLogonPrompt, ApplicationDialogOffersOnlyTheUsersApplications) {
     dialogs->logonAnswers.push_back(
         LogonEntry{QStringLiteral("Demo"), QStringLiteral("demo"), QStringLiteral("demo")});
     ASSERT_TRUE(prompt->Logon(false));
-    connection->refuseOpen = true;
+    plan->FailAt("ClientConnection::OpenApplication", 1, {}, QStringLiteral("not provisioned"),
+                 tarsel::code::kNotProvisioned);
     dialogs->applicationAnswers.push_back(QStringLiteral("Demo"));
     dialogs->applicationAnswers.push_back(std::nullopt);
     EXPECT_FALSE(prompt->OpenApplication().has_value());
@@ -158,7 +123,6 @@ TEST_F(ShellLogonPrompt, ApplicationDialogOffersOnlyTheUsersApplications) {
     EXPECT_EQ(dialogs->applicationCalls[0].preselected, QStringLiteral("Demo"));
     EXPECT_EQ(dialogs->applicationCalls[1].refusal, QStringLiteral("not provisioned"));
 
-    connection->refuseOpen = false;
     dialogs->applicationAnswers.push_back(QStringLiteral("Demo"));
     const auto opened = prompt->OpenApplication();
     ASSERT_TRUE(opened.has_value());

@@ -15,23 +15,26 @@
 #include "utilities/shell/time_text.h"
 
 using namespace modGlobal;
-using shelltest::ShellTest;
+using shelltest::ShellServerTest;
 
 namespace {
 
-class ShellMainWindow : public ShellTest {
+class ShellMainWindow : public ShellServerTest {
   protected:
     void SetUp() override {
-        ShellTest::SetUp();
+        ShellServerTest::SetUp();
         services.clock = clock;
         services.desktop = desktop;
-        services.programFolder = temp.path();
         window = std::make_unique<frmMain>(services);
     }
     void TearDown() override {
         window.reset();
-        ui::RegisterToolWindowFactory(ui::ToolWindowKind::MetadataViewer, {});
-        ShellTest::TearDown();
+        ShellServerTest::TearDown();
+    }
+    // A new main window whose viewer button opens what factory makes.
+    void UseViewerFactory(ui::ToolWindowFactory factory) {
+        services.toolWindows[ui::ToolWindowKind::MetadataViewer] = std::move(factory);
+        window = std::make_unique<frmMain>(services);
     }
 
     template <typename T>
@@ -59,7 +62,6 @@ class ShellMainWindow : public ShellTest {
         std::make_shared<ui::FixedClock>(QDateTime(QDate(2026, 3, 1), QTime(9, 41, 7)));
     std::shared_ptr<ui::RecordingDesktopOpener> desktop =
         std::make_shared<ui::RecordingDesktopOpener>();
-    ui::ShellServices services;
     std::unique_ptr<frmMain> window;
 };
 
@@ -93,7 +95,7 @@ TEST_F(ShellMainWindow, ControlsBeforeLogon) {
 }
 
 TEST_F(ShellMainWindow, RefusedLogonAnsweredNoLeavesEverythingAsItWas) {
-    library->prompt->logonAnswers = {false};
+    logonDefaults.password = QStringLiteral("wrong");
     boxes->setNextAnswer(ui::Answer::No);
     window->Load();
     ASSERT_EQ(boxes->shown().size(), 1u);
@@ -102,7 +104,7 @@ TEST_F(ShellMainWindow, RefusedLogonAnsweredNoLeavesEverythingAsItWas) {
     EXPECT_EQ(boxes->shown()[0].title, QStringLiteral("Error Opening Tarsel"));
     EXPECT_EQ(boxes->shown()[0].buttons, ui::Buttons::YesNo);
     EXPECT_EQ(boxes->shown()[0].icon, ui::Icon::Critical);
-    EXPECT_EQ(library->prompt->opens, 0);
+    EXPECT_EQ(plan->Calls("LogonPrompt::OpenApplication"), 0);
     EXPECT_FALSE(Enabled("cboLanguages"));
     EXPECT_FALSE(Enabled("cmdApplicationInfo"));
     EXPECT_EQ(StatusText(), QStringLiteral("Status"));
@@ -126,31 +128,36 @@ TEST_F(ShellMainWindow, RefusedLogonAnsweredNoLeavesEverythingAsItWas) {
 }
 
 TEST_F(ShellMainWindow, YesRetriesEachRefusedStep) {
-    library->prompt->logonAnswers = {false, false, true};
-    library->prompt->openAnswers = {false, true};
+    // Refused from the defaults, then the dialog is cancelled, then accepted; the
+    // application dialog is cancelled once.
+    logonDefaults.password = QStringLiteral("wrong");
+    dialogs->logonAnswers = {std::nullopt, RightEntry()};
+    dialogs->applicationAnswers = {std::nullopt, QStringLiteral("TestApp")};
     boxes->setNextAnswer(ui::Answer::Yes);
     boxes->setNextAnswer(ui::Answer::Yes);
     boxes->setNextAnswer(ui::Answer::Yes);
     window->Load();
-    EXPECT_EQ(library->prompt->logons, 3);
-    EXPECT_EQ(library->prompt->opens, 2);
+    EXPECT_EQ(plan->Calls("LogonPrompt::Logon"), 3);
+    EXPECT_EQ(plan->Calls("LogonPrompt::OpenApplication"), 2);
     EXPECT_EQ(boxes->shown().size(), 3u);
     EXPECT_NE(gSession, nullptr);
 }
 
 TEST_F(ShellMainWindow, LogonFillsStateStatusBarAndLanguages) {
+    // The status bar names the application as SystemInfo gives it, the state keeps both.
+    plan->Return("SystemInfo::GetApplicationName", QStringLiteral("DemoApp"));
     window->Load();
     EXPECT_TRUE(boxes->shown().empty());
-    EXPECT_EQ(StatusText(), QStringLiteral("Cluster: Demo * Application: DemoApp * User: demo * "
-                                           "Logged On: ") +
+    EXPECT_EQ(StatusText(), QStringLiteral("Cluster: TestCluster * Application: DemoApp * User: "
+                                           "admin * Logged On: ") +
                                 ui::TimeOfDayText(QTime(9, 41, 7)));
-    // The status bar names the application as SystemInfo gives it, the state keeps both.
-    EXPECT_EQ(gApplicationName, QStringLiteral("OpenedName"));
+    EXPECT_EQ(gApplicationName, QStringLiteral("TestApp"));
     EXPECT_EQ(gSystemApplicationName, QStringLiteral("DemoApp"));
-    EXPECT_EQ(gClusterName, QStringLiteral("Demo"));
-    EXPECT_EQ(gUserName, QStringLiteral("demo"));
-    EXPECT_EQ(gLogonDetail, QStringLiteral("detail"));
-    EXPECT_EQ(gMetadata, library->lastConnection->session->metadata);
+    EXPECT_EQ(gClusterName, QStringLiteral("TestCluster"));
+    EXPECT_EQ(gUserName, QStringLiteral("admin"));
+    EXPECT_EQ(gLogonDetail, gClient->GetLogonInfo().detail);
+    ASSERT_NE(gMetadata, nullptr);
+    ASSERT_NE(gSession, nullptr);
     EXPECT_TRUE(Enabled("cboLanguages"));
     EXPECT_TRUE(Enabled("cmdApplicationInfo"));
     EXPECT_FALSE(Enabled("cmdMetadataViewer"));
@@ -170,8 +177,7 @@ TEST_F(ShellMainWindow, LogonFillsStateStatusBarAndLanguages) {
     // An application without languages leaves no position of the previous one behind.
     languages->setCurrentIndex(1);
     ASSERT_EQ(gLanguageIndex, 1);
-    library->nextSession = std::make_shared<shelltest::FakeSession>();
-    library->nextSession->metadata->languages.clear();
+    plan->Return("SessionMetadata::GetLanguages", tarsel::Languages{});
     window->findChild<QPushButton*>(QStringLiteral("cmdLogon"))->click();
     EXPECT_EQ(languages->count(), 0);
     EXPECT_EQ(gLanguageIndex, 0);
@@ -199,6 +205,11 @@ TEST_F(ShellMainWindow, EntityEnablesAllButTheMemberListBuilder) {
 }
 
 TEST_F(ShellMainWindow, KeyboardAloneChoosesADimensionAndOpensATool) {
+    int made = 0;
+    UseViewerFactory([&made](QWidget* owner, const ui::ShellServices&) {
+        ++made;
+        return new QWidget(owner);
+    });
     // The focus starts in the language and dimension column, Tab runs down it, then down
     // the buttons on the right, and comes back round.
     const char* order[] = {
@@ -221,11 +232,6 @@ TEST_F(ShellMainWindow, KeyboardAloneChoosesADimensionAndOpensATool) {
     EXPECT_EQ(gDimensionName, QStringLiteral("ENTITY"));
     EXPECT_FALSE(Enabled("cmdMemberListBuilder"));
 
-    int made = 0;
-    ui::RegisterToolWindowFactory(ui::ToolWindowKind::MetadataViewer, [&made](QWidget* owner) {
-        ++made;
-        return new QWidget(owner);
-    });
     QTest::keyClick(Child<QPushButton>("cmdMetadataViewer"), Qt::Key_Return);
     EXPECT_EQ(made, 1);
     EXPECT_NE(window->LoadedToolWindow(ui::ToolWindowKind::MetadataViewer), nullptr);
@@ -237,15 +243,15 @@ TEST_F(ShellMainWindow, ActivationPutsTheChosenDimensionBack) {
     ChooseDimension(QStringLiteral("Account"));
     // A tool window points the shared dimension elsewhere meanwhile.
     gDimension = gMetadata->Period();
-    const int before = library->lastConnection->session->metadata->dimensionRequests;
+    const int before = plan->Calls("SessionMetadata::GetDimensionByIndex");
     Activate();
     EXPECT_EQ(gDimension->GetDimension(), tarsel::Dimension::Account);
-    EXPECT_EQ(library->lastConnection->session->metadata->dimensionRequests, before + 1);
+    EXPECT_EQ(plan->Calls("SessionMetadata::GetDimensionByIndex"), before + 1);
 }
 
 TEST_F(ShellMainWindow, ToolWindowIsCreatedOnceAndAnewAfterClosing) {
     int made = 0;
-    ui::RegisterToolWindowFactory(ui::ToolWindowKind::MetadataViewer, [&made](QWidget* owner) {
+    UseViewerFactory([&made](QWidget* owner, const ui::ShellServices&) {
         ++made;
         return new QWidget(owner, Qt::Window);
     });
@@ -268,7 +274,7 @@ TEST_F(ShellMainWindow, ToolWindowIsCreatedOnceAndAnewAfterClosing) {
     EXPECT_EQ(made, 2);
     EXPECT_NE(window->LoadedToolWindow(ui::ToolWindowKind::MetadataViewer), nullptr);
 
-    // Unregistered tools get a stand-in window with the tool's caption.
+    // Tools without a factory get a stand-in window with the tool's caption.
     Child<QPushButton>("cmdExtractMetadata")->click();
     QWidget* extract = window->LoadedToolWindow(ui::ToolWindowKind::ExtractMetadata);
     ASSERT_NE(extract, nullptr);
@@ -304,7 +310,7 @@ TEST_F(ShellMainWindow, DateAndTimePanelsFollowTheClock) {
 }
 
 TEST_F(ShellMainWindow, FailingToolWindowLoadIsShownAndNothingIsKept) {
-    ui::RegisterToolWindowFactory(ui::ToolWindowKind::MetadataViewer, [](QWidget*) -> QWidget* {
+    UseViewerFactory([](QWidget*, const ui::ShellServices&) -> QWidget* {
         tarsel::ThrowClientError(tarsel::code::kStoreFailure, QStringLiteral("store gone"));
     });
     window->Load();

@@ -10,7 +10,7 @@
 #include "utilities/shell/version_check.h"
 
 using namespace modGlobal;
-using shelltest::ShellTest;
+using shelltest::ShellServerTest;
 
 namespace {
 
@@ -92,18 +92,17 @@ TEST(ShellPaths, EnsureTrailingBackslash) {
     EXPECT_EQ(EnsureTrailingBackslash(QStringLiteral("/data\\")), QStringLiteral("/data\\/"));
 }
 
-class ShellStartup : public ShellTest {
+class ShellStartup : public ShellServerTest {
   protected:
-    void SetUp() override {
-        ShellTest::SetUp();
-        services.programFolder = temp.path();
-    }
     QString LogText() const { return ReadAll(QDir(temp.path()).filePath(kErrorLogFileName)); }
-    ui::ShellServices services;
+    // The local server reports its own version; older ones are the plan's.
+    void ClientVersion(const char* version) {
+        plan->Return("ErrorHandlerComponent::GetVersion", QString::fromLatin1(version));
+    }
 };
 
 TEST_F(ShellStartup, RefusedClientShowsTheIncompatibilityBoxAndShowsNoWindow) {
-    library->version = QStringLiteral("4.0.4.777");
+    ClientVersion("4.0.4.777");
     EXPECT_EQ(Main(services), nullptr);
     ASSERT_EQ(boxes->shown().size(), 1u);
     const ui::MessageRequest& box = boxes->shown()[0];
@@ -111,12 +110,12 @@ TEST_F(ShellStartup, RefusedClientShowsTheIncompatibilityBoxAndShowsNoWindow) {
     EXPECT_EQ(box.text, IncompatibleVersionMessage(QStringLiteral("4.0.4.777")));
     EXPECT_EQ(box.icon, ui::Icon::Critical);
     EXPECT_EQ(box.buttons, ui::Buttons::Ok);
-    EXPECT_EQ(library->prompt->logons, 0);
+    EXPECT_EQ(plan->Calls("LogonPrompt::Logon"), 0);
     EXPECT_TRUE(LogText().isEmpty());
 }
 
 TEST_F(ShellStartup, TwoPartVersionEndsThroughMainsErrorReport) {
-    library->version = QStringLiteral("9.3");
+    ClientVersion("9.3");
     EXPECT_EQ(Main(services), nullptr);
     ASSERT_EQ(boxes->shown().size(), 1u);
     const QString text = boxes->shown()[0].text;
@@ -129,7 +128,8 @@ TEST_F(ShellStartup, TwoPartVersionEndsThroughMainsErrorReport) {
 }
 
 TEST_F(ShellStartup, UnreadableVersionGivesBothReportsInOrder) {
-    library->version.reset();
+    plan->FailAt("ErrorHandlerComponent::GetVersion", 0, {}, QStringLiteral("no version here"),
+                 tarsel::code::kInternal);
     EXPECT_EQ(Main(services), nullptr);
     ASSERT_EQ(boxes->shown().size(), 2u);
     EXPECT_TRUE(boxes->shown()[0].text.startsWith(
@@ -147,16 +147,16 @@ TEST_F(ShellStartup, UnreadableVersionGivesBothReportsInOrder) {
 }
 
 TEST_F(ShellStartup, NoClientLibraryIsReportedNotACrash) {
-    tarsel::InstallClientLibrary(nullptr);
+    services.library = nullptr;
     EXPECT_EQ(Main(services), nullptr);
     ASSERT_EQ(boxes->shown().size(), 2u);
     EXPECT_TRUE(boxes->shown()[0].text.contains(QStringLiteral("not installed")));
 }
 
 TEST_F(ShellStartup, SecondRunLeavesOnlyItsOwnEntries) {
-    library->version = QStringLiteral("9.3");
+    ClientVersion("9.3");
     Main(services);
-    library->version = QStringLiteral("4.x.0");
+    ClientVersion("4.x.0");
     Main(services);
     const QString log = LogText();
     EXPECT_FALSE(log.contains(QStringLiteral("Subscript out of range")));
@@ -171,7 +171,7 @@ TEST_F(ShellStartup, SecondRunLeavesOnlyItsOwnEntries) {
 }
 
 TEST_F(ShellStartup, AcceptedClientShowsSplashThenMainWindowLoggedOn) {
-    library->version = QStringLiteral("4.0.5.12");
+    ClientVersion("4.0.5.12");
     // Each look at this clock is a second later, so the splash ends at its first check.
     struct SteppingClock : ui::Clock {
         QDateTime Now() const override { return now = now.addSecs(1); }
@@ -181,8 +181,8 @@ TEST_F(ShellStartup, AcceptedClientShowsSplashThenMainWindowLoggedOn) {
     const std::unique_ptr<frmMain> window = Main(services);
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(library->prompt->logons, 1);
-    EXPECT_EQ(modGlobal::gApplicationName, QStringLiteral("OpenedName"));
+    EXPECT_EQ(plan->Calls("LogonPrompt::Logon"), 1);
+    EXPECT_EQ(modGlobal::gApplicationName, QStringLiteral("TestApp"));
     EXPECT_TRUE(boxes->shown().empty());
 }
 

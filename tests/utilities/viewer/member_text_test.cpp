@@ -2,54 +2,53 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/utilities/viewer/fake_application.h"
+#include "tests/utilities/viewer/viewer_server.h"
 
 namespace {
 
 using tarsel::Dimension;
+using tarsel::test::In;
+using tarsel::test::OnKey;
 using viewer::EntityFilter;
 using viewer::MemberTextSource;
 using viewer::TextOptions;
-using viewer_test::FakeMetadata;
-using viewer_test::FakeSecurity;
 
-class ViewerMemberText : public ::testing::Test {
+class ViewerMemberText : public ::testing::Test, public viewer_test::ViewerServer {
   protected:
     ViewerMemberText() {
-        security->names = {QStringLiteral("Finance"), QStringLiteral("   "), QString()};
+        builder.SecurityClass(QStringLiteral("Finance"));
         for (int c = 0; c < 4; ++c) {
-            top[c] = metadata->dim(static_cast<Dimension>(static_cast<int>(Dimension::Custom1) + c))
-                         .Add(QString(QLatin1Char('a' + c)));
+            builder.Relate(static_cast<Dimension>(static_cast<int>(Dimension::Custom1) + c),
+                           QString(), QString(QLatin1Char('a' + c)));
         }
-        auto& value = metadata->dim(Dimension::Value);
-        eur = value.Add(QStringLiteral("EUR"));
-        usd = value.Add(QStringLiteral("USD"));
+        builder.Relate(Dimension::Value, QString(), QStringLiteral("EUR"))
+            .Relate(Dimension::Value, QString(), QStringLiteral("USD"));
     }
 
-    MemberTextSource Source(Dimension dimension, const QString& name, TextOptions options = {},
+    MemberTextSource Source(Dimension dimension, TextOptions options = {},
                             EntityFilter filter = {}) {
-        return MemberTextSource(metadata->ptr(dimension), name, metadata, security, 0, options,
-                                filter);
+        return MemberTextSource(Tree(dimension), dimension, metadata, security, 0, options, filter);
     }
-
-    std::shared_ptr<FakeMetadata> metadata = std::make_shared<FakeMetadata>();
-    std::shared_ptr<FakeSecurity> security = std::make_shared<FakeSecurity>();
-    tarsel::MemberId top[4] = {};
-    tarsel::MemberId eur = -1, usd = -1;
+    QString Text(Dimension dimension, const char* label, TextOptions options = {},
+                 EntityFilter filter = {}) {
+        return Source(dimension, options, filter).Text(Id(dimension, QString::fromLatin1(label)));
+    }
 };
 
 TEST_F(ViewerMemberText, AccountItemsInOrderWithDefaultsAndEmptyUserTexts) {
-    auto& account = metadata->dim(Dimension::Account);
-    const auto cash = account.Add(QStringLiteral("Cash"), QStringLiteral("Cash at bank"));
-    account.member(cash).topCustom = {top[0], top[1], top[2], top[3]};
+    builder.Relate(Dimension::Account, "", "Cash")
+        .Describe(Dimension::Account, "Cash", "Cash at bank");
+    auto& cash = builder.Add(Dimension::Account, "Cash");
+    cash.accountType = tarsel::account_type::Asset;
+    cash.topCustom = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                      QStringLiteral("d")};
+    Start();
 
-    auto texts = Source(Dimension::Account, QStringLiteral("ACCOUNT"));
-    EXPECT_EQ(texts.Text(cash),
+    EXPECT_EQ(Text(Dimension::Account, "Cash"),
               QStringLiteral("Cash - Cash at bank (Type=Asset, IsICP=No, TopC1=a, TopC2=b, "
                              "TopC3=c, TopC4=d, Security=[Default], UD1=, UD2=, UD3=)"));
-
-    auto hidden = Source(Dimension::Account, QStringLiteral("ACCOUNT"), {false, false});
-    EXPECT_EQ(hidden.Text(cash), QStringLiteral("Cash - Cash at bank"));
+    EXPECT_EQ(Text(Dimension::Account, "Cash", {false, false}),
+              QStringLiteral("Cash - Cash at bank"));
 }
 
 TEST_F(ViewerMemberText, AccountTypeAndIntercompanyWords) {
@@ -66,152 +65,173 @@ TEST_F(ViewerMemberText, AccountTypeAndIntercompanyWords) {
     EXPECT_EQ(viewer::AccountTypeWord(13), QStringLiteral("TYPEERROR"));
     EXPECT_EQ(viewer::AccountTypeWord(-1), QStringLiteral("TYPEERROR"));
 
-    auto& account = metadata->dim(Dimension::Account);
-    const auto odd = account.Add(QStringLiteral("Odd"), QStringLiteral("d"));
-    account.member(odd).accountType = 13;
-    account.member(odd).icpType = 2;
-    auto texts = Source(Dimension::Account, QStringLiteral("ACCOUNT"));
-    const QString text = texts.Text(odd);
+    for (auto [label, code] : {std::pair{"IcpYes", tarsel::icp_type::Yes},
+                               {"IcpNo", tarsel::icp_type::No},
+                               {"IcpRestricted", tarsel::icp_type::Restricted}}) {
+        builder.Relate(Dimension::Account, "", label);
+        builder.Add(Dimension::Account, label).icpType = code;
+    }
+    builder.Relate(Dimension::Account, "", "Odd").Describe(Dimension::Account, "Odd", "d");
+    Start();
+    for (auto [label, word] :
+         {std::pair{"IcpYes", "Yes"}, {"IcpNo", "No"}, {"IcpRestricted", "Restricted"}}) {
+        EXPECT_TRUE(Text(Dimension::Account, label)
+                        .contains(QStringLiteral(", IsICP=%1, ").arg(QLatin1String(word))))
+            << label;
+    }
+    // Codes no application can hold, as a server of another version might report them.
+    const auto odd = Id(Dimension::Account, QStringLiteral("Odd"));
+    plan->Return("AccountAttributes::GetAccountType", int32_t{13}, OnKey(odd));
+    plan->Return("AccountAttributes::GetICPType", int32_t{2}, OnKey(odd));
+    const QString text = Text(Dimension::Account, "Odd");
     EXPECT_TRUE(text.startsWith(QStringLiteral("Odd - d (Type=TYPEERROR, IsICP=**Error**, ")))
         << text.toStdString();
-    for (auto [code, word] : {std::pair{-1, "Yes"}, {0, "No"}, {1, "Restricted"}}) {
-        account.member(odd).icpType = code;
-        EXPECT_TRUE(Source(Dimension::Account, QStringLiteral("ACCOUNT"))
-                        .Text(odd)
-                        .contains(QStringLiteral(", IsICP=%1, ").arg(QLatin1String(word))));
-    }
 }
 
 TEST_F(ViewerMemberText, ExpandedAccountItems) {
-    auto& account = metadata->dim(Dimension::Account);
-    const auto parent = account.Add(QStringLiteral("Assets"), QStringLiteral("All assets"));
-    const auto cash = account.Add(QStringLiteral("Cash"), QStringLiteral("Cash"));
-    account.Relate(-1, parent);
-    account.Relate(parent, cash);
-    auto& m = account.member(cash);
-    m.securityClass = 0;
+    builder.Relate(Dimension::Account, "", "Assets")
+        .Describe(Dimension::Account, "Assets", "All assets")
+        .Relate(Dimension::Account, "Assets", "Cash")
+        .Describe(Dimension::Account, "Cash", "Cash");
+    auto& m = builder.Add(Dimension::Account, "Cash");
+    m.accountType = tarsel::account_type::Asset;
+    m.securityClass = QStringLiteral("Finance");
     m.userDefined = {QStringLiteral("u1"), QString(), QStringLiteral(" ")};
-    m.defaultParent = QStringLiteral("Assets");
-    m.defaultParentGeneration = 3;
     m.decimalPlaces = 2;
     m.isCalculated = true;
     m.isConsolidated = false;
     m.usesLineItems = true;
-    m.aggregation = {true, false, true, false};
-    account.member(parent).defaultParentGeneration = 0;
+    m.customAggregationEnabled = {true, false, true, false};
+    Start();
 
-    auto texts = Source(Dimension::Account, QStringLiteral("ACCOUNT"), {true, true});
+    const auto tree = Tree(Dimension::Account);
+    const auto cash = Id(Dimension::Account, QStringLiteral("Cash"));
+    const auto assets = Id(Dimension::Account, QStringLiteral("Assets"));
+    auto texts = Source(Dimension::Account, {true, true});
     EXPECT_EQ(texts.Text(cash),
               QStringLiteral("Cash - Cash (Type=Asset, IsICP=No, TopC1=, TopC2=, TopC3=, TopC4=, "
                              "Security=Finance, UD1=u1, UD2=, UD3= , DefaultParent=Assets, "
-                             "HierRelationship=Base[DefParGen:3], DecPlaces=2, IsCalc=True, "
+                             "HierRelationship=Base[DefParGen:%1], DecPlaces=2, IsCalc=True, "
                              "IsCons=False, IsLID=True, C1AggEnabled=True, C2AggEnabled=False, "
-                             "C3AggEnabled=True, C4AggEnabled=False)"));
-    EXPECT_TRUE(
-        texts.Text(parent).contains(QStringLiteral("HierRelationship=Parent[DefParGen:0]")));
+                             "C3AggEnabled=True, C4AggEnabled=False)")
+                  .arg(tree->GetDefaultParentGeneration(cash)));
+    EXPECT_TRUE(texts.Text(assets).contains(QStringLiteral("HierRelationship=Parent[DefParGen:%1]")
+                                                .arg(tree->GetDefaultParentGeneration(assets))));
 }
 
 TEST_F(ViewerMemberText, EntityItemsNoneForBlankUserTextsAndExpandedItems) {
-    auto& entity = metadata->dim(Dimension::Entity);
-    const auto france = entity.Add(QStringLiteral("France"), QStringLiteral("French company"));
-    auto& m = entity.member(france);
-    m.currency = eur;
+    builder.Relate(Dimension::Entity, "", "Europe")
+        .Relate(Dimension::Entity, "Europe", "France")
+        .Describe(Dimension::Entity, "France", "French company")
+        .Relate(Dimension::Entity, "", "Bare");
+    auto& m = builder.Add(Dimension::Entity, "France");
+    m.defaultCurrency = QStringLiteral("EUR");
     m.allowAdjs = true;
     m.isIcp = true;
     m.userDefined = {QString(), QStringLiteral("  "), QStringLiteral("kept")};
-    m.defaultParent = QStringLiteral("Europe");
-    m.defaultParentGeneration = 2;
+    Start();
+    const auto france = Id(Dimension::Entity, QStringLiteral("France"));
 
-    EXPECT_EQ(Source(Dimension::Entity, QStringLiteral("ENTITY")).Text(france),
+    EXPECT_EQ(Text(Dimension::Entity, "France"),
               QStringLiteral("France - French company (Currency=EUR, Adjs=True, ChildAdjs=False, "
                              "Security=[Default], ICP=True, UD1=[None], UD2=[None], UD3=kept)"));
-    EXPECT_EQ(Source(Dimension::Entity, QStringLiteral("ENTITY"), {true, true}).Text(france),
+    EXPECT_EQ(Text(Dimension::Entity, "France", {true, true}),
               QStringLiteral("France - French company (Currency=EUR, Adjs=True, ChildAdjs=False, "
                              "Security=[Default], ICP=True, UD1=[None], UD2=[None], UD3=kept, "
-                             "DefaultParent=Europe, HierRelationship=Base[DefParGen:2])"));
-    EXPECT_EQ(Source(Dimension::Entity, QStringLiteral("ENTITY"), {false, true}).Text(france),
+                             "DefaultParent=Europe, HierRelationship=Base[DefParGen:%1])")
+                  .arg(Tree(Dimension::Entity)->GetDefaultParentGeneration(france)));
+    EXPECT_EQ(Text(Dimension::Entity, "France", {false, true}),
               QStringLiteral("France - French company"));
 
-    const auto bare = entity.Add(QStringLiteral("Bare"));
-    EXPECT_TRUE(Source(Dimension::Entity, QStringLiteral("ENTITY"))
-                    .Text(bare)
-                    .startsWith(QStringLiteral("Bare -  (Currency=, ")));
-    EXPECT_EQ(Source(Dimension::Entity, QStringLiteral("ENTITY"), {false, false}).Text(bare),
-              QStringLiteral("Bare - "));
+    EXPECT_TRUE(Text(Dimension::Entity, "Bare").startsWith(QStringLiteral("Bare -  (Currency=, ")));
+    EXPECT_EQ(Text(Dimension::Entity, "Bare", {false, false}), QStringLiteral("Bare - "));
 }
 
 TEST_F(ViewerMemberText, CustomItemsKeepEmptyTextsAndIgnoreExpansion) {
-    auto& custom3 = metadata->dim(Dimension::Custom3);
-    const auto product = custom3.Add(QStringLiteral("P1"), QStringLiteral("Product"));
-    custom3.member(product).userDefined = {QString(), QStringLiteral("x"), QStringLiteral(" ")};
-    custom3.member(product).securityClass = 0;
+    builder.Relate(Dimension::Custom3, "", "P1").Describe(Dimension::Custom3, "P1", "Product");
+    auto& m = builder.Add(Dimension::Custom3, "P1");
+    m.userDefined = {QString(), QStringLiteral("x"), QStringLiteral(" ")};
+    m.securityClass = QStringLiteral("Finance");
+    Start();
     const QString expected = QStringLiteral("P1 - Product (UD1=, UD2=x, UD3= , Security=Finance)");
-    EXPECT_EQ(Source(Dimension::Custom3, QStringLiteral("CUSTOM3")).Text(product), expected);
-    EXPECT_EQ(Source(Dimension::Custom3, QStringLiteral("CUSTOM3"), {true, true}).Text(product),
-              expected);
+    EXPECT_EQ(Text(Dimension::Custom3, "P1"), expected);
+    EXPECT_EQ(Text(Dimension::Custom3, "P1", {true, true}), expected);
 }
 
 TEST_F(ViewerMemberText, BlankClassNamesAreDefaultInEveryDimensionAndLookedUpOnce) {
-    for (auto [dimension, name] : {std::pair{Dimension::Account, "ACCOUNT"},
-                                   {Dimension::Entity, "ENTITY"},
-                                   {Dimension::Custom1, "CUSTOM1"},
-                                   {Dimension::Custom4, "CUSTOM4"}}) {
-        auto& dim = metadata->dim(dimension);
-        const auto blank = dim.Add(QStringLiteral("Blank"));
-        const auto empty = dim.Add(QStringLiteral("Empty"));
-        dim.member(blank).securityClass = 1;
-        dim.member(empty).securityClass = 2;
-        auto texts = Source(dimension, QString::fromLatin1(name));
-        EXPECT_TRUE(texts.Text(blank).contains(QStringLiteral("Security=[Default]"))) << name;
-        EXPECT_TRUE(texts.Text(empty).contains(QStringLiteral("Security=[Default]"))) << name;
+    builder.SecurityClass(QStringLiteral("Blank")).SecurityClass(QStringLiteral("Empty"));
+    const Dimension dimensions[] = {Dimension::Account, Dimension::Entity, Dimension::Custom1,
+                                    Dimension::Custom4};
+    for (Dimension dimension : dimensions) {
+        builder.Relate(dimension, "", "Blank").Relate(dimension, "", "Empty");
+        builder.Add(dimension, "Blank").securityClass = QStringLiteral("Blank");
+        builder.Add(dimension, "Empty").securityClass = QStringLiteral("Empty");
     }
-    security->nameCalls = 0;
-    auto texts = Source(Dimension::Entity, QStringLiteral("ENTITY"));
+    Start();
+    // Names the store refuses but another server may give.
+    plan->Return("Security::GetSecurityClassName", QStringLiteral("   "),
+                 OnKey(SecurityClassId(QStringLiteral("Blank"))));
+    plan->Return("Security::GetSecurityClassName", QString(),
+                 OnKey(SecurityClassId(QStringLiteral("Empty"))));
+    for (Dimension dimension : dimensions) {
+        auto texts = Source(dimension);
+        for (const char* label : {"Blank", "Empty"}) {
+            EXPECT_TRUE(texts.Text(Id(dimension, QString::fromLatin1(label)))
+                            .contains(QStringLiteral("Security=[Default]")))
+                << label << " in " << tarsel::DimensionDisplayName(dimension).toStdString();
+        }
+    }
+    const int before = plan->Calls("Security::GetSecurityClassName");
+    auto texts = Source(Dimension::Entity);
+    const auto finance = SecurityClassId(QStringLiteral("Finance"));
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(texts.SecurityClassValue(0), QStringLiteral("Finance"));
+        EXPECT_EQ(texts.SecurityClassValue(finance), QStringLiteral("Finance"));
     }
     EXPECT_EQ(texts.SecurityClassValue(-1), QStringLiteral("[Default]"));
-    EXPECT_EQ(security->nameCalls, 1);
+    EXPECT_EQ(plan->Calls("Security::GetSecurityClassName"), before + 1);
 }
 
 TEST_F(ViewerMemberText, EntityFiltersCompareWithoutCaseAndLeaveFailuresWithoutText) {
-    auto& entity = metadata->dim(Dimension::Entity);
-    const auto france = entity.Add(QStringLiteral("France"));
-    const auto ohio = entity.Add(QStringLiteral("Ohio"));
-    entity.member(france).currency = eur;
-    entity.member(france).securityClass = 0;
-    entity.member(ohio).currency = usd;
+    builder.Relate(Dimension::Entity, "", "France").Relate(Dimension::Entity, "", "Ohio");
+    builder.Add(Dimension::Entity, "France").defaultCurrency = QStringLiteral("EUR");
+    builder.Add(Dimension::Entity, "France").securityClass = QStringLiteral("Finance");
+    builder.Add(Dimension::Entity, "Ohio").defaultCurrency = QStringLiteral("USD");
+    Start();
 
-    auto passes = [&](EntityFilter filter, tarsel::MemberId id) {
+    auto passes = [&](EntityFilter filter, const char* label) {
         filter.on = true;
-        return !Source(Dimension::Entity, QStringLiteral("ENTITY"), {}, filter).Text(id).isEmpty();
+        return !Text(Dimension::Entity, label, {}, filter).isEmpty();
     };
-    EXPECT_TRUE(passes({}, france));
-    EXPECT_TRUE(passes({true, viewer::kAllCurrencies, viewer::kAllSecurityClasses}, ohio));
-    EXPECT_TRUE(passes({true, QStringLiteral("eur"), QString()}, france));
-    EXPECT_FALSE(passes({true, QStringLiteral("eur"), QString()}, ohio));
-    EXPECT_TRUE(passes({true, QString(), QStringLiteral("FINANCE")}, france));
-    EXPECT_FALSE(passes({true, QString(), QStringLiteral("finance")}, ohio));
-    EXPECT_TRUE(passes({true, QString(), QStringLiteral("[default]")}, ohio));
-    EXPECT_FALSE(passes({true, QStringLiteral("USD"), QStringLiteral("Finance")}, ohio));
+    EXPECT_TRUE(passes({}, "France"));
+    EXPECT_TRUE(passes({true, viewer::kAllCurrencies, viewer::kAllSecurityClasses}, "Ohio"));
+    EXPECT_TRUE(passes({true, QStringLiteral("eur"), QString()}, "France"));
+    EXPECT_FALSE(passes({true, QStringLiteral("eur"), QString()}, "Ohio"));
+    EXPECT_TRUE(passes({true, QString(), QStringLiteral("FINANCE")}, "France"));
+    EXPECT_FALSE(passes({true, QString(), QStringLiteral("finance")}, "Ohio"));
+    EXPECT_TRUE(passes({true, QString(), QStringLiteral("[default]")}, "Ohio"));
+    EXPECT_FALSE(passes({true, QStringLiteral("USD"), QStringLiteral("Finance")}, "Ohio"));
 
     // Switched off, the picks are ignored.
-    EntityFilter off{false, QStringLiteral("USD"), QString()};
     EXPECT_FALSE(
-        Source(Dimension::Entity, QStringLiteral("ENTITY"), {}, off).Text(france).isEmpty());
+        Text(Dimension::Entity, "France", {}, {false, QStringLiteral("USD"), QString()}).isEmpty());
     // With attributes hidden a filtered-out entity still has no text.
-    EntityFilter usdOnly{true, QStringLiteral("USD"), QString()};
-    EXPECT_TRUE(Source(Dimension::Entity, QStringLiteral("ENTITY"), {false, false}, usdOnly)
-                    .Text(france)
-                    .isEmpty());
+    EXPECT_TRUE(
+        Text(Dimension::Entity, "France", {false, false}, {true, QStringLiteral("USD"), QString()})
+            .isEmpty());
 }
 
 TEST_F(ViewerMemberText, DimensionsWithoutAttributesGiveNoText) {
-    auto& scenario = metadata->dim(Dimension::Scenario);
-    const auto actual = scenario.Add(QStringLiteral("Actual"));
-    auto texts = Source(Dimension::Scenario, QStringLiteral("SCENARIO"));
+    builder.Relate(Dimension::Scenario, "", "Actual");
+    Start();
+    auto texts = Source(Dimension::Scenario);
+    const auto actual = Id(Dimension::Scenario, QStringLiteral("Actual"));
     EXPECT_TRUE(texts.Attributes(actual).empty());
     EXPECT_TRUE(texts.Text(actual).isEmpty());
+    // Nor does a name that names no dimension.
+    EXPECT_TRUE(
+        MemberTextSource(Tree(Dimension::Scenario), std::nullopt, metadata, security, 0, {}, {})
+            .Text(actual)
+            .isEmpty());
 }
 
 }  // namespace

@@ -16,7 +16,7 @@
 
 #include "server/xlsx/xlsx_spreadsheet.h"
 #include "tests/server/xlsx/xlsx_reader.h"
-#include "tests/utilities/viewer/fake_application.h"
+#include "tests/utilities/viewer/viewer_server.h"
 #include "tests/utilities/viewer/viewer_test_env.h"
 #include "utilities/shell/message_box.h"
 #include "utilities/shell/modGlobal.h"
@@ -25,42 +25,46 @@
 namespace {
 
 using tarsel::Dimension;
-using viewer_test::FakeDimension;
-using viewer_test::FakeSession;
+using tarsel::test::In;
 
-class ViewerWindow : public ::testing::Test, public viewer_test::ViewerEnvironment {
+class ViewerWindow : public ::testing::Test,
+                     public viewer_test::ViewerEnvironment,
+                     public viewer_test::ViewerServer {
   protected:
     ViewerWindow() {
-        modGlobal::gSession = session;
-        modGlobal::gMetadata = session->metadata;
-        modGlobal::gApplicationName = QStringLiteral("Comma");
-        session->security->names = {QStringLiteral("Finance"), QStringLiteral("HR")};
-        auto& value = session->metadata->dim(Dimension::Value);
+        builder.SecurityClass(QStringLiteral("Finance")).SecurityClass(QStringLiteral("HR"));
         for (const char* label :
              {"<Entity Currency>", "EUR", "USD", "EURAdjs", "[None]", "EURTotal"}) {
-            value.Add(QString::fromLatin1(label));
+            builder.Relate(Dimension::Value, QString(), QString::fromLatin1(label));
         }
     }
 
-    FakeDimension& Use(Dimension dimension, const char* name) {
-        modGlobal::gDimension = session->metadata->ptr(dimension);
+    // Starts the application and points the session state at one of its dimensions.
+    void Use(Dimension dimension, const char* name) {
+        Start();
+        modGlobal::gSession = session;
+        modGlobal::gMetadata = metadata;
+        modGlobal::gApplicationName = QStringLiteral("Comma");
+        modGlobal::gDimension = Tree(dimension);
         modGlobal::gDimensionName = QString::fromLatin1(name);
-        return session->metadata->dim(dimension);
     }
     // Group > (France, Europe > Paris); France EUR/Finance, Paris USD
     void MakeEntities() {
-        auto& e = Use(Dimension::Entity, "ENTITY");
-        const auto group = e.Add(QStringLiteral("Group"), QStringLiteral("Group total"));
-        const auto france = e.Add(QStringLiteral("France"), QStringLiteral("French company"));
-        const auto europe = e.Add(QStringLiteral("Europe"), QStringLiteral("Europe"));
-        const auto paris = e.Add(QStringLiteral("Paris"), QStringLiteral("Paris office"));
-        e.Relate(-1, group);
-        e.Relate(group, france);
-        e.Relate(group, europe);
-        e.Relate(europe, paris);
-        e.member(france).currency = 1;
-        e.member(france).securityClass = 0;
-        e.member(paris).currency = 2;
+        builder.Relate(Dimension::Entity, "", "Group")
+            .Describe(Dimension::Entity, "Group", "Group total")
+            .Relate(Dimension::Entity, "Group", "France")
+            .Describe(Dimension::Entity, "France", "French company")
+            .Relate(Dimension::Entity, "Group", "Europe")
+            .Describe(Dimension::Entity, "Europe", "Europe")
+            .Relate(Dimension::Entity, "Europe", "Paris")
+            .Describe(Dimension::Entity, "Paris", "Paris office");
+        builder.Add(Dimension::Entity, "France").defaultCurrency = QStringLiteral("EUR");
+        builder.Add(Dimension::Entity, "France").securityClass = QStringLiteral("Finance");
+        builder.Add(Dimension::Entity, "Paris").defaultCurrency = QStringLiteral("USD");
+    }
+    QString EntityTag(const char* parent, const char* child) const {
+        return Part(Dimension::Entity, QString::fromLatin1(parent)) + QLatin1Char('#') +
+               Part(Dimension::Entity, QString::fromLatin1(child));
     }
     std::unique_ptr<frmMetadataViewer> Open() { return std::make_unique<frmMetadataViewer>(); }
 
@@ -78,12 +82,11 @@ class ViewerWindow : public ::testing::Test, public viewer_test::ViewerEnvironme
         }
         return entries;
     }
-
-    std::shared_ptr<FakeSession> session = std::make_shared<FakeSession>();
 };
 
 TEST_F(ViewerWindow, LoadShowsTheEntityTreeWithCaptionsCountsAndFilters) {
     MakeEntities();
+    Use(Dimension::Entity, "ENTITY");
     auto w = Open();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tarsel Utilities - Metadata Viewer"));
     EXPECT_TRUE(w->windowFlags().testFlag(Qt::Window));
@@ -105,10 +108,10 @@ TEST_F(ViewerWindow, LoadShowsTheEntityTreeWithCaptionsCountsAndFilters) {
                              "UD3=[None])"));
     EXPECT_EQ(group->data(0, frmMetadataViewer::kKeyRole).toString(), QStringLiteral("0KEY"));
     EXPECT_EQ(group->data(0, frmMetadataViewer::kTagRole).toString(),
-              QStringLiteral("-1_ROOT#0_Group"));
+              QStringLiteral("-1_ROOT#") + Part(Dimension::Entity, QStringLiteral("Group")));
     ASSERT_EQ(group->childCount(), 2);
     EXPECT_EQ(group->child(1)->child(0)->data(0, frmMetadataViewer::kTagRole).toString(),
-              QStringLiteral("2_Europe#3_Paris"));
+              EntityTag("Europe", "Paris"));
     EXPECT_EQ(group->child(1)->child(0)->data(0, frmMetadataViewer::kKeyRole).toString(),
               QStringLiteral("3KEY"));
 
@@ -134,8 +137,8 @@ TEST_F(ViewerWindow, LoadShowsTheEntityTreeWithCaptionsCountsAndFilters) {
 }
 
 TEST_F(ViewerWindow, UnsupportedDimensionShowsTheMessageAndAnEmptyTree) {
-    Use(Dimension::Scenario, "SCENARIO")
-        .Relate(-1, session->metadata->dim(Dimension::Scenario).Add(QStringLiteral("Actual")));
+    builder.Relate(Dimension::Scenario, "", "Actual");
+    Use(Dimension::Scenario, "SCENARIO");
     auto w = Open();
     ASSERT_EQ(boxes->shown().size(), 1u);
     const auto& box = boxes->shown()[0];
@@ -173,16 +176,19 @@ TEST_F(ViewerWindow, TreeKeepsItsWidthWhileControlsBesideItHideAndShow) {
         EXPECT_EQ(Find<QTreeWidget>(w, "trvTopMember")->width(), width);
     };
     // The expanded-attributes box is the widest control of a custom window.
-    auto& c = Use(Dimension::Custom1, "CUSTOM1");
-    const auto all = c.Add(QStringLiteral("AllProducts"), QStringLiteral("All products"));
-    c.Relate(-1, all);
-    c.Relate(all, c.Add(QStringLiteral("P1"), QStringLiteral("First")));
-    widthsStay(*Open());
-
+    builder.Relate(Dimension::Custom1, "", "AllProducts")
+        .Describe(Dimension::Custom1, "AllProducts", "All products")
+        .Relate(Dimension::Custom1, "AllProducts", "P1")
+        .Describe(Dimension::Custom1, "P1", "First");
     // A long class name widens the filter list, which the top-member view hides.
     const QString longName = QStringLiteral("Consolidated European Holding Companies Restricted");
-    session->security->names.push_back(longName);
+    builder.SecurityClass(longName);
     MakeEntities();
+    Use(Dimension::Custom1, "CUSTOM1");
+    widthsStay(*Open());
+
+    modGlobal::gDimension = Tree(Dimension::Entity);
+    modGlobal::gDimensionName = QStringLiteral("ENTITY");
     auto w = Open();
     widthsStay(*w);
     auto* classes = Find<QComboBox>(*w, "cboEntitySecurityClassFilter");
@@ -191,6 +197,7 @@ TEST_F(ViewerWindow, TreeKeepsItsWidthWhileControlsBesideItHideAndShow) {
 
 TEST_F(ViewerWindow, AttributeControlsRebuildWithoutDuplicatingFilterEntries) {
     MakeEntities();
+    Use(Dimension::Entity, "ENTITY");
     auto w = Open();
     auto* expanded = Find<QCheckBox>(*w, "chk_ExpAttribs");
     auto* currencies = Find<QComboBox>(*w, "cboEntityCurrencyFilter");
@@ -201,14 +208,23 @@ TEST_F(ViewerWindow, AttributeControlsRebuildWithoutDuplicatingFilterEntries) {
     EXPECT_TRUE(expanded->isChecked());
     auto* tree = Find<QTreeWidget>(*w, "trvMembers");
     EXPECT_TRUE(tree->topLevelItem(0)->text(0).contains(
-        QStringLiteral("HierRelationship=Parent[DefParGen:1])")));
+        QStringLiteral("HierRelationship=Parent[DefParGen:%1])")
+            .arg(
+                Tree(Dimension::Entity)
+                    ->GetDefaultParentGeneration(Id(Dimension::Entity, QStringLiteral("Group"))))));
     EXPECT_EQ(Entries(currencies), (QStringList{"ALL CURRENCIES", "EUR", "USD"}));
     EXPECT_EQ(currencies->currentText(), QStringLiteral("USD"));
     EXPECT_EQ(Entries(Find<QComboBox>(*w, "cboEntitySecurityClassFilter")).size(), 3);
 
-    // Filled by the first build only: later rebuilds keep the entries as they were.
-    session->security->names.push_back(QStringLiteral("Audit"));
-    session->metadata->dim(Dimension::Value).Add(QStringLiteral("GBP"));
+    // Filled by the first build only: later rebuilds keep the entries as they were, whatever
+    // the server reports by then.
+    tarsel::SecurityClasses classes = security->EnumSecurityClasses();
+    classes.ids.push_back(classes.ids.back() + 1);
+    classes.names.push_back(QStringLiteral("Audit"));
+    plan->Return("Security::EnumSecurityClasses", classes);
+    plan->Return("DimensionTree::EnumAllMemberLabels",
+                 Tree(Dimension::Value)->EnumAllMemberLabels() << QStringLiteral("GBP"),
+                 In(Dimension::Value));
     expanded->click();
     EXPECT_EQ(Entries(currencies), (QStringList{"ALL CURRENCIES", "EUR", "USD"}));
     EXPECT_EQ(Entries(Find<QComboBox>(*w, "cboEntitySecurityClassFilter")),
@@ -228,6 +244,7 @@ TEST_F(ViewerWindow, AttributeControlsRebuildWithoutDuplicatingFilterEntries) {
 
 TEST_F(ViewerWindow, FilterSwitchListsMatchingEntitiesAndSwitchesBack) {
     MakeEntities();
+    Use(Dimension::Entity, "ENTITY");
     auto w = Open();
     auto* tree = Find<QTreeWidget>(*w, "trvMembers");
     Find<QRadioButton>(*w, "optEntityFilterSwitch_0")->click();
@@ -250,6 +267,7 @@ TEST_F(ViewerWindow, FilterSwitchListsMatchingEntitiesAndSwitchesBack) {
 
 TEST_F(ViewerWindow, TopMemberViewAndBackToNormal) {
     MakeEntities();
+    Use(Dimension::Entity, "ENTITY");
     auto w = Open();
     auto* tree = Find<QTreeWidget>(*w, "trvMembers");
     auto* top = Find<QTreeWidget>(*w, "trvTopMember");
@@ -273,7 +291,7 @@ TEST_F(ViewerWindow, TopMemberViewAndBackToNormal) {
     EXPECT_EQ(top->topLevelItem(0)->data(0, frmMetadataViewer::kKeyRole).toString(),
               QStringLiteral("2KEY"));
     EXPECT_EQ(top->topLevelItem(0)->child(0)->data(0, frmMetadataViewer::kTagRole).toString(),
-              QStringLiteral("2_Europe#3_Paris"));
+              EntityTag("Europe", "Paris"));
 
     Find<QPushButton>(*w, "cmdExpandAll")->click();
     EXPECT_TRUE(top->topLevelItem(0)->isExpanded());
@@ -304,7 +322,8 @@ TEST_F(ViewerWindow, RightClickWithoutASelectedNodeShowsNoMenu) {
 
 TEST_F(ViewerWindow, ServerFailureDuringTheBuildKeepsWhatWasBuilt) {
     MakeEntities();
-    session->metadata->dim(Dimension::Entity).failAtLabelCall = 3;  // Europe
+    Use(Dimension::Entity, "ENTITY");
+    plan->FailAt("DimensionTree::GetMemberLabel", 3, In(Dimension::Entity));  // Europe
     auto w = Open();
     ASSERT_EQ(boxes->shown().size(), 1u);
     EXPECT_TRUE(boxes->shown()[0].text.startsWith(
@@ -321,6 +340,7 @@ TEST_F(ViewerWindow, ServerFailureDuringTheBuildKeepsWhatWasBuilt) {
 
 TEST_F(ViewerWindow, ExportAsksAboutAttributesAndWritesTheShownTree) {
     MakeEntities();
+    Use(Dimension::Entity, "ENTITY");
     auto w = Open();
     boxes->setNextAnswer(ui::Answer::Yes);
     Find<QPushButton>(*w, "cmdSendToExcel")->click();
@@ -375,6 +395,7 @@ TEST_F(ViewerWindow, ExportAsksAboutAttributesAndWritesTheShownTree) {
 
 TEST_F(ViewerWindow, ExportFailureIsReportedAndTheWindowStaysUsable) {
     MakeEntities();
+    Use(Dimension::Entity, "ENTITY");
     auto w = Open();
     tarsel::InstallSpreadsheetProgram(tarsel::xlsx::CreateXlsxSpreadsheetProgram(
         {folder.path() + QStringLiteral("/missing"), opener}));
@@ -390,15 +411,15 @@ TEST_F(ViewerWindow, ExportFailureIsReportedAndTheWindowStaysUsable) {
 }
 
 TEST_F(ViewerWindow, LongBuildShowsProgressAndLocksOutClicksAndClosing) {
-    auto& e = Use(Dimension::Entity, "ENTITY");
-    tarsel::MemberId top = -1;
+    QString top;
     for (int i = 0; i < 5000; ++i) {
-        const auto id = e.Add(QStringLiteral("M%1").arg(i));
+        const QString label = QStringLiteral("M%1").arg(i);
         if (i % 100 == 0) {
-            top = id;
+            top = label;
         }
-        e.Relate(i % 100 == 0 ? -1 : top, id);
+        builder.Relate(Dimension::Entity, i % 100 == 0 ? QString() : top, label);
     }
+    Use(Dimension::Entity, "ENTITY");
     QWidget owner;
     auto* w = new frmMetadataViewer(&owner);
     QPointer<frmMetadataViewer> alive(w);
@@ -408,19 +429,25 @@ TEST_F(ViewerWindow, LongBuildShowsProgressAndLocksOutClicksAndClosing) {
 
     QStringList seen;
     int rebuildsInside = 0;
-    e.onLabelCall = [&](int call) {
-        if (call == 5000 + 4500) {
-            seen.push_back(Find<QStatusBar>(*w, "sbStatusBar")->currentMessage());
-            auto* expanded = Find<QCheckBox>(*w, "chk_ExpAttribs");
-            seen.push_back(expanded->isEnabled() ? "enabled" : "locked");
-            const int before = e.labelCalls;
-            expanded->click();
-            rebuildsInside = e.labelCalls - before;
-            w->close();
-        }
+    auto labelCalls = [this] {
+        return plan->Calls("DimensionTree::GetMemberLabel", Dimension::Entity);
     };
+    // Well inside the rebuild the next click starts.
+    plan->Before(
+        "DimensionTree::GetMemberLabel",
+        [&](int call) {
+            if (call == 4500) {
+                seen.push_back(Find<QStatusBar>(*w, "sbStatusBar")->currentMessage());
+                auto* expanded = Find<QCheckBox>(*w, "chk_ExpAttribs");
+                seen.push_back(expanded->isEnabled() ? "enabled" : "locked");
+                const int before = labelCalls();
+                expanded->click();
+                rebuildsInside = labelCalls() - before;
+                w->close();
+            }
+        },
+        In(Dimension::Entity));
     Find<QCheckBox>(*w, "chk_ExpAttribs")->click();
-    e.onLabelCall = nullptr;
     EXPECT_EQ(seen, (QStringList{"Reading members: 4000 read", "locked"}));
     EXPECT_EQ(rebuildsInside, 0);
     EXPECT_TRUE(alive);  // the close waits for the end of the build
