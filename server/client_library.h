@@ -1,8 +1,8 @@
 #pragma once
 // Where the programs get their client-library objects from. Every "created new" object
 // of the interface is created here, so no window or command knows which implementation
-// it talks to. A program installs one library at start (the local Tarsel server unless
-// configured otherwise); tests install their own.
+// it talks to. A program makes one library in its main (the local Tarsel server) and
+// hands it to the code that creates objects; tests hand in their own.
 
 #include <memory>
 
@@ -22,12 +22,5 @@ public:
     virtual std::shared_ptr<JournalLoad> CreateJournalLoad() = 0;
     virtual std::shared_ptr<SecurityLoad> CreateSecurityLoad() = 0;
 };
-
-// Replaces the installed library (nullptr uninstalls it).
-void InstallClientLibrary(std::shared_ptr<ClientLibrary> library);
-
-// The installed library. Fails with a client error (kNotImplemented) when none is
-// installed, as a missing client library would.
-ClientLibrary& ActiveClientLibrary();
 
 }  // namespace tarsel

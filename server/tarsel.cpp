@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "server/client_library.h"
 
 namespace tarsel {
 
@@ -100,26 +99,6 @@ std::optional<int32_t> ParseIcpTypeName(QStringView word) {
         }
     }
     return std::nullopt;
-}
-
-namespace {
-std::shared_ptr<ClientLibrary>& installedLibrary() {
-    static std::shared_ptr<ClientLibrary> library;
-    return library;
-}
-}  // namespace
-
-void InstallClientLibrary(std::shared_ptr<ClientLibrary> library) {
-    installedLibrary() = std::move(library);
-}
-
-ClientLibrary& ActiveClientLibrary() {
-    auto& library = installedLibrary();
-    if (!library) {
-        ThrowClientError(code::kNotImplemented,
-                         QStringLiteral("The Tarsel client library is not installed."));
-    }
-    return *library;
 }
 
 }  // namespace tarsel

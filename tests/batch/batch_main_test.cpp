@@ -36,7 +36,6 @@ tarsel::test::LocalServerOptions DemoOptions() {
     options.application = QStringLiteral("Demo");
     options.user = QStringLiteral("demo");
     options.password = QStringLiteral("demo-pw");
-    options.installLibrary = false;
     return options;
 }
 

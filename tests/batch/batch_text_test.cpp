@@ -47,7 +47,6 @@ TEST(BatchText, TextToBooleanRule) {
 
 TEST(BatchText, ErrorTextClassification) {
     tarsel::test::LocalServerOptions options;
-    options.installLibrary = false;
     tarsel::test::LocalServer server(
         tarsel::test::AppBuilder().Relate(Dimension::Entity, QString(), "World").Build(), options);
     ClientLibrary* library = server.library().get();

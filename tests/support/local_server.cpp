@@ -21,16 +21,10 @@ LocalServer::LocalServer(const local::AppModel& model, LocalServerOptions option
     store.CreateApplication(options_.application, model);
     store.Provision(options_.user, options_.application, options_.administrator);
     library_ = local::CreateLocalClientLibrary(options_.promptFactory, home_);
-    if (options_.installLibrary) {
-        InstallClientLibrary(library_);
-    }
 }
 
 LocalServer::~LocalServer() {
     opened_ = {};
-    if (options_.installLibrary) {
-        InstallClientLibrary(nullptr);
-    }
     if (previousHome_) {
         qputenv("TARSEL_HOME", *previousHome_);
     } else {

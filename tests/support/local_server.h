@@ -1,7 +1,7 @@
 #pragma once
 // A local Tarsel server for one test: a fresh temporary TARSEL_HOME with a cluster, a user
 // with a password, an application made from an AppModel, the user provisioned in it, and
-// the local client library installed. Everything is undone when the object goes.
+// the local client library made for it (library()). Everything is undone when the object goes.
 //
 //   LocalServer server(AppBuilder().Relate(Dimension::Entity, "", "World").Build());
 //   auto tree = server.Tree(Dimension::Entity);
@@ -29,7 +29,6 @@ struct LocalServerOptions {
     QString user = QStringLiteral("admin");
     QString password = QStringLiteral("secret");
     bool administrator = true;
-    bool installLibrary = true;               // InstallClientLibrary for the test's duration
     local::LogonPromptFactory promptFactory;  // for CreateLogonPrompt
 };
 

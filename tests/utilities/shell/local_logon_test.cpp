@@ -43,7 +43,6 @@ class ShellLocalLogon : public ::testing::Test {
         test::AppBuilder app;
         app.Languages({QStringLiteral("English"), QStringLiteral("German")});
         app.Relate(Dimension::Entity, QString(), QStringLiteral("World"));
-        options.installLibrary = false;
         server = std::make_unique<test::LocalServer>(app.Build(), options);
         services.library = server->library();
         services.clock =

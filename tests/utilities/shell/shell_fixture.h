@@ -39,7 +39,6 @@ class ShellServerTest : public ShellTest {
     void SetUp() override {
         ShellTest::SetUp();
         tarsel::test::LocalServerOptions options;
-        options.installLibrary = false;
         options.promptFactory = [this]() -> std::shared_ptr<tarsel::LogonPrompt> {
             return std::make_shared<tarsel::local::LocalLogonPrompt>(QString(), logonDefaults,
                                                                      dialogs);

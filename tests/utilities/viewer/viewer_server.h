@@ -30,7 +30,6 @@ class ViewerServer {
     void Start() {
         Stop();
         tarsel::test::LocalServerOptions options;
-        options.installLibrary = false;
         server_ = std::make_unique<tarsel::test::LocalServer>(builder.Build(), options);
         session = tarsel::test::WithFaults(server_->Session(), plan);
         metadata = session->Metadata();
