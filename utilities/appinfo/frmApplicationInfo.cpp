@@ -8,8 +8,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -19,6 +17,7 @@
 
 #include "server/spreadsheet.h"
 #include "utilities/appinfo/member_list_export.h"
+#include "utilities/appinfo/report_view.h"
 #include "utilities/shell/clock.h"
 #include "utilities/shell/message_box.h"
 #include "utilities/shell/modGlobal.h"
@@ -69,11 +68,8 @@ Widget* Named(Widget* widget, const char* name) {
     return Named(widget, QString::fromLatin1(name));
 }
 
-QPlainTextEdit* ReportBox(QWidget* parent, const char* name) {
-    auto* box = Named(new QPlainTextEdit(parent), name);
-    box->setReadOnly(true);
-    box->setLineWrapMode(QPlainTextEdit::NoWrap);
-    return box;
+appinfo::ReportView* ReportBox(QWidget* parent, const char* name) {
+    return Named(new appinfo::ReportView(parent), name);
 }
 
 // A drop-down list that may hold a whole dimension: its width does not depend on its
@@ -83,14 +79,6 @@ QComboBox* LongList(QWidget* parent, const QString& name) {
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     box->setMinimumContentsLength(24);
     return box;
-}
-
-// Reports end their lines with CR LF and some messages separate with bare CR; the text
-// boxes show each as one line break.
-void ShowReport(QPlainTextEdit* box, QString text) {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    box->setPlainText(text);
 }
 
 }  // namespace
@@ -203,11 +191,7 @@ QWidget* frmApplicationInfo::BuildMemberListsTab() {
     auto* shown = new QVBoxLayout;
     lblMembersInList_ = Named(new QLabel(page), "lblMembersInList");
     shown->addWidget(lblMembersInList_);
-    lstMembersInList_ = Named(new QListView(page), "lstMembersInList");
-    lstMembersInList_->setUniformItemSizes(true);
-    lstMembersInList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    membersModel_ = new QStringListModel(this);
-    lstMembersInList_->setModel(membersModel_);
+    lstMembersInList_ = Named(new appinfo::LinesView(page), "lstMembersInList");
     shown->addWidget(lstMembersInList_, 1);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(
@@ -422,19 +406,27 @@ void frmApplicationInfo::Run(const QString& routine, const std::function<void()>
     }
 }
 
+void frmApplicationInfo::Breathe(const QString& status) {
+    // Quick work runs through without repainting; longer work shows how far it is and
+    // keeps the window painted, its tabs locked until the work ends.
+    if (busyClock_.elapsed() < 500) {
+        return;
+    }
+    sstabApplicationInfo_->setEnabled(false);
+    sbStatusBar_->showMessage(status);
+    QCoreApplication::processEvents();
+}
+
 appinfo::Progress frmApplicationInfo::ShowProgress(const QString& what) {
     return [this, what](qsizetype done, qsizetype total) {
-        // Quick work runs through without repainting; longer work shows how far it is and
-        // keeps the window painted, its tabs locked until the work ends.
-        if (busyClock_.elapsed() < 500) {
-            return;
-        }
-        sstabApplicationInfo_->setEnabled(false);
-        sbStatusBar_->showMessage(
-            total > 0 ? QStringLiteral("%1: %2 of %3").arg(what).arg(done).arg(total)
-                      : QStringLiteral("%1: %2").arg(what).arg(done));
-        QCoreApplication::processEvents();
+        Breathe(total > 0 ? QStringLiteral("%1: %2 of %3").arg(what).arg(done).arg(total)
+                          : QStringLiteral("%1: %2").arg(what).arg(done));
     };
+}
+
+void frmApplicationInfo::Show(appinfo::ReportView* view, const QString& report) {
+    Breathe(QStringLiteral("Showing the report"));
+    view->ShowReport(report);
 }
 
 void frmApplicationInfo::ReportError(const QString& routine, const std::exception& error) {
@@ -455,9 +447,8 @@ void frmApplicationInfo::ReportError(const QString& routine, const std::exceptio
 void frmApplicationInfo::optDimension_Click(int index) {
     Run(QStringLiteral("optDimension_Click"), [this, index] {
         auto tree = UseDimension(kOptionDimensions[static_cast<size_t>(index)]);
-        txtSharedMembers_->clear();
-        ShowReport(txtSharedMembers_, appinfo::SharedMembersReport(
-                                          *tree, ShowProgress(QStringLiteral("Shared members"))));
+        Show(txtSharedMembers_,
+             appinfo::SharedMembersReport(*tree, ShowProgress(QStringLiteral("Shared members"))));
     });
 }
 
@@ -514,7 +505,8 @@ void frmApplicationInfo::ShowMemberList(const ListBox& list) {
     }
     const appinfo::MemberListDisplay display = appinfo::ShowMemberList(
         *tree, dimensionName, listName, top, ShowProgress(QStringLiteral("Reading the list")));
-    membersModel_->setStringList(display.rows);
+    Breathe(QStringLiteral("Showing the list"));
+    lstMembersInList_->SetLines(display.rows);
     lblMembersInList_->setText(display.summary);
     if (list.refillsTopMember) {
         FillTopMemberBox(list.dimension, *tree, top);
@@ -537,7 +529,7 @@ void frmApplicationInfo::FillTopMemberBox(Dimension dimension, tarsel::Dimension
 
 void frmApplicationInfo::SendMemberListToSpreadsheet() {
     appinfo::ExportMemberList(tarsel::ActiveSpreadsheetProgram(), lblMembersInList_->text(),
-                              cboParentMembers_->currentText(), membersModel_->stringList(),
+                              cboParentMembers_->currentText(), lstMembersInList_->lines(),
                               [this](const tarsel::SpreadsheetMessage& message) {
                                   ui::ShowMessage(
                                       this, message.text, message.title, ui::Buttons::Ok,
@@ -576,9 +568,9 @@ void frmApplicationInfo::cmdCompare_Click() {
     }
     Run(QStringLiteral("cmdCompare_Click"), [this, from, to] {
         modGlobal::gDimension = compareTree_;
-        ShowReport(txtMissingBaseMembers_,
-                   appinfo::BaseMemberCompareReport(*compareTree_, from, to,
-                                                    ShowProgress(QStringLiteral("Comparing"))));
+        Show(txtMissingBaseMembers_,
+             appinfo::BaseMemberCompareReport(*compareTree_, from, to,
+                                              ShowProgress(QStringLiteral("Comparing"))));
     });
 }
 
@@ -589,10 +581,9 @@ void frmApplicationInfo::cboParents_Click() {
     }
     Run(QStringLiteral("cboParents_Click"), [this, parent] {
         modGlobal::gDimension = compareTree_;
-        ShowReport(
-            txtDuplicatesUnderSameParent_,
-            appinfo::DuplicatesBelowParentReport(
-                *compareTree_, parent, ShowProgress(QStringLiteral("Looking for duplicates"))));
+        Show(txtDuplicatesUnderSameParent_,
+             appinfo::DuplicatesBelowParentReport(
+                 *compareTree_, parent, ShowProgress(QStringLiteral("Looking for duplicates"))));
     });
 }
 
@@ -603,7 +594,7 @@ void frmApplicationInfo::optDimensionStats_Click(int index) {
         auto tree = UseDimension(kOptionDimensions[static_cast<size_t>(index - kFirstStatsButton)]);
         const appinfo::StatisticsReport report =
             appinfo::DimensionStatistics(*tree, txtParentChildrenCheck_->text());
-        ShowReport(txtStatistics_, report.text);
+        Show(txtStatistics_, report.text);
         if (!report.thresholdProblem.isEmpty()) {
             ui::ShowMessage(this, report.thresholdProblem, QStringLiteral("Statistics"),
                             ui::Buttons::Ok, ui::Icon::Exclamation);

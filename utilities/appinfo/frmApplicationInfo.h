@@ -20,12 +20,15 @@ class QButtonGroup;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListView;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
 class QStringListModel;
+
+namespace appinfo {
+class LinesView;
+class ReportView;
+}  // namespace appinfo
 class QTabWidget;
 
 namespace appinfo {
@@ -82,7 +85,10 @@ class frmApplicationInfo : public QWidget {
     // Runs one handler: the busy pointer, no second handler while it runs, and any failure
     // reported under the handler's name with the window left usable.
     void Run(const QString& routine, const std::function<void()>& work);
+    // Lets events through, with status shown, once an action has run half a second.
+    void Breathe(const QString& status);
     appinfo::Progress ShowProgress(const QString& what);
+    void Show(appinfo::ReportView* view, const QString& report);
     void ReportError(const QString& routine, const std::exception& error);
     void UpdateClockPanels();
 
@@ -103,13 +109,12 @@ class frmApplicationInfo : public QWidget {
     QLabel* sbTime_;
 
     std::array<QRadioButton*, 6> optDimension_{};
-    QPlainTextEdit* txtSharedMembers_;
+    appinfo::ReportView* txtSharedMembers_;
 
     std::array<ListBox, tarsel::kDimensionCount> lists_;
     QComboBox* cboParentMembers_;
     QStringListModel* parentMembersModel_;
-    QListView* lstMembersInList_;
-    QStringListModel* membersModel_;
+    appinfo::LinesView* lstMembersInList_;
     QLabel* lblMembersInList_;
     QPushButton* cmdSendListToExcel_;
 
@@ -119,11 +124,11 @@ class frmApplicationInfo : public QWidget {
     QComboBox* cboTopMember1_;
     QComboBox* cboTopMember2_;
     QPushButton* cmdCompare_;
-    QPlainTextEdit* txtMissingBaseMembers_;
+    appinfo::ReportView* txtMissingBaseMembers_;
     QComboBox* cboParents_;
-    QPlainTextEdit* txtDuplicatesUnderSameParent_;
+    appinfo::ReportView* txtDuplicatesUnderSameParent_;
 
     std::array<QRadioButton*, 6> optDimensionStats_{};
-    QPlainTextEdit* txtStatistics_;
+    appinfo::ReportView* txtStatistics_;
     QLineEdit* txtParentChildrenCheck_;
 };

@@ -7,6 +7,7 @@
 #include "tests/support/app_builder.h"
 #include "tests/support/local_server.h"
 #include "tests/utilities/appinfo/literal_reports.h"
+#include "utilities/appinfo/id_table.h"
 
 namespace {
 
@@ -262,6 +263,25 @@ TEST_F(AppinfoReports, GeneratedDimensionGivesThePlainMethodsLines) {
     }
     const QString stats = appinfo::DimensionStatistics(*tree, QStringLiteral("6")).text;
     EXPECT_TRUE(stats.endsWith(appinfo_literal::ParentsAbove(*tree, 6, QStringLiteral("6"))));
+}
+
+// Ids another server might hand out: far apart, negative, at the ends of the range.
+TEST(AppinfoIdTable, SpreadIdsCountLikeDenseOnes) {
+    for (const tarsel::IdArray& ids :
+         {tarsel::IdArray{3, 4, 3, 5, 4, 3},
+          tarsel::IdArray{-7, INT32_MIN, -7, INT32_MAX, INT32_MIN, -7}}) {
+        appinfo::IdTable<int> count(ids, 0);
+        for (const auto id : ids) {
+            ++count[id];
+        }
+        EXPECT_EQ(count.Find(ids[0]), 3);
+        EXPECT_EQ(count.Find(ids[1]), 2);
+        EXPECT_EQ(count.Find(ids[3]), 1);
+        EXPECT_EQ(count.Find(-1000), 0);
+        EXPECT_EQ(count.Find(1000), 0);
+    }
+    const appinfo::IdTable<int> none({}, 9);
+    EXPECT_EQ(none.Find(1), 9);
 }
 
 }  // namespace

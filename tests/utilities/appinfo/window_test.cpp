@@ -8,8 +8,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStringListModel>
@@ -19,6 +17,7 @@
 #include "tests/support/app_builder.h"
 #include "tests/support/local_server.h"
 #include "tests/utilities/viewer/viewer_test_env.h"
+#include "utilities/appinfo/report_view.h"
 #include "utilities/shell/message_box.h"
 #include "utilities/shell/modGlobal.h"
 
@@ -76,19 +75,21 @@ class AppinfoWindow : public tarsel::test::LocalServerTest, public viewer_test::
         emit combo->activated(index);
     }
     static QStringList Rows(QWidget& w) {
-        auto* model = qobject_cast<QStringListModel*>(
-            Find<QListView>(w, QStringLiteral("lstMembersInList"))->model());
-        return model->stringList();
+        return Find<appinfo::LinesView>(w, QStringLiteral("lstMembersInList"))->lines();
     }
     static QString Text(QWidget& w, const char* name) {
-        return Find<QPlainTextEdit>(w, QString::fromLatin1(name))->toPlainText();
+        return Find<appinfo::ReportView>(w, QString::fromLatin1(name))->toPlainText();
     }
     static QString Label(QWidget& w, const char* name) {
         return Find<QLabel>(w, QString::fromLatin1(name))->text();
     }
     static void Click(QWidget& w, const QString& name) { Find<QAbstractButton>(w, name)->click(); }
-    // A report as its text box shows it: one line feed for each CR LF.
-    static QString Shown(QString report) { return report.replace(QStringLiteral("\r\n"), "\n"); }
+    // A report as its view shows it: a line feed between lines.
+    static QString Shown(QString report) {
+        report.replace(QStringLiteral("\r\n"), "\n");
+        report.chop(report.endsWith(QLatin1Char('\n')) ? 1 : 0);
+        return report;
+    }
     xlsx_test::ReadSheet Export(QWidget& w) {
         const size_t before = opener->opened.size();
         Click(w, QStringLiteral("cmdSendListToExcel"));
@@ -163,6 +164,10 @@ TEST_F(AppinfoWindow, MemberListsWithTopMemberAndExports) {
     Choose(*w, "cboEntityLists", "Twice");
     EXPECT_EQ(top->currentText(), QString());
     EXPECT_EQ(Rows(*w), QStringList({"Ohio", "Group **", "Ohio"}));
+    // Rows take the size of the first one: it is made room for the longest, not clipped.
+    auto* view = Find<appinfo::LinesView>(*w, QStringLiteral("lstMembersInList"));
+    EXPECT_GE(view->model()->index(0, 0).data(Qt::SizeHintRole).toSize().width(),
+              view->fontMetrics().horizontalAdvance(QStringLiteral("Group **")));
     sheet = Export(*w);
     EXPECT_EQ(sheet.text(1, 1),
               QStringLiteral("Entity list  TWICE  -  3 members (** denotes parent member)"));
