@@ -211,6 +211,19 @@ TEST_F(AppinfoWindow, ListsWithoutTopMembersLeaveTheBoxAndRefuseAForeignOne) {
     EXPECT_EQ(Items(top), QStringList({"", "Total"}));
     Choose(*w, "cboAccountLists", "[Base]");
     EXPECT_EQ(Rows(*w), QStringList({"Sales"}));
+
+    // A spreadsheet that cannot be made is told under the export's name; nothing hangs.
+    tarsel::InstallSpreadsheetProgram(tarsel::xlsx::CreateXlsxSpreadsheetProgram(
+        {folder.filePath(QStringLiteral("missing/folder")), opener}));
+    boxes->clear();
+    Click(*w, QStringLiteral("cmdSendListToExcel"));
+    ASSERT_EQ(boxes->shown().size(), 1u);
+    EXPECT_TRUE(boxes->shown()[0].text.startsWith(QStringLiteral(
+        "Error Encountered in SendMemberListToSpreadsheet:\rError#: 429\rError Desc: ")))
+        << boxes->shown()[0].text.toStdString();
+    EXPECT_EQ(boxes->shown()[0].icon, ui::Icon::Critical);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(opener->opened.empty());
 }
 
 TEST_F(AppinfoWindow, CompareAndDuplicatesShareTheirDimension) {
