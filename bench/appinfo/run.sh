@@ -32,8 +32,8 @@ HOME_DIR="$WORK/home"
 
 "$TL" --home "$HOME_DIR" create-cluster Bench >/dev/null
 printf 'bench\n' | "$TL" --home "$HOME_DIR" add-user Bench bench >/dev/null
-for spec in "Big $ENTITIES" "List $LIST_ENTITIES" "Small $SMALL"; do
-    set -- $spec
+for app in "Big $ENTITIES" "List $LIST_ENTITIES" "Small $SMALL"; do
+    set -- $app
     echo "Generating $1: $2 entities (depth $DEPTH, $SHARED% shared) ..." >&2
     "$GEN" --entities "$2" --depth "$DEPTH" --shared "$SHARED" --languages 1 --seed 7 \
         -o "$WORK/$1.app"
