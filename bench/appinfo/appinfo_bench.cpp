@@ -18,6 +18,7 @@
 #include "tests/utilities/appinfo/literal_reports.h"
 #include "utilities/appinfo/appinfo_reports.h"
 #include "utilities/appinfo/frmApplicationInfo.h"
+#include "utilities/appinfo/report_view.h"
 #include "utilities/shell/message_box.h"
 #include "utilities/shell/modGlobal.h"
 
@@ -97,6 +98,10 @@ void TimeReports(DimensionTree& tree) {
                 .arg(Lines(text) - 2)
                 .arg(at.top, at.child);
         });
+    appinfo::ReportView view(nullptr);
+    Timed(
+        "  the compare shown in a report view", [&] { view.ShowReport(text); },
+        [&] { return QStringLiteral("%1 rows").arg(view.lines().size()); });
     Timed(
         "statistics (Entity, 200)",
         [&] { text = appinfo::DimensionStatistics(tree, QStringLiteral("200")).text; },
