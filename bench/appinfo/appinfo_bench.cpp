@@ -26,9 +26,10 @@ namespace {
 
 using tarsel::DimensionTree;
 
-std::shared_ptr<tarsel::ApplicationSession> Open(const QString& cluster, const QString& app,
+std::shared_ptr<tarsel::ApplicationSession> Open(tarsel::ClientLibrary& library,
+                                                 const QString& cluster, const QString& app,
                                                  const QString& user) {
-    auto connection = tarsel::ActiveClientLibrary().CreateClientConnection();
+    auto connection = library.CreateClientConnection();
     connection->SetLogonInfo({}, user, {}, qEnvironmentVariable("TARSEL_PASSWORD"));
     return connection->OpenApplication(cluster, QStringLiteral("Tarsel"), app).session;
 }
@@ -244,20 +245,21 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     ui::InstallMessageBoxes(std::make_shared<ui::ScriptedMessageBoxes>());
     try {
-        tarsel::InstallClientLibrary(
-            tarsel::local::CreateLocalClientLibrary({}, QString::fromLocal8Bit(argv[1])));
+        const auto library =
+            tarsel::local::CreateLocalClientLibrary({}, QString::fromLocal8Bit(argv[1]));
         const QString cluster = QString::fromLocal8Bit(argv[2]);
         const QString user = QString::fromLocal8Bit(argv[5]);
-        auto big = Open(cluster, QString::fromLocal8Bit(argv[3]), user);
+        auto big = Open(*library, cluster, QString::fromLocal8Bit(argv[3]), user);
         auto entity = big->Metadata()->Entity();
         std::printf("occurrences: %zu\n", entity->EnumParentChildPairs().children.size());
         TimeReports(*entity);
         TimeWindow(QStringLiteral("window"), big);
         if (argc > 6) {
             TimeWindow(QString::fromLocal8Bit(argv[6]),
-                       Open(cluster, QString::fromLocal8Bit(argv[6]), user));
+                       Open(*library, cluster, QString::fromLocal8Bit(argv[6]), user));
         }
-        auto small = Open(cluster, QString::fromLocal8Bit(argv[4]), user)->Metadata()->Entity();
+        auto small =
+            Open(*library, cluster, QString::fromLocal8Bit(argv[4]), user)->Metadata()->Entity();
         std::printf("small occurrences: %zu\n", small->EnumParentChildPairs().children.size());
         return CompareWithPlainMethod(*small) ? 0 : 1;
     } catch (const tarsel::TarselError& error) {

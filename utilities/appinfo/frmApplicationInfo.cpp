@@ -36,8 +36,8 @@ QString ErrorMessageText(const QString& routine, int32_t number, const QString& 
            QStringLiteral("\r\rPlease stop and restart Tarsel Utilities");
 }
 
-QWidget* MakeApplicationInfoWindow(QWidget* owner) {
-    return new frmApplicationInfo(owner);
+QWidget* MakeApplicationInfoWindow(QWidget* owner, const ui::ShellServices& services) {
+    return new frmApplicationInfo(owner, services.clock);
 }
 
 }  // namespace appinfo
@@ -83,7 +83,8 @@ QComboBox* LongList(QWidget* parent, const QString& name) {
 
 }  // namespace
 
-frmApplicationInfo::frmApplicationInfo(QWidget* owner) : QWidget(owner, Qt::Window) {
+frmApplicationInfo::frmApplicationInfo(QWidget* owner, std::shared_ptr<ui::Clock> clock)
+    : QWidget(owner, Qt::Window), clock_(std::move(clock)) {
     setObjectName(QStringLiteral("frmApplicationInfo"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Tarsel Utilities - Application Information"));
@@ -337,7 +338,7 @@ void frmApplicationInfo::closeEvent(QCloseEvent* event) {
 }
 
 void frmApplicationInfo::UpdateClockPanels() {
-    const QDateTime now = ui::SystemClock()->Now();
+    const QDateTime now = clock_->Now();
     sbDate_->setText(ui::DateText(now.date()));
     sbTime_->setText(ui::TimeOfDayText(now.time()));
 }

@@ -15,6 +15,7 @@
 
 #include "server/tarsel.h"
 #include "utilities/appinfo/appinfo_reports.h"
+#include "utilities/shell/services.h"
 
 class QButtonGroup;
 class QComboBox;
@@ -39,7 +40,7 @@ QString ErrorMessageText(const QString& routine, int32_t number, const QString& 
                          const QString& source);
 
 // A new window, top-level and owned by owner; its load has run.
-QWidget* MakeApplicationInfoWindow(QWidget* owner);
+QWidget* MakeApplicationInfoWindow(QWidget* owner, const ui::ShellServices& services = {});
 
 }  // namespace appinfo
 
@@ -47,7 +48,9 @@ class frmApplicationInfo : public QWidget {
     Q_OBJECT
 
   public:
-    explicit frmApplicationInfo(QWidget* owner = nullptr);
+    // The clock shows in the status bar's date and time panels.
+    explicit frmApplicationInfo(QWidget* owner = nullptr,
+                                std::shared_ptr<ui::Clock> clock = ui::SystemClock());
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -100,6 +103,7 @@ class frmApplicationInfo : public QWidget {
     bool busy_ = false;
     bool closePending_ = false;
     QElapsedTimer busyClock_;
+    std::shared_ptr<ui::Clock> clock_;
     QTimer clockTimer_;
 
     QTabWidget* sstabApplicationInfo_;

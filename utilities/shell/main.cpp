@@ -9,6 +9,7 @@
 
 #include "server/local/local_library.h"
 #include "server/local/prompt/logon_prompt.h"
+#include "utilities/appinfo/frmApplicationInfo.h"
 #include "utilities/shell/frmMain.h"
 #include "utilities/shell/modGlobal.h"
 #include "utilities/shell/program_identity.h"
@@ -53,6 +54,7 @@ Options ReadOptions(const QApplication& application) {
 ui::ToolWindowFactories ToolWindows() {
     return {
         {ui::ToolWindowKind::MetadataViewer, &viewer::MakeWindow},
+        {ui::ToolWindowKind::ApplicationInfo, &appinfo::MakeApplicationInfoWindow},
     };
 }
 
