@@ -261,7 +261,10 @@ void frmMemberListBuilder::LoadHierarchy() {
     trvMembers_->clear();
     nodes_.clear();
     lstMetadata_->clear();
+    flatLabels_.clear();
 
+    // Shown only when the load outlasts half a second: reading the pairs is the first half
+    // of its bar, placing the nodes the second.
     QProgressDialog progress(QStringLiteral("Reading the members of the dimension..."), QString(),
                              0, 0, this);
     progress.setWindowTitle(windowTitle());
@@ -270,16 +273,21 @@ void frmMemberListBuilder::LoadHierarchy() {
     progress.setAutoClose(false);
     const listbuilder::Pickers pickers =
         listbuilder::LoadPickers(*modGlobal::gDimension, [&](qsizetype done, qsizetype total) {
-            progress.setMaximum(static_cast<int>(total));
+            progress.setMaximum(static_cast<int>(2 * total));
             progress.setValue(static_cast<int>(done));
         });
+    const qsizetype total = static_cast<qsizetype>(pickers.nodes.size());
 
-    lstMetadata_->setUpdatesEnabled(false);
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(pickers.items.size()));
+    flatLabels_.reserve(pickers.items.size());
     for (const listbuilder::FlatItem& flat : pickers.items) {
-        auto* item = new QListWidgetItem(flat.text, lstMetadata_);
-        item->setData(kLabelRole, flat.label);
+        texts.append(flat.text);
+        flatLabels_.push_back(flat.label);
     }
-    lstMetadata_->setUpdatesEnabled(true);
+    // One insertion for all: the list's rows are then never reordered, so row i's exact
+    // label is flatLabels_[i].
+    lstMetadata_->addItems(texts);
 
     trvMembers_->setUpdatesEnabled(false);
     nodes_.reserve(pickers.nodes.size());
@@ -293,6 +301,9 @@ void frmMemberListBuilder::LoadHierarchy() {
         item->setData(0, kTagRole, node.tag);
         (node.parent < 0 ? top : children[static_cast<size_t>(node.parent)]).append(item);
         nodes_.push_back(item);
+        if (progress.maximum() > 0 && nodes_.size() % 4096 == 0) {
+            progress.setValue(static_cast<int>(total + static_cast<qsizetype>(nodes_.size())));
+        }
     }
     for (size_t i = 0; i < nodes_.size(); ++i) {
         if (!children[i].isEmpty()) {
@@ -373,7 +384,7 @@ void frmMemberListBuilder::cmdListSelected_Click() {
     QStringList labels;
     for (int i = 0; i < lstMetadata_->count(); ++i) {
         if (lstMetadata_->item(i)->isSelected()) {
-            labels.append(lstMetadata_->item(i)->data(kLabelRole).toString());
+            labels.append(flatLabels_[static_cast<size_t>(i)]);
         }
     }
     AddToNewList(labels);
@@ -381,8 +392,8 @@ void frmMemberListBuilder::cmdListSelected_Click() {
 }
 
 void frmMemberListBuilder::lstMetadata_DblClick() {
-    if (QListWidgetItem* item = lstMetadata_->currentItem()) {
-        AddToNewList({item->data(kLabelRole).toString()});
+    if (const int row = lstMetadata_->currentRow(); row >= 0) {
+        AddToNewList({flatLabels_[static_cast<size_t>(row)]});
     }
     FocusNewListThen(lstMetadata_);
 }

@@ -22,10 +22,9 @@ class frmMemberListBuilder : public QWidget {
   public:
     explicit frmMemberListBuilder(QWidget* owner = nullptr);
 
-    // Item data of the pickers: a tree node's key and tag; a flat item's exact label.
+    // Item data of the tree nodes: the node's key and tag.
     static constexpr int kKeyRole = Qt::UserRole;
     static constexpr int kTagRole = Qt::UserRole + 1;
-    static constexpr int kLabelRole = Qt::UserRole;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -68,6 +67,7 @@ class frmMemberListBuilder : public QWidget {
     QPushButton* cmdTreeViewUncheckAll_;
     QPushButton* cmdTreeViewChecked_;
     QListWidget* lstMetadata_;
+    std::vector<QString> flatLabels_;  // the exact label of each row of lstMetadata_
     QPushButton* cmdListSelectAll_;
     QPushButton* cmdListDeselectAll_;
     QPushButton* cmdListSelected_;
