@@ -247,6 +247,15 @@ TEST_F(BuilderWindow, ADimensionWithoutHierarchyAndAnApplicationWithoutListFile)
     EXPECT_EQ(Get<QPlainTextEdit>(*w, "txtCurrentMemberListFile")->toPlainText(),
               "No member list file is present in the system.");
     EXPECT_TRUE(boxes->shown().empty());
+
+    // Entity is never offered a builder by the main window; opened anyway, it reads no
+    // pickers and leaves their buttons off.
+    Choose(Dimension::Entity);
+    auto entity = Open();
+    EXPECT_EQ(Get<QLabel>(*entity, "lblDimension")->text(), "ENTITY Dimension");
+    EXPECT_EQ(Get<QTreeWidget>(*entity, "trvMembers")->topLevelItemCount(), 0);
+    EXPECT_FALSE(Button(*entity, "cmdTreeViewChecked")->isEnabled());
+    EXPECT_FALSE(Button(*entity, "cmdListSelected")->isEnabled());
 }
 
 }  // namespace
