@@ -52,10 +52,13 @@ class ToolWindowTest : public tarsel::test::LocalServerTest {
     // folder. Returns the bytes of the file afterwards.
     QByteArray SaveThroughWindow(QWidget& window, QPushButton* saveButton, const QString& name) {
         bool seen = false;
-        const std::function<void()> fill = [&] {
+        // Looks for the save-file window while the button's click runs its modal loop; the
+        // timer goes with this call, so nothing fires once it has returned.
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
             auto* dialog = window.findChild<frmDrvDirFil*>();
-            if (dialog == nullptr || !dialog->isVisible()) {
-                QTimer::singleShot(10, fill);
+            if (seen || dialog == nullptr || !dialog->isVisible()) {
                 return;
             }
             seen = true;
@@ -66,9 +69,10 @@ class ToolWindowTest : public tarsel::test::LocalServerTest {
             if (dialog->isVisible()) {  // a declined prompt keeps it open
                 dialog->reject();
             }
-        };
-        QTimer::singleShot(0, fill);
+        });
+        poll.start();
         saveButton->click();
+        poll.stop();
         EXPECT_TRUE(seen);
         QFile file(folder.filePath(name));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
