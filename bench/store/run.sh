@@ -9,30 +9,11 @@
 # Usage: bench/store/run.sh   (ENTITIES=1000000 DEPTH=6 SHARED=1 BUILD_DIR=... to change)
 set -euo pipefail
 
-ENTITIES=${ENTITIES:-1000000}
-DEPTH=${DEPTH:-6}
-SHARED=${SHARED:-1}
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-BUILD=${BUILD_DIR:-$ROOT/build-release}
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-
-echo "Building (Release) in $BUILD ..." >&2
-cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$BUILD" -j2 --target tarsel-local generate-app store_walk_bench >/dev/null
-
-TL="$BUILD/tools/tarsel-local/tarsel-local"
-GEN="$BUILD/tools/generate-app/generate-app"
+BENCH_TARGETS=store_walk_bench
+source "$(dirname "$0")/../generated_entities.sh"
 WALK="$BUILD/bench/store/store_walk_bench"
-HOME_DIR="$WORK/home"
 
-now() { date +%s.%N; }
-elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-
-echo "Generating $ENTITIES entities (depth $DEPTH, $SHARED% shared) ..." >&2
-"$GEN" --entities "$ENTITIES" --depth "$DEPTH" --shared "$SHARED" --languages 1 --seed 7 \
-    -o "$WORK/big.app" --csv "$WORK/big"
+generate_entities
 RELATIONS=$(wc -l < "$WORK/big.relations.csv")
 echo "app file: $(du -h "$WORK/big.app" | cut -f1), $RELATIONS Entity relations"
 
@@ -43,28 +24,15 @@ t0=$(now)
 t1=$(now)
 STORE_CREATE=$(elapsed "$t0" "$t1")
 
-cat > "$WORK/import.sql" <<SQL
-PRAGMA journal_mode = OFF;
-PRAGMA synchronous = OFF;
-CREATE TABLE member(label TEXT NOT NULL, description TEXT);
-CREATE TABLE relation(parent TEXT NOT NULL, child TEXT NOT NULL, position INTEGER NOT NULL);
-BEGIN;
-.import --csv $WORK/big.members.csv member
-.import --csv $WORK/big.relations.csv relation
-COMMIT;
-CREATE UNIQUE INDEX member_label ON member(label);
-CREATE INDEX relation_parent ON relation(parent, position);
-SQL
 t0=$(now)
-sqlite3 "$WORK/baseline.db" < "$WORK/import.sql" >/dev/null
+import_baseline
 t1=$(now)
 SQLITE_IMPORT=$(elapsed "$t0" "$t1")
 
 echo "create: tarsel-local create-app ${STORE_CREATE} s (max RSS $(( $(cat "$WORK/rss") / 1024 )) MB)," \
      "sqlite3 .import ${SQLITE_IMPORT} s, ratio $(ratio "$STORE_CREATE" "$SQLITE_IMPORT") (target <= 2.0)"
 
-printf 'bench\n' | "$TL" --home "$HOME_DIR" add-user Bench bench >/dev/null
-"$TL" --home "$HOME_DIR" provision Bench bench Big >/dev/null
+provision_bench_user
 TARSEL_PASSWORD=bench "$WALK" "$HOME_DIR" Bench Big bench "$WORK/walk.pairs" > "$WORK/walk.out"
 cat "$WORK/walk.out" | sed 's/^/walk: /'
 FIRST=$(sed -n 's/^first_walk_seconds=\([0-9.]*\).*/\1/p' "$WORK/walk.out")

@@ -10,6 +10,8 @@
 #include "server/local/local_library.h"
 #include "server/local/prompt/logon_prompt.h"
 #include "utilities/appinfo/frmApplicationInfo.h"
+#include "utilities/extract/frmExtract.h"
+#include "utilities/listbuilder/frmMemberListBuilder.h"
 #include "utilities/shell/frmMain.h"
 #include "utilities/shell/modGlobal.h"
 #include "utilities/shell/program_identity.h"
@@ -55,6 +57,8 @@ ui::ToolWindowFactories ToolWindows() {
     return {
         {ui::ToolWindowKind::MetadataViewer, &viewer::MakeWindow},
         {ui::ToolWindowKind::ApplicationInfo, &appinfo::MakeApplicationInfoWindow},
+        {ui::ToolWindowKind::MemberListBuilder, &listbuilder::MakeMemberListBuilderWindow},
+        {ui::ToolWindowKind::ExtractMetadata, &extract::MakeExtractWindow},
     };
 }
 
