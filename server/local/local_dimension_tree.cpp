@@ -209,9 +209,7 @@ class LocalDimensionTree : public DimensionTree {
     LocalDimensionTree(std::shared_ptr<ApplicationFile> file, Dimension dimension)
         : file_(std::move(file)), dimension_(dimension) {}
 
-    QString GetDimensionName() override {
-        return DimensionDisplayName(dimension_);
-    }
+    QString GetDimensionName() override { return DimensionDisplayName(dimension_); }
     Dimension GetDimension() override { return dimension_; }
 
     MemberId GetMemberListID(const QString& listName) override {
