@@ -428,8 +428,8 @@ class LoadOptions {
 // lists.
 //
 // Extract options: 14 (int, 0): file format, 0 the .app text, 1 .xml. Extract writes the
-// whole metadata of the application to file in the canonical form of that format: an
-// .app extract of an application created from a canonical .app file is that file.
+// whole metadata of the application to metadataFile in the canonical form of that format:
+// an .app extract of an application created from a canonical .app file is that file.
 class MetadataLoad {
   public:
     virtual ~MetadataLoad() = default;

@@ -189,7 +189,7 @@ void DimensionIndex::ComputeWalk() const {
             ThrowClientError(code::kInternal,
                              QStringLiteral("The %1 hierarchy has more than %2 member occurrences "
                                             "and cannot be enumerated.")
-                                 .arg(DimensionDisplayName(static_cast<int>(dimension_)))
+                                 .arg(DimensionDisplayName(dimension_))
                                  .arg(kMaxOccurrences));
         }
         walk_.parents.push_back(parent);
@@ -296,12 +296,11 @@ std::vector<int32_t> DimensionIndex::SubtreeOccurrences(int32_t top) const {
         }
         const int32_t child = childIds_[static_cast<size_t>(next++)];
         if (result.size() >= kMaxOccurrences) {
-            ThrowClientError(
-                code::kInternal,
-                QStringLiteral("The %1 hierarchy below \"%2\" has more than %3 "
-                               "member occurrences and cannot be enumerated.")
-                    .arg(DimensionDisplayName(static_cast<int>(dimension_)), Label(top))
-                    .arg(kMaxOccurrences));
+            ThrowClientError(code::kInternal,
+                             QStringLiteral("The %1 hierarchy below \"%2\" has more than %3 "
+                                            "member occurrences and cannot be enumerated.")
+                                 .arg(DimensionDisplayName(dimension_), Label(top))
+                                 .arg(kMaxOccurrences));
         }
         result.push_back(child);
         const auto c = static_cast<size_t>(child);

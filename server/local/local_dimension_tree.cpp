@@ -12,7 +12,7 @@ namespace {
 using IndexPtr = std::shared_ptr<const DimensionIndex>;
 
 QString DimName(const DimensionIndex& index) {
-    return DimensionDisplayName(static_cast<int>(index.dimension()));
+    return DimensionDisplayName(index.dimension());
 }
 
 void CheckId(const DimensionIndex& index, MemberId id) {
@@ -209,9 +209,7 @@ class LocalDimensionTree : public DimensionTree {
     LocalDimensionTree(std::shared_ptr<ApplicationFile> file, Dimension dimension)
         : file_(std::move(file)), dimension_(dimension) {}
 
-    QString GetDimensionName() override {
-        return DimensionDisplayName(static_cast<int>(dimension_));
-    }
+    QString GetDimensionName() override { return DimensionDisplayName(dimension_); }
     Dimension GetDimension() override { return dimension_; }
 
     MemberId GetMemberListID(const QString& listName) override {

@@ -80,9 +80,10 @@ TEST(LocalConcurrency, AKilledCreationLeavesNoApplication) {
                     nullptr};
     pid_t creator = 0;
     ASSERT_EQ(posix_spawn(&creator, LOCAL_STORE_WRITER, nullptr, nullptr, args, environ), 0);
-    // Kill it once its temporary file exists, that is in the middle of the build.
+    // Kill it once its temporary file exists, that is in the middle of the build. Building
+    // the model first takes most of a minute with the sanitizers on a busy machine.
     const QDir cluster(store.path());
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(240);
     bool building = false;
     while (!building && std::chrono::steady_clock::now() < deadline) {
         building = !cluster.entryList({".*.tmp"}, QDir::Files | QDir::Hidden).isEmpty();
