@@ -4,8 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include <QFile>
-#include <QFileInfo>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -16,8 +19,6 @@
 namespace tarsel::batch {
 
 namespace {
-
-constexpr size_t kChunk = 1 << 20;
 
 class Fd {
   public:
@@ -89,19 +90,19 @@ class TemporaryOutput {
 // has already reached the file (a long line that turns out to have too few semicolons).
 class Writer {
   public:
-    Writer(int fd, std::function<void(int)> fail)
-        : fd_(fd), fail_(std::move(fail)), buffer_(kChunk) {}
+    Writer(int fd, std::function<void(int)> fail, size_t size)
+        : fd_(fd), fail_(std::move(fail)), buffer_(size) {}
     void Put(const char* data, size_t size) {
-        if (size <= kChunk - used_) {
+        if (size <= buffer_.size() - used_) {
             std::memcpy(buffer_.data() + used_, data, size);
             used_ += size;
             return;
         }
         while (size > 0) {
-            if (used_ == kChunk) {
+            if (used_ == buffer_.size()) {
                 Flush();
             }
-            const size_t room = std::min(size, kChunk - used_);
+            const size_t room = std::min(size, buffer_.size() - used_);
             std::memcpy(buffer_.data() + used_, data, room);
             used_ += room;
             data += room;
@@ -146,37 +147,87 @@ class Writer {
     int64_t flushed_ = 0;
 };
 
-// One line at a time, fed in pieces: fields one to nine and their semicolons are kept,
-// the tenth field is replaced by the value, the rest is kept; a line that ends before its
-// twelfth semicolon is taken back.
+// Every CR and LF ends a line; an empty line (as between the CR and LF of a CR LF pair)
+// is never written, so the two need not be told apart. Within a line the bytes up to and
+// including the ninth semicolon are written, then the value, then everything from the
+// tenth semicolon on; a line that ends before its twelfth semicolon is taken back.
+// Bytes are written in as few pieces as possible: a record that lies within one chunk
+// costs four copies.
 class LineRewriter {
   public:
     LineRewriter(Writer& writer, const QByteArray& value) : out_(writer), value_(value) {
-        lineStart_ = out_.Position();
+        lineOut_ = out_.Position();
     }
 
-    // Bytes of the current line, without line ends.
-    void Feed(const char* p, const char* end) {
-        while (p < end) {
+    // One chunk of the input.
+    void Feed(const char* begin, const char* end) {
+        pending_ = begin;
+        lineStart_ = begin;
+        const char* block = begin;
+#ifdef __SSE2__
+        const __m128i semicolon = _mm_set1_epi8(';');
+        const __m128i cr = _mm_set1_epi8('\r');
+        const __m128i lf = _mm_set1_epi8('\n');
+        for (; end - block >= 16; block += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, semicolon),
+                             _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)))));
+            while (mask != 0) {
+                Event(block + __builtin_ctz(mask));
+                mask &= mask - 1;
+            }
+        }
+#endif
+        for (; block < end; ++block) {
+            if (*block == ';' || *block == '\r' || *block == '\n') {
+                Event(block);
+            }
+        }
+        // The line goes on in the next chunk: write what it holds so far, unless that is
+        // the tenth field.
+        if (semicolons_ != 9 && end > pending_) {
+            out_.Put(pending_, static_cast<size_t>(end - pending_));
+        }
+        if (end > lineStart_) {
+            hasBytes_ = true;
+        }
+    }
+
+    // At the end of the input: a last line without a line end.
+    void Finish() {
+        if (hasBytes_ || semicolons_ > 0) {
+            EndLine();
+        }
+    }
+
+    Custom2Counts counts;
+
+  private:
+    void Event(const char* at) {
+        if (*at == ';') {
             if (semicolons_ >= 12) {
-                out_.Put(p, static_cast<size_t>(end - p));
-                return;
-            }
-            const char* semi = static_cast<const char*>(std::memchr(p, ';', end - p));
-            const char* stop = semi ? semi : end;
-            if (semicolons_ != 9) {
-                out_.Put(p, static_cast<size_t>(stop - p));
-            }
-            if (!semi) {
                 return;
             }
             ++semicolons_;
-            out_.Put(";", 1);
             if (semicolons_ == 9) {
+                out_.Put(pending_, static_cast<size_t>(at + 1 - pending_));
                 out_.Put(value_.constData(), static_cast<size_t>(value_.size()));
+                pending_ = at + 1;
+            } else if (semicolons_ == 10) {
+                pending_ = at;  // the tenth field is left out
             }
-            p = semi + 1;
+            return;
         }
+        if (at > lineStart_) {
+            hasBytes_ = true;
+        }
+        if (semicolons_ >= 12) {
+            out_.Put(pending_, static_cast<size_t>(at - pending_));
+        }
+        EndLine();
+        pending_ = at + 1;
+        lineStart_ = at + 1;
     }
 
     void EndLine() {
@@ -184,26 +235,25 @@ class LineRewriter {
             out_.Put("\r\n", 2);
             ++counts.records;
         } else {
-            out_.TruncateTo(lineStart_);
-            if (touched_) {
+            if (out_.Position() > lineOut_) {
+                out_.TruncateTo(lineOut_);
+            }
+            if (hasBytes_) {
                 ++counts.dropped;
             }
         }
         semicolons_ = 0;
-        touched_ = false;
-        lineStart_ = out_.Position();
+        hasBytes_ = false;
+        lineOut_ = out_.Position();
     }
-    void Touch() { touched_ = true; }
-    bool Touched() const { return touched_ || semicolons_ > 0; }
 
-    Custom2Counts counts;
-
-  private:
     Writer& out_;
     QByteArray value_;
     int semicolons_ = 0;
-    bool touched_ = false;
-    int64_t lineStart_ = 0;
+    bool hasBytes_ = false;          // the line holds anything (then a short one counts as dropped)
+    const char* pending_ = nullptr;  // first byte of the chunk not yet written or left out
+    const char* lineStart_ = nullptr;  // where the line's bytes in this chunk begin
+    int64_t lineOut_ = 0;              // where the line starts in the output
 };
 
 QString Reason(int error) {
@@ -213,7 +263,8 @@ QString Reason(int error) {
 }  // namespace
 
 Custom2Counts RewriteCustom2(const QString& input, const QString& output, const QByteArray& value,
-                             const QString& source, const std::function<bool()>& stop) {
+                             const QString& source, const std::function<bool()>& stop,
+                             size_t chunkBytes) {
     const QByteArray inputName = QFile::encodeName(input);
     const QByteArray outputName = QFile::encodeName(output);
 
@@ -254,12 +305,11 @@ Custom2Counts RewriteCustom2(const QString& input, const QString& output, const 
         throw TarselError(err::kFileAccess, source,
                           QStringLiteral("Cannot write %1: %2").arg(output, Reason(error)));
     };
-    Writer writer(temporary.fd(), writeFailed);
+    Writer writer(temporary.fd(), writeFailed, std::max<size_t>(chunkBytes, 64));
     writer.Put("!DATA\r\n", 7);
     LineRewriter lines(writer, value);
 
-    std::vector<char> chunk(kChunk);
-    bool afterCr = false;  // the last byte read was a CR: a LF next belongs to it
+    std::vector<char> chunk(std::max<size_t>(chunkBytes, 1));
     for (;;) {
         if (stop && stop()) {
             throw TarselError(err::kStopped, source,
@@ -276,51 +326,9 @@ Custom2Counts RewriteCustom2(const QString& input, const QString& output, const 
         if (got == 0) {
             break;
         }
-        const char* p = chunk.data();
-        const char* const end = p + got;
-        if (afterCr && *p == '\n') {
-            ++p;
-        }
-        afterCr = false;
-        // Where the next CR and LF are, found once per stretch so that a chunk without
-        // one of them is not searched again for every line.
-        const char* nextLf = nullptr;
-        const char* nextCr = nullptr;
-        while (p < end) {
-            if (!nextLf || nextLf < p) {
-                nextLf = static_cast<const char*>(std::memchr(p, '\n', end - p));
-                if (!nextLf) {
-                    nextLf = end;
-                }
-            }
-            if (!nextCr || nextCr < p) {
-                nextCr = static_cast<const char*>(std::memchr(p, '\r', end - p));
-                if (!nextCr) {
-                    nextCr = end;
-                }
-            }
-            const char* lineEnd = std::min(nextLf, nextCr);
-            if (lineEnd > p) {
-                lines.Touch();
-                lines.Feed(p, lineEnd);
-            }
-            if (lineEnd == end) {
-                break;
-            }
-            lines.EndLine();
-            p = lineEnd + 1;
-            if (*lineEnd == '\r') {
-                if (p < end && *p == '\n') {
-                    ++p;
-                } else if (p == end) {
-                    afterCr = true;
-                }
-            }
-        }
+        lines.Feed(chunk.data(), chunk.data() + got);
     }
-    if (lines.Touched()) {
-        lines.EndLine();
-    }
+    lines.Finish();
     writer.Flush();
     if (!temporary.Commit(mode)) {
         writeFailed(errno);

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 
@@ -25,9 +26,10 @@ struct Custom2Counts {
 // the whole input was read, so a failure leaves an earlier output file as it was; the
 // input is never changed, and an output path naming the input file is refused before
 // anything is written. Memory stays the same whatever the size of the file or its lines.
-// stop is asked between chunks; true abandons the rewrite. Failures raise a TarselError
-// (source given) naming the file and the reason.
+// stop is asked between chunks of chunkBytes read; true abandons the rewrite. Failures
+// raise a TarselError (source given) naming the file and the reason.
 Custom2Counts RewriteCustom2(const QString& input, const QString& output, const QByteArray& value,
-                             const QString& source, const std::function<bool()>& stop = {});
+                             const QString& source, const std::function<bool()>& stop = {},
+                             size_t chunkBytes = size_t{1} << 20);
 
 }  // namespace tarsel::batch

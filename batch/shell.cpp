@@ -85,6 +85,8 @@ struct FileActions {
 void InstallStopHandlers() {
     struct sigaction action {};
     action.sa_handler = &OnStopSignal;
+    // Calls in progress go on; the flag is looked at between steps.
+    action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
