@@ -12,13 +12,21 @@ inline constexpr int32_t kCommandFileNotFound = 40000;
 inline constexpr int32_t kNoCommandsFound = 40002;
 inline constexpr int32_t kNoUserId = 40069;
 inline constexpr int32_t kNoPassword = 40070;
+inline constexpr int32_t kFolderExists = 40051;
+inline constexpr int32_t kKarstNotStarted = 40020;
+inline constexpr int32_t kKarstNoLog = 40021;
+inline constexpr int32_t kKarstNoOutput = 40022;
+// The batch was asked to stop (SIGTERM, SIGINT) while a command ran.
+inline constexpr int32_t kStopped = 40071;
 // A command whose routine this build does not contain.
 inline constexpr int32_t kNotAvailable = 40099;
 
 // Run-time errors, numbered as the platform's classic run-time errors.
 inline constexpr int32_t kInvalidArgument = 5;
 inline constexpr int32_t kTypeMismatch = 13;
+inline constexpr int32_t kFileNotFound = 53;
 inline constexpr int32_t kFileAccess = 75;
+inline constexpr int32_t kPathNotFound = 76;
 }  // namespace err
 
 // Line types of cLog::WriteLog, compared exactly.

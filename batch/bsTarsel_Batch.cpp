@@ -4,6 +4,7 @@
 
 #include "batch/bsConstants.h"
 #include "batch/cLog.h"
+#include "batch/check.h"
 #include "batch/command_file.h"
 #include "batch/dispatch.h"
 
@@ -66,6 +67,12 @@ void RunCommandFile(BatchContext& context, const QString& commandFile) {
         CommandFileLine line;
         bool haveLine = reader.Next(line);
         while (haveLine) {
+            if (StopRequested()) {
+                log.WriteLog(QStringLiteral("Stopped by a signal. Terminating batch"),
+                             Line(line::kError));
+                context.anyFailure = true;
+                break;
+            }
             if (quitOnFailure && !lastResult && !terminating) {
                 log.WriteLog(QStringLiteral("Quit on Failure = True. Terminating batch"),
                              Line(line::kError));
@@ -178,10 +185,22 @@ QString UsageText() {
         "            only when exactly four fields are given. A password that contains\n"
         "            a comma cannot be given here (a comma always separates fields).\n"
         "\n"
+        "LOGON takes the user ID and password from the command line, else from its own\n"
+        "line, else from the environment variables TARSEL_USER and TARSEL_PASSWORD. The\n"
+        "environment is the safer place: arguments show in every user's process list and\n"
+        "command files end up in backups.\n"
+        "\n"
         "Exit status: 0 every command succeeded; 1 a command or the run failed (the\n"
         "log tells which); 2 the run could not start or its log could not be written\n"
         "(the reason is on standard error).\n"
         "\n"
+        "  --check COMMAND_FILE\n"
+        "             reads the command file as a run would and reports, one line each\n"
+        "             (file:line: message), what the run would refuse: unknown commands,\n"
+        "             too few parameters, option words and True/False fields, period\n"
+        "             ranges, missing input files, output and log folders, commands before\n"
+        "             the first LOGON, and a password written in the file. It logs on to\n"
+        "             nothing and writes nothing. Exit status 0 clean, 1 findings.\n"
         "  --help     this text\n"
         "  --version  the program's version\n");
 }
@@ -199,6 +218,11 @@ int Main(const QStringList& arguments, BatchEnvironment& environment) {
         environment.out << "Tarsel_Batch " << TARSEL_BATCH_VERSION << "\n";
         environment.out.flush();
         return exit_status::kAllSucceeded;
+    }
+
+    if (arguments.size() == 2 && arguments.first() == QLatin1String("--check")) {
+        const int findings = CheckCommandFile(arguments.at(1), stamps, environment.out);
+        return findings == 0 ? exit_status::kAllSucceeded : exit_status::kSomethingFailed;
     }
 
     const QStringList fields = SplitCommandLine(arguments);
@@ -226,6 +250,8 @@ int Main(const QStringList& arguments, BatchEnvironment& environment) {
                          stamps,
                          fields.size() >= 3 ? fields.at(2) : QString(),
                          fields.size() == 4 ? fields.at(3) : QString(),
+                         qEnvironmentVariable("TARSEL_USER"),
+                         qEnvironmentVariable("TARSEL_PASSWORD"),
                          {},
                          {},
                          {},

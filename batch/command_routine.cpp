@@ -45,11 +45,14 @@ void CommandEntry::WriteFailure(const TarselError& error) {
     const ErrorText text = GetErrorText(error, context_.library);
     cLog& log = context_.log;
     log.WriteLog(failureText_, QString::fromLatin1(line::kError));
-    if (hasSubject_) {
+    if (hasSubject_ && !trailer_) {
         log.WriteLog(subject_, QString::fromLatin1(line::kComment));
     }
     log.WriteLog(text.header, QString::fromLatin1(line::kComment));
     log.WriteLog(text.detail, QString::fromLatin1(line::kComment));
+    if (trailer_) {
+        log.WriteLog(*trailer_, QString::fromLatin1(line::kComment));
+    }
 }
 
 TarselError CommandEntry::RuntimeError(const QString& description) const {

@@ -28,6 +28,10 @@ struct BatchContext {
     // From the program's command line; empty when not given.
     QString commandLineUser;
     QString commandLinePassword;
+    // TARSEL_USER and TARSEL_PASSWORD: used by LOGON when neither the command line nor
+    // the LOGON line gives the value.
+    QString environmentUser;
+    QString environmentPassword;
 
     std::shared_ptr<ClientConnection> connection;
     std::shared_ptr<tarsel::ClientSession> clientSession;
@@ -58,6 +62,10 @@ class CommandEntry {
 
     void SetSubject(const QString& subject) { subject_ = subject; }
     void SetFailureText(const QString& failureText) { failureText_ = failureText; }
+    void AppendToFailureText(const QString& text) { failureText_ += text; }
+    // From now on the failure entry ends with this line after the detail and shows no
+    // subject line before the header.
+    void SetFailureTrailer(const QString& trailer) { trailer_ = trailer; }
     // The success entry: the text, then the subject line for commands that have one.
     void Succeed(const QString& successText);
 
@@ -89,10 +97,14 @@ class CommandEntry {
     QString failureText_;
     bool hasSubject_;
     QString subject_;
+    std::optional<QString> trailer_;
 };
+
+struct DispatchEntry;
 
 // What a command's body works with.
 struct CommandCall {
+    const DispatchEntry& command;
     BatchContext& context;
     const QStringList& params;
     CommandEntry& entry;

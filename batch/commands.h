@@ -13,4 +13,11 @@ void Connect(CommandCall& call);
 // nor the quit-on-failure flag.
 void SendMail(CommandCall& call);
 
+// housekeeping.cpp: DEFAULT_CUSTOM2 and CREATE_FOLDER
+void DefaultCustom2(CommandCall& call);
+void CreateFolder(CommandCall& call);
+
+// karst_export.cpp: KARST_EXPORT
+void KarstExport(CommandCall& call);
+
 }  // namespace tarsel::batch

@@ -8,11 +8,15 @@ void Connect(CommandCall& call) {
     const QString source = QStringLiteral("Connect");
     const QString cluster = Param(call.params, 1);
     const QString application = Param(call.params, 2);
-    // The command line wins, so a job file can be shared without its password.
+    // The command line wins, then the LOGON line, then the environment, so a job file can
+    // be shared without its password and the password need not show in the process list.
+    const auto first = [](const QString& a, const QString& b, const QString& c) {
+        return !a.isEmpty() ? a : !b.isEmpty() ? b : c;
+    };
     const QString user =
-        !context.commandLineUser.isEmpty() ? context.commandLineUser : Param(call.params, 3);
-    const QString password = !context.commandLinePassword.isEmpty() ? context.commandLinePassword
-                                                                    : Param(call.params, 4);
+        first(context.commandLineUser, Param(call.params, 3), context.environmentUser);
+    const QString password =
+        first(context.commandLinePassword, Param(call.params, 4), context.environmentPassword);
     if (user.isEmpty()) {
         throw TarselError(err::kNoUserId, source, QStringLiteral("No user ID found"));
     }

@@ -9,6 +9,7 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    tarsel::batch::InstallStopHandlers();
     QTextStream out(stdout);
     QTextStream err(stderr);
     std::shared_ptr<tarsel::ClientLibrary> library;

@@ -1,13 +1,13 @@
 #include "batch/shell.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QProcess>
 #include <cerrno>
 #include <cstring>
 #include <thread>
@@ -23,6 +23,12 @@ namespace tarsel::batch {
 namespace {
 
 constexpr int kSecondsPerDay = 86400;
+
+volatile sig_atomic_t stopRequested = 0;
+
+void OnStopSignal(int) {
+    stopRequested = 1;
+}
 
 class SpawnedProcess : public StartedProcess {
   public:
@@ -44,6 +50,22 @@ class SpawnedProcess : public StartedProcess {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+    void Stop() override {
+        if (finished_) {
+            return;
+        }
+        ::kill(pid_, SIGTERM);
+        for (int wait = 0; wait < 40 && Running(); ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        if (!finished_) {
+            ::kill(pid_, SIGKILL);
+            int status = 0;
+            while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+            }
+            finished_ = true;
+        }
+    }
 
   private:
     pid_t pid_;
@@ -60,6 +82,20 @@ struct FileActions {
 
 }  // namespace
 
+void InstallStopHandlers() {
+    struct sigaction action {};
+    action.sa_handler = &OnStopSignal;
+    // Calls in progress go on; the flag is looked at between steps.
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+bool StopRequested() {
+    return stopRequested != 0;
+}
+
 bool FolderExists(const QString& path) {
     try {
         return !path.isEmpty() && QFileInfo(path).isDir();
@@ -68,10 +104,9 @@ bool FolderExists(const QString& path) {
     }
 }
 
-std::unique_ptr<StartedProcess> SpawnProcessStarter::Start(const QString& commandLine) {
-    const QStringList fields = QProcess::splitCommand(commandLine);
+std::unique_ptr<StartedProcess> SpawnProcessStarter::Start(const QStringList& fields) {
     const QString source = QStringLiteral("ShellAndWait");
-    if (fields.isEmpty()) {
+    if (fields.isEmpty() || fields.first().isEmpty()) {
         throw TarselError(err::kInvalidArgument, source, QStringLiteral("Empty command line"));
     }
     std::vector<QByteArray> encoded;
@@ -86,6 +121,8 @@ std::unique_ptr<StartedProcess> SpawnProcessStarter::Start(const QString& comman
 
     FileActions files;
     posix_spawn_file_actions_addopen(&files.actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&files.actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&files.actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
     const int rc = posix_spawnp(&pid, argv[0], &files.actions, nullptr, argv.data(), environ);
     if (rc != 0) {
@@ -96,7 +133,7 @@ std::unique_ptr<StartedProcess> SpawnProcessStarter::Start(const QString& comman
     return std::make_unique<SpawnedProcess>(pid);
 }
 
-bool ShellAndWait(const QString& commandLine, int timeoutSeconds, ProcessStarter& starter,
+bool ShellAndWait(const QStringList& command, int timeoutSeconds, ProcessStarter& starter,
                   Clock& clock) {
     const int start = SecondsSinceMidnight(clock.Now());
     long long deadline = 0;
@@ -111,11 +148,15 @@ bool ShellAndWait(const QString& commandLine, int timeoutSeconds, ProcessStarter
 
     std::unique_ptr<StartedProcess> process;
     try {
-        process = starter.Start(commandLine);
+        process = starter.Start(command);
     } catch (...) {
         return false;
     }
     while (process->Running()) {
+        if (StopRequested()) {
+            process->Stop();
+            break;
+        }
         process->Pause();
         if (timeoutSeconds != 0) {
             const int now = SecondsSinceMidnight(clock.Now());

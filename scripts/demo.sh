@@ -12,7 +12,10 @@ logdir=${TARSEL_DEMO_LOGS:-${XDG_STATE_HOME:-$HOME/.local/state}/tarsel/demo}
 mkdir -p "$logdir"
 log="$logdir/nightly.log"
 rc=0
-"$build_dir/batch/Tarsel_Batch" "$top/examples/demo/nightly.txt, $log, demo, demo" || rc=$?
+# In the log folder (the command file's relative paths), with the export utility's
+# stand-in on the PATH and the credentials in the environment, not in the process list.
+(cd "$logdir" && PATH="$build_dir/tools/karst-stub:$PATH" TARSEL_USER=demo TARSEL_PASSWORD=demo \
+  "$build_dir/batch/Tarsel_Batch" "$top/examples/demo/nightly.txt, $log") || rc=$?
 echo "--- batch log $log (this run) ---"
 # The log is appended across runs: show the last run only (it starts after three empty lines).
 awk 'BEGIN{RS="\r\n\r\n\r\n"} END{printf "%s", $0}' "$log" | tr -d '\r'

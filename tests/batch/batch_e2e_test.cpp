@@ -4,6 +4,7 @@
 
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QDate>
 #include <QDir>
@@ -35,11 +36,16 @@ struct RunResult {
     qint64 milliseconds = 0;
 };
 
+// environment: "NAME=value" entries added to the program's environment.
 RunResult RunBatch(const QStringList& arguments, const QString& workingDir,
-                   const QString& locale = QStringLiteral("C.UTF-8")) {
+                   const QString& locale = QStringLiteral("C.UTF-8"),
+                   const QStringList& environment = {}) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LC_ALL"), locale);
+    for (const QString& entry : environment) {
+        env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+    }
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(workingDir);
     QElapsedTimer timer;
@@ -477,6 +483,301 @@ TEST(BatchE2EMail, LinesOfOnlyDotsArriveIntact) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(MailData(messages.front()).endsWith("\r\n\r\nbefore\r\n.\r\n..twice\r\nafter\r\n"))
         << MailData(messages.front()).data();
+}
+
+// The lines of this run's log between the "Opened command file" entries and the footer,
+// times masked.
+QString RunBody(const QString& logPath) {
+    const QString log = MaskTimes(ReadText(logPath));
+    const qsizetype opened = log.lastIndexOf(QStringLiteral("Opened command file for processing"));
+    const qsizetype start =
+        log.indexOf(QStringLiteral("\r\n"), log.indexOf(QStringLiteral("-> "), opened));
+    const qsizetype end = log.lastIndexOf(QStringLiteral("\r\nEnd Tarsel Batch Process"));
+    if (opened < 0 || start < 0 || end < 0) {
+        return QStringLiteral("<unexpected log>\r\n") + log;
+    }
+    return log.mid(start + 2, end - start - 2);
+}
+
+QString Ok(const QString& text) {
+    return QStringLiteral("     hh:mm:ss  ") + text + QStringLiteral("\r\n");
+}
+QString Failed(const QString& text) {
+    return QStringLiteral("  *  hh:mm:ss  ") + text + QStringLiteral("\r\n");
+}
+QString Note(const QString& text) {
+    return QStringLiteral("               -> ") + text + QStringLiteral("\r\n");
+}
+
+const QString kStub = QStringLiteral(KARST_STUB_BINARY);
+
+TEST_F(BatchE2E, KarstExportRunsTheUtilityWithItsConfigurationAndChecksItsFiles) {
+    // Before any LOGON; the password may hold what a command line would split.
+    const QString record = Path("record.txt");
+    Write("book.txt", ("KARST_EXPORT " + kStub +
+                       ", karst-user, k pw \"q\", https://karst.example.com/api, , book.xls, book,"
+                       " Nightly Book, V2, V1\r\n")
+                          .toUtf8());
+    RunResult run = RunBatch({Path("book.txt")}, dir.path(), QStringLiteral("C.UTF-8"),
+                             {"KARST_STUB_RECORD=" + record});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(RunBody(Path("book.log")),
+              Ok("Exported book/report from Karst. Name = NIGHTLY BOOK") + Note("book.xls"));
+    EXPECT_EQ(ReadText(record),
+              "[General]\r\nOperation=Export\r\nUserName=karst-user\r\nPassword=k pw \"q\"\r\n"
+              "URL=https://karst.example.com/api\r\nLogFileName=book_karst.log\r\n\r\n"
+              "[Export]\r\nOperation=Export\r\nExportType=Book\r\nBookName=Nightly Book\r\n"
+              "OutFile=book.xls\r\nCurrentVersionAbbrev=V2\r\nPrevVersionAbbrev=V1\r\n"
+              "mode 600\n");
+    EXPECT_TRUE(QFile::exists(Path("book_karst.log")));
+    EXPECT_TRUE(QFile::exists(Path("book.xls")));
+    EXPECT_FALSE(QFile::exists(Path("book_karst.cfg")));
+
+    // A report, a name without a three-letter extension, and every way to fail.
+    const QString plain = Write("not-executable", "#!/bin/sh\n");
+    Write("fails.txt",
+          (kLogonLine + "KARST_EXPORT " + kStub +
+           ", u, pw, srv, , gl, Report, Monthly GL, V2, V1\r\n"
+           "KARST_EXPORT /no/such/karst, u, pw, srv, , missing.xls, BOOK, B, V2, V1\r\n"
+           "KARST_EXPORT " +
+           plain +
+           ", u, pw, srv, , plain.xls, BOOK, C, V2, V1\r\n"
+           "KARST_EXPORT " +
+           kStub +
+           ", u, pw, srv, , odd.xls, Sheet, D, V2, V1\r\n"
+           "KARST_EXPORT " +
+           kStub + ", u, pw, srv, , x.xls, BOOK, E, V2\r\n")
+              .toUtf8());
+    run = RunBatch({Path("fails.txt")}, dir.path(), QStringLiteral("C.UTF-8"),
+                   {"KARST_STUB_RECORD=" + record});
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+    const QString notStarted = Note("Batch Error #40020") + Note("Could not connect to Karst.");
+    EXPECT_EQ(
+        RunBody(Path("fails.log")),
+        Ok("Connected as admin to TestApp on TestCluster") +
+            Ok("Exported book/report from Karst. Name = MONTHLY GL") + Note("gl") +
+            Failed("Error exporting book/report from Karst. Name = B") + notStarted +
+            Note("missing_karst.log") + Failed("Error exporting book/report from Karst. Name = C") +
+            notStarted + Note("plain_karst.log") +
+            Failed("Error exporting book/report from Karst. Name = D") +
+            Note("Batch Error #40064") +
+            Note("Invalid entry for Extract Book or Report. Expected 'Book' or 'Report'") +
+            Note("odd_karst.log") + Failed("Error exporting book/report from Karst. Name = ") +
+            Note("Batch Error #40019") + Note("Too few parameters. Expected 10") + Note(""));
+    EXPECT_TRUE(ReadText(record).contains(
+        QStringLiteral("ExportType=Export\r\nExportName=Monthly GL\r\n")));
+    EXPECT_TRUE(QFile::exists(Path("KARST_gl_karst.log")));
+    EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral("*.cfg")}).isEmpty());
+
+    // A utility that writes no log (an old log of that name is deleted before it starts),
+    // and one that writes its log but no export.
+    Write("old_karst.log", "from an earlier run\r\n");
+    Write("one.txt",
+          ("KARST_EXPORT " + kStub + ", u, pw, srv, , old.xls, BOOK, F, V2, V1\r\n").toUtf8());
+    run = RunBatch({Path("one.txt")}, dir.path(), QStringLiteral("C.UTF-8"),
+                   {"KARST_STUB_FAIL=no-log"});
+    EXPECT_EQ(RunBody(Path("one.log")), Failed("Error exporting book/report from Karst. Name = F") +
+                                            Note("Batch Error #40021") +
+                                            Note("Invalid log file path. Process failed.") +
+                                            Note("old_karst.log"));
+    EXPECT_FALSE(QFile::exists(Path("old_karst.log")));
+    QFile::remove(Path("one.log"));
+    run = RunBatch({Path("one.txt")}, dir.path(), QStringLiteral("C.UTF-8"),
+                   {"KARST_STUB_FAIL=no-output"});
+    EXPECT_EQ(
+        RunBody(Path("one.log")),
+        Failed("Error exporting book/report from Karst. Name = F") + Note("Batch Error #40022") +
+            Note("No export file created. See Karst log for details.") + Note("old_karst.log"));
+    EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral("*.cfg")}).isEmpty());
+}
+
+// Whether a process whose command line holds text runs.
+bool ProcessWith(const QByteArray& text) {
+    for (const QFileInfo& entry : QDir(QStringLiteral("/proc")).entryInfoList(QDir::Dirs)) {
+        QFile cmdline(entry.filePath() + QStringLiteral("/cmdline"));
+        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(text)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST_F(BatchE2E, StoppingTheBatchStopsTheUtilityAndEndsTheLog) {
+    const QString commands =
+        Write("hang.txt", ("KARST_EXPORT " + kStub +
+                           ", u, pw, srv, , hang.xls, BOOK, Hanging, V2, V1\r\n" + kLogonLine)
+                              .toUtf8());
+    QProcess batch;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KARST_STUB_FAIL"), QStringLiteral("hang"));
+    batch.setProcessEnvironment(env);
+    batch.setWorkingDirectory(dir.path());
+    batch.start(QStringLiteral(TARSEL_BATCH_BINARY), {commands});
+    const QString config = Path("hang_karst.cfg");
+    QElapsedTimer timer;
+    timer.start();
+    while (!ProcessWith("/cfgfile=hang_karst.cfg") && timer.elapsed() < 20000) {
+        QThread::msleep(20);
+    }
+    ASSERT_TRUE(QFile::exists(config)) << "the utility did not start";
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(config).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << "the configuration holds a password";
+    batch.terminate();
+    ASSERT_TRUE(batch.waitForFinished(20000));
+    EXPECT_EQ(batch.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(batch.exitCode(), 1);
+    EXPECT_FALSE(QFile::exists(config));
+    EXPECT_FALSE(ProcessWith("/cfgfile=hang_karst.cfg")) << "the utility outlived the batch";
+    EXPECT_EQ(RunBody(Path("hang.log")),
+              Failed("Error exporting book/report from Karst. Name = HANGING") +
+                  Note("Batch Error #40071") + Note("The batch was stopped while the export ran") +
+                  Note("hang_karst.log") + Failed("Stopped by a signal. Terminating batch"));
+}
+
+TEST_F(BatchE2E, Custom2RewriteAndFolderCreationWithCredentialsFromTheEnvironment) {
+    Write("in.dat",
+          "!DATA\r\n"
+          "' a comment line\r\n"
+          "a;b;c;d;e;f;g;h;i;OLD;k;l;m\r\n"
+          "a;b;c;d;e;f;g;h;i;OLD;k;l\r\n"
+          "1;2;3;4;5;6;7;8;9;;11;12;13;14\n"
+          "short;line\r"
+          "x;x;x;x;x;x;x;x;x;x;x;x;x");
+    Write("headers.dat", "!DATA\r\n!PERIOD = 01\r\n");
+    Write("previous.dat", "an earlier output\r\n");
+    const QString commands =
+        Write("c2.txt",
+              "LOGON TestCluster, TestApp\r\n"
+              "CREATE_FOLDER out_@short_timestamp\r\n"
+              "CREATE_FOLDER out_@short_timestamp\r\n"
+              "CREATE_FOLDER no/such/child\r\n"
+              "DEFAULT_CUSTOM2 in.dat, out_@short_timestamp/c2.dat, [none]@day\r\n"
+              "DEFAULT_CUSTOM2 headers.dat, headers.out, X\r\n"
+              "DEFAULT_CUSTOM2 none.dat, previous.dat, X\r\n"
+              "DEFAULT_CUSTOM2 in.dat, ./in.dat, X\r\n"
+              "DEFAULT_CUSTOM2 in.dat, no/such/out.dat, X\r\n"
+              "DEFAULT_CUSTOM2 in.dat, out.dat\r\n");
+    const RunResult run = RunBatch({commands}, dir.path(), QStringLiteral("C.UTF-8"),
+                                   {"TARSEL_USER=admin", "TARSEL_PASSWORD=secret"});
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+    const QDate today = QDate::currentDate();
+    const QString folder = "out_" + today.toString(QStringLiteral("yyyy_MM_dd"));
+    const QString day = today.toString(QStringLiteral("dd"));
+    const QString c2Failed =
+        QStringLiteral("Error defaulting Custom2 value in data file. Default Value = ");
+    EXPECT_EQ(
+        RunBody(Path("c2.log")),
+        Ok("Connected as admin to TestApp on TestCluster") + Ok("Created folder") + Note(folder) +
+            Failed("Error creating folder") + Note(folder) + Note("Batch Error #40051") +
+            Note("Folder already exists") + Failed("Error creating folder") +
+            Note("no/such/child") + Note("Runtime Error #76") +
+            Note("Cannot create folder no/such/child: No such file or directory") +
+            Ok("Defaulted Custom2 value in data file. Default Value = [NONE]" + day) +
+            Note("in.dat") + Ok("Defaulted Custom2 value in data file. Default Value = X") +
+            Note("headers.dat") + Failed(c2Failed + "X") + Note("none.dat") +
+            Note("Runtime Error #53") + Note("Cannot open none.dat: No such file or directory") +
+            Failed(c2Failed + "X") + Note("in.dat") + Note("Runtime Error #75") +
+            Note("The output file ./in.dat is the input file; the input would be lost") +
+            Failed(c2Failed + "X") + Note("in.dat") + Note("Runtime Error #76") +
+            Note("Cannot write no/such/out.dat: No such file or directory") + Failed(c2Failed) +
+            Note("") + Note("Batch Error #40049") + Note("Too few parameters. Expected 3"));
+    // The value as typed; twelve semicolons are enough, eleven are not; an empty tenth
+    // field gets the value; the last line needs no line end.
+    EXPECT_EQ(ReadText(Path(folder + "/c2.dat")),
+              "!DATA\r\n"
+              "a;b;c;d;e;f;g;h;i;[none]" +
+                  day +
+                  ";k;l;m\r\n"
+                  "1;2;3;4;5;6;7;8;9;[none]" +
+                  day +
+                  ";11;12;13;14\r\n"
+                  "x;x;x;x;x;x;x;x;x;[none]" +
+                  day + ";x;x;x\r\n");
+    EXPECT_EQ(ReadText(Path("headers.out")), "!DATA\r\n");
+    EXPECT_EQ(ReadText(Path("previous.dat")), "an earlier output\r\n");
+    EXPECT_TRUE(ReadText(Path("in.dat")).startsWith(QStringLiteral("!DATA\r\n' a comment")));
+    EXPECT_FALSE(QFile::exists(Path("out.dat")));
+    EXPECT_FALSE(ReadText(Path("c2.log")).contains(QStringLiteral("secret")));
+    QStringList left = QDir(dir.path()).entryList({QStringLiteral("*.tmp-*")});
+    EXPECT_TRUE(left.isEmpty()) << left.join(' ').toStdString();
+}
+
+TEST_F(BatchE2E, CheckReportsEveryMistakeWithoutRunningAnything) {
+    Write("in.dat", "!DATA\r\n");
+    const QString commands =
+        Write("check.txt",
+              "' one mistake of each kind\r\n"
+              "LOAD_DATA in.dat, , MERGE, TRUE\r\n"                // 2 before LOGON
+              "LOGON TestCluster, TestApp, admin, secret\r\n"      // 3 password in file
+              "LOAD_DATTA in.dat, , MERGE, TRUE\r\n"               // 4 unknown
+              " LOAD_DATA in.dat, , MERGE, TRUE\r\n"               // 5 leading blank
+              "LOAD_RULES rules.rle\r\n"                           // 6 too few
+              "LOAD_DATA in.dat, , REPLACE BY SECURITY, TRUE\r\n"  // 7 word
+              "LOAD_DATA in.dat, , MERGE, yes\r\n"                 // 8 True/False
+              "LOAD_DATA in.dat, , MERGE, TRUE, maybe\r\n"         // 9 quit field
+              "CONSOLIDATE Actual, 2026, 01, 12, World, World, Consolidate All\r\n"  // 10 type
+              "EXTRACT_BASE_DATA out.dat, , Actual, 2026, 03, 01, FALSE\r\n"         // 11 periods
+              "LOAD_METADATA in.dat, , MERGE, TRUE\r\n"                              // 12 file type
+              "LOAD_DATA missing_@day.dat, , MERGE, TRUE\r\n"                        // 13 input
+              "EXTRACT_RULES no/such/folder/r.rle, \r\n"                         // 14 output folder
+              "KARST_EXPORT /no/such/karst, u, p, s, , k.xls, PDF, n, c, p\r\n"  // 15 program, kind
+              "CREATE_FOLDER exports_@short_timestamp\r\n"                       // fine
+              "DEFAULT_CUSTOM2 in.dat, exports_@short_timestamp/c2.dat, X\r\n"   // fine: made above
+              "LOAD_DATA exports_@short_timestamp/c2.dat, , merge, false\r\n"    // fine: made above
+              "CREATE_FOLDER exports_@short_timestamp\r\n");  // 19 exists by then
+    const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    RunResult run = RunBatch({QStringLiteral("--check"), commands}, dir.path());
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+    const QString day = QDate::currentDate().toString(QStringLiteral("dd"));
+    const QString folder = "exports_" + QDate::currentDate().toString(QStringLiteral("yyyy_MM_dd"));
+    const QString f = commands + ":";
+    EXPECT_EQ(run.out,
+              f + "2: LOAD_DATA before the first LOGON: the run stops here (\"Not connected\")\n" +
+                  f +
+                  "3: LOGON takes its password from the command file; give it in "
+                  "TARSEL_PASSWORD (or on the command line) instead\n" +
+                  f + "4: unknown command \"LOAD_DATTA\"; did you mean LOAD_DATA?\n" + f +
+                  "5: the line begins with a blank, so it has no keyword\n" + f +
+                  "6: LOAD_RULES expects 3 parameters, found 1\n" + f +
+                  "7: LOAD_DATA parameter 3: \"REPLACE BY SECURITY\" is refused: Invalid entry "
+                  "for Duplicates. Expected 'Merge', 'Replace', 'Accumulate' or 'Replace By "
+                  "Security'\n" +
+                  f +
+                  "8: LOAD_DATA parameter 4: \"yes\" is refused: Invalid entry for Accumulate "
+                  "Within File. Expected 'True' or 'False'\n" +
+                  f +
+                  "9: LOAD_DATA: the quit-on-failure field \"maybe\" is neither True, False nor "
+                  "a number\n" +
+                  f +
+                  "10: CONSOLIDATE parameter 7: \"Consolidate All\" is refused: Invalid "
+                  "consolidation type. Expected 'Consolidate' or 'Consolidate All With "
+                  "Data'.\n" +
+                  f +
+                  "11: EXTRACT_BASE_DATA parameter 5: the periods \"03\" to \"01\" are refused: "
+                  "Invalid start or end period specified.\n" +
+                  f +
+                  "12: LOAD_METADATA parameter 1: \"in.dat\" is refused: Unrecognized metadata "
+                  "file type. Expected '.xml' or '.app'\n" +
+                  f + "13: LOAD_DATA parameter 1: the input file \"missing_" + day +
+                  ".dat\" does not exist\n" + f +
+                  "14: EXTRACT_RULES parameter 1: the folder of \"no/such/folder/r.rle\" does not "
+                  "exist\n" +
+                  f +
+                  "15: KARST_EXPORT parameter 1: \"/no/such/karst\" is not a program that can be "
+                  "started\n" +
+                  f +
+                  "15: KARST_EXPORT parameter 7: \"PDF\" is refused: Invalid entry for Extract "
+                  "Book or Report. Expected 'Book' or 'Report'\n" +
+                  f + "19: CREATE_FOLDER parameter 1: \"" + folder + "\" already exists\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before)
+        << "the check wrote something";
+
+    Write("clean.txt", kLogonLine.left(kLogonLine.indexOf(", admin")).toUtf8() +
+                           "\r\nDEFAULT_CUSTOM2 in.dat, c2.dat, X, True\r\n");
+    run = RunBatch({QStringLiteral("--check"), Path("clean.txt")}, dir.path());
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    EXPECT_EQ(run.out, "");
 }
 
 }  // namespace

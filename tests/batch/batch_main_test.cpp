@@ -249,7 +249,7 @@ TEST_F(BatchMain, QuitFieldRulesAndTooFewParameters) {
     // No "Quit on Failure" entry after a failing last line.
 }
 
-// Every keyword with a routine: fewer than its required fields is the too-few error with
+// Every keyword not yet available: fewer than its required fields is the too-few error with
 // the keyword's own number; exactly the required fields clear the quit flag that LOGON
 // set; one more field is the quit value. The subject line is the routine's own.
 TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
@@ -263,7 +263,6 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
     } rows[] = {
         {"CONSOLIDATE", 7, "Batch Error #40023", "Error consolidating data",
          "POV: p1, p2, p3, p4, p5, p6", "POV: , , , , , "},
-        {"CREATE_FOLDER", 1, "Batch Error #40050", "Error creating folder", "p1", ""},
         {"EXTRACT_BASE_DATA", 7, "Batch Error #40035", "Error extracting base data",
          "POV: p3, p4, p5, p6", "POV: , , , "},
         {"EXTRACT_DATA_USING_MBR_LISTS", 9, "Batch Error #40044",
@@ -283,10 +282,6 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
         {"LOAD_METADATA", 4, "Runtime Error #4", "Error loading metadata file", "p1", ""},
         {"LOAD_RULES", 3, "Runtime Error #3", "Error loading rules file", "p1", ""},
         {"LOAD_SECURITY", 7, "Batch Error #40048", "Error loading security", "p1", ""},
-        {"KARST_EXPORT", 10, "Batch Error #40019", "Error exporting book/report from Karst", "p6",
-         ""},
-        {"DEFAULT_CUSTOM2", 3, "Batch Error #40049", "Error defaulting Custom2 value in data file",
-         "p1", ""},
         {"SCAN_METADATA", 4, "Runtime Error #4",
          "Metadata scan has identified errors in the metadata file.", "p1", ""},
         {"SCAN_DATA", 4, "Batch Error #40029", "Data scan has identified errors in the data file.",
@@ -350,24 +345,70 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
 TEST_F(BatchMain, OnlyServerCommandsNeedALogon) {
     // KARST_EXPORT and SEND_MAIL run without a session; an unreadable line is judged by its
     // keyword like any other.
-    const char raw[] =
-        "KARST_EXPORT /opt/k,u,pw,srv,,/out/@day.xls,BOOK,b,c,p\r\n"
-        "LOGON Demo,Demo,demo,caf\xE9\r\n"
-        "SEND_MAIL a,b,c,d,e\r\n"
-        "CREATE_FOLDER /out/x\r\n";
-    EXPECT_EQ(RunFile(QByteArray(raw, sizeof(raw) - 1)), 1);
+    const QByteArray raw = "KARST_EXPORT /no/such/karst,u,pw,srv,," + dir.path().toUtf8() +
+                           "/@day.xls,BOOK,b,c,p\r\n"
+                           "LOGON Demo,Demo,demo,caf\xE9\r\n"
+                           "SEND_MAIL a,b,c,d,e\r\n"
+                           "CREATE_FOLDER /out/x\r\n";
+    EXPECT_EQ(RunFile(raw), 1);
     EXPECT_EQ(Body(),
-              "  *  06:18:48  Error exporting book/report from Karst\r\n"
-              "               -> /out/08.xls\r\n"
-              "               -> Batch Error #40099\r\n"
-              "               -> KARST_EXPORT is not available in this build\r\n"
-              "  *  06:18:48  Unreadable command line\r\n"
+              "  *  06:18:48  Error exporting book/report from Karst. Name = B\r\n"
+              "               -> Batch Error #40020\r\n"
+              "               -> Could not connect to Karst.\r\n"
               "               -> " +
+                  dir.path() +
+                  "/08_karst.log\r\n"
+                  "  *  06:18:48  Unreadable command line\r\n"
+                  "               -> " +
                   commands +
                   " line 2: the line is not valid UTF-8\r\n"
                   "  *  06:18:48  Not connected. Terminating batch.\r\n")
         << Body().toStdString();
     EXPECT_EQ(mail.sent.size(), 1u);
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("08_karst.cfg"))));
+}
+
+// The commands that run count their parameters and read the quit field like the others.
+TEST_F(BatchMain, WorkingCommandsCountTheirParametersAndQuitField) {
+    const QString logon = QStringLiteral("LOGON Demo,Demo,demo,demo-pw\r\n");
+    const QString connected =
+        QStringLiteral("     06:18:48  Connected as demo to Demo on Demo\r\n");
+    const QString quit =
+        QStringLiteral("  *  06:18:48  Quit on Failure = True. Terminating batch\r\n");
+    RunFile((logon + "CREATE_FOLDER\r\nFROBNICATE\r\n").toUtf8());
+    EXPECT_EQ(Body(), connected +
+                          "  *  06:18:48  Error creating folder\r\n"
+                          "               -> \r\n"
+                          "               -> Batch Error #40050\r\n"
+                          "               -> Too few parameters. Expected 1\r\n" +
+                          quit);
+    const QString exists = QStringLiteral(
+                               "  *  06:18:48  Error creating folder\r\n"
+                               "               -> ") +
+                           dir.path() +
+                           "\r\n"
+                           "               -> Batch Error #40051\r\n"
+                           "               -> Folder already exists\r\n";
+    RunFile((logon + "CREATE_FOLDER " + dir.path() + "\r\nFROBNICATE\r\n").toUtf8());
+    EXPECT_EQ(Body(), connected + exists +
+                          "  *  06:18:48  Unrecognized command\r\n"
+                          "               -> FROBNICATE\r\n");
+    RunFile((logon + "CREATE_FOLDER " + dir.path() + ", 1\r\nFROBNICATE\r\n").toUtf8());
+    EXPECT_EQ(Body(), connected + exists + quit);
+
+    RunFile((logon + "DEFAULT_CUSTOM2 a, b\r\n").toUtf8());
+    EXPECT_EQ(Body(), connected +
+                          "  *  06:18:48  Error defaulting Custom2 value in data file. Default "
+                          "Value = \r\n"
+                          "               -> \r\n"
+                          "               -> Batch Error #40049\r\n"
+                          "               -> Too few parameters. Expected 3\r\n");
+    RunFile("KARST_EXPORT k,u,p,s,,o.xls,BOOK,n,c\r\n");
+    EXPECT_EQ(Body(),
+              "  *  06:18:48  Error exporting book/report from Karst. Name = \r\n"
+              "               -> Batch Error #40019\r\n"
+              "               -> Too few parameters. Expected 10\r\n"
+              "               -> \r\n");
 }
 
 TEST_F(BatchMain, UnrecognizedLogonLineKeepsItsPasswordOutOfTheLog) {

@@ -16,14 +16,14 @@ namespace {
 class FakeStarter : public ProcessStarter {
   public:
     FakeStarter(FixedClock& clock, int polls) : clock_(clock), polls_(polls) {}
-    std::unique_ptr<StartedProcess> Start(const QString& commandLine) override {
-        started << commandLine;
+    std::unique_ptr<StartedProcess> Start(const QStringList& command) override {
+        started << command;
         if (refuse) {
             throw TarselError(75, QStringLiteral("ShellAndWait"), QStringLiteral("refused"));
         }
         return std::make_unique<Process>(*this);
     }
-    QStringList started;
+    QList<QStringList> started;
     bool refuse = false;
     int pauses = 0;
 
@@ -35,6 +35,7 @@ class FakeStarter : public ProcessStarter {
             ++owner.pauses;
             owner.clock_.Advance(1);
         }
+        void Stop() override {}
         FakeStarter& owner;
     };
     FixedClock& clock_;
@@ -48,23 +49,23 @@ QDateTime At(int h, int m, int s) {
 TEST(BatchShell, WaitsUntilTheProgramEnds) {
     FixedClock clock(At(10, 0, 0));
     FakeStarter starter(clock, 30);
-    EXPECT_TRUE(
-        ShellAndWait(QStringLiteral("\"/opt/x/export\" \"/cfgfile=/a b.cfg\""), 0, starter, clock));
+    const QStringList command = {"/opt/x/export", "/cfgfile=/a b.cfg"};
+    EXPECT_TRUE(ShellAndWait(command, 0, starter, clock));
     EXPECT_EQ(starter.pauses, 30);
-    EXPECT_EQ(starter.started, QStringList{"\"/opt/x/export\" \"/cfgfile=/a b.cfg\""});
+    EXPECT_EQ(starter.started, QList<QStringList>{command});
 }
 
 TEST(BatchShell, TimeOutStopsWaitingOnceTheDeadlineIsPassed) {
     FixedClock clock(At(10, 0, 0));
     FakeStarter starter(clock, -1);
-    EXPECT_TRUE(ShellAndWait(QStringLiteral("prog"), 5, starter, clock));
+    EXPECT_TRUE(ShellAndWait({QStringLiteral("prog")}, 5, starter, clock));
     EXPECT_EQ(starter.pauses, 6);  // stops when now exceeds start + 5
 }
 
 TEST(BatchShell, TimeOutAcrossMidnightEndsOnlyAfterMidnight) {
     FixedClock clock(At(23, 59, 50));
     FakeStarter starter(clock, -1);
-    EXPECT_TRUE(ShellAndWait(QStringLiteral("prog"), 20, starter, clock));
+    EXPECT_TRUE(ShellAndWait({QStringLiteral("prog")}, 20, starter, clock));
     // Deadline 00:00:10 the next day; before midnight "now > deadline" must not end it.
     EXPECT_EQ(starter.pauses, 21);
     EXPECT_EQ(clock.Now().time(), QTime(0, 0, 11));
@@ -73,7 +74,7 @@ TEST(BatchShell, TimeOutAcrossMidnightEndsOnlyAfterMidnight) {
 TEST(BatchShell, HugeTimeOutMeansNoTimeOut) {
     FixedClock clock(At(12, 0, 0));
     FakeStarter starter(clock, 200);
-    EXPECT_TRUE(ShellAndWait(QStringLiteral("prog"), 20000000, starter, clock));
+    EXPECT_TRUE(ShellAndWait({QStringLiteral("prog")}, 20000000, starter, clock));
     EXPECT_EQ(starter.pauses, 200);
 }
 
@@ -81,25 +82,26 @@ TEST(BatchShell, StartFailureGivesFalse) {
     FixedClock clock(At(12, 0, 0));
     FakeStarter starter(clock, 0);
     starter.refuse = true;
-    EXPECT_FALSE(ShellAndWait(QStringLiteral("prog"), 0, starter, clock));
+    EXPECT_FALSE(ShellAndWait({QStringLiteral("prog")}, 0, starter, clock));
 }
 
 TEST(BatchShell, RealProgramsStartAndEnd) {
     QTemporaryDir dir;
-    const QString marker = dir.filePath(QStringLiteral("ran here"));
+    const QString marker = dir.filePath(QStringLiteral("ran \"here\" 'now'"));
     SystemClock clock;
     SpawnProcessStarter starter;
     QElapsedTimer timer;
     timer.start();
-    EXPECT_TRUE(ShellAndWait(QStringLiteral("/bin/sh -c \"sleep 0.2; touch '%1'\"").arg(marker), 0,
-                             starter, clock));
+    // Blanks and quotes reach the program as they are: no shell splits them.
+    EXPECT_TRUE(
+        ShellAndWait({"/bin/sh", "-c", "sleep 0.2; touch \"$0\"", marker}, 0, starter, clock));
     EXPECT_TRUE(QFile::exists(marker)) << "waited for the program to end";
     EXPECT_GE(timer.elapsed(), 150);
-    EXPECT_FALSE(
-        ShellAndWait(QStringLiteral("\"/no/such/program\" \"/cfgfile=x.cfg\""), 0, starter, clock));
-    EXPECT_FALSE(ShellAndWait(QString(), 0, starter, clock));
+    EXPECT_FALSE(ShellAndWait({"/no/such/program", "/cfgfile=x.cfg"}, 0, starter, clock));
+    EXPECT_FALSE(ShellAndWait({}, 0, starter, clock));
+    EXPECT_FALSE(ShellAndWait({dir.path()}, 0, starter, clock)) << "a folder is no program";
     timer.restart();
-    EXPECT_TRUE(ShellAndWait(QStringLiteral("/bin/sleep 30"), 1, starter, clock));
+    EXPECT_TRUE(ShellAndWait({"/bin/sleep", "30"}, 1, starter, clock));
     EXPECT_LT(timer.elapsed(), 5000) << "the time-out ends the wait";
 }
 
