@@ -1,6 +1,7 @@
 #include "utilities/viewer/view_tree.h"
 
 #include <QSet>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace viewer {
@@ -64,6 +65,13 @@ void BuildHierarchy(tarsel::DimensionTree& dimension, MemberTextSource& texts, V
     std::vector<Frame> stack;
     std::vector<QString> partOfNode;  // "id_label" of each node, the parent part of its children
     std::unordered_set<MemberId> ancestors;
+    // A shared member's label and text are read at its first occurrence; the later ones
+    // share them.
+    struct Read {
+        QString label;
+        ViewNode node;
+    };
+    std::unordered_map<MemberId, Read> read;
 
     stack.push_back({-1, dimension.EnumChildMemberIDs(-1, -1)});
     while (!stack.empty()) {
@@ -77,8 +85,13 @@ void BuildHierarchy(tarsel::DimensionTree& dimension, MemberTextSource& texts, V
         }
         const MemberId id = frame.children[frame.next++];
         const int parentNode = frame.parentNode;
-        const QString label = dimension.GetMemberLabel(id);
-        ViewNode node = MakeNode(texts.Read(id, label), show);
+        auto known = read.find(id);
+        if (known == read.end()) {
+            const QString label = dimension.GetMemberLabel(id);
+            known = read.emplace(id, Read{label, MakeNode(texts.Read(id, label), show)}).first;
+        }
+        const QString& label = known->second.label;
+        ViewNode node = known->second.node;
         node.id = id;
         node.parent = parentNode;
         node.level = parentNode < 0 ? 1 : tree.nodes[static_cast<size_t>(parentNode)].level + 1;
