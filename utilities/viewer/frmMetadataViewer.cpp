@@ -298,15 +298,15 @@ void frmMetadataViewer::SyncOptions() {
     logic_.filter.securityClass = cboEntitySecurityClassFilter_->currentText();
 }
 
-viewer::BuildProgress frmMetadataViewer::Progress() {
-    return [this](int nodesSoFar) {
+viewer::BuildProgress frmMetadataViewer::Progress(const char* what) {
+    return [this, what](int nodesSoFar) {
         if (!isVisible()) {
             show();
         }
         controls_->setEnabled(false);
         trvMembers_->setEnabled(false);
         trvTopMember_->setEnabled(false);
-        sbStatusBar_->showMessage(QStringLiteral("Reading members: %1 read").arg(nodesSoFar));
+        sbStatusBar_->showMessage(QString::fromLatin1(what).arg(nodesSoFar));
         QCoreApplication::processEvents();
     };
 }
@@ -360,7 +360,7 @@ void frmMetadataViewer::FillMembers(
     SyncOptions();
     std::exception_ptr failure;
     try {
-        (logic_.*build)(Source(), Progress());
+        (logic_.*build)(Source(), Progress("Reading members: %1 read"));
     } catch (const std::exception&) {
         failure = std::current_exception();
     }
@@ -568,7 +568,7 @@ void frmMetadataViewer::ExportTreeToSpreadsheet() {
                                     ? ui::Icon::Information
                                     : ui::Icon::Exclamation);
             },
-            [this] { ExpandAll(); });
+            [this] { ExpandAll(); }, Progress("Writing rows: %1 written"));
     } catch (const std::exception& error) {
         ReportError(QStringLiteral("ExportTreeToSpreadsheet"), error);
     }

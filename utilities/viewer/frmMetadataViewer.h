@@ -74,7 +74,9 @@ class frmMetadataViewer : public QWidget {
     void FillMembers(const QString& routine,
                      void (viewer::MetadataViewerLogic::*build)(const viewer::ViewerSource&,
                                                                 const viewer::BuildProgress&));
-    viewer::BuildProgress Progress();
+    // Shows what (a text with %1 for the count) in the status bar and lets paint events
+    // through, the controls locked.
+    viewer::BuildProgress Progress(const char* what);
     void ReportError(const QString& routine, const std::exception& error);
     QTreeWidget* VisibleTree() const;
 
