@@ -39,6 +39,8 @@ ViewNode MakeNode(const MemberText& text, bool showAttributes) {
 
 namespace {
 
+const QString kRootPart = QStringLiteral("-1_ROOT");
+
 QString KeyPart(MemberId id, const QString& label) {
     return QString::number(id) + QLatin1Char('_') + label;
 }
@@ -96,9 +98,12 @@ void BuildHierarchy(tarsel::DimensionTree& dimension, MemberTextSource& texts, V
         node.parent = parentNode;
         node.level = parentNode < 0 ? 1 : tree.nodes[static_cast<size_t>(parentNode)].level + 1;
         const QString part = KeyPart(id, label);
-        node.tag = (parentNode < 0 ? QStringLiteral("-1_ROOT")
-                                   : partOfNode[static_cast<size_t>(parentNode)]) +
-                   QLatin1Char('#') + part;
+        const QString& parentPart =
+            parentNode < 0 ? kRootPart : partOfNode[static_cast<size_t>(parentNode)];
+        node.tag.reserve(parentPart.size() + 1 + part.size());
+        node.tag += parentPart;
+        node.tag += QLatin1Char('#');
+        node.tag += part;
         const bool cycle = ancestors.count(id) != 0;
         // Children are asked for before the node is counted, so a failure leaves only
         // nodes whose place in the tree is complete.
