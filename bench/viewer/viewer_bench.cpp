@@ -105,7 +105,9 @@ int main(int argc, char** argv) {
     const int count = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
 
     Stopwatch watch;
-    tarsel::test::LocalServer server(GenerateEntities(count));
+    tarsel::test::LocalServerOptions options;
+    options.installLibrary = false;
+    tarsel::test::LocalServer server(GenerateEntities(count), options);
     Print("generate_and_store", watch.lap(), QStringLiteral("%1 Entity members").arg(count));
 
     auto boxes = std::make_shared<ui::ScriptedMessageBoxes>();
