@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -216,6 +217,15 @@ frmMetadataViewer::frmMetadataViewer(QWidget* owner) : QWidget(owner, Qt::Window
     connect(cmdRemoveTopMember_, &QPushButton::clicked, this, normalView);
     connect(mnuNormalTreeView_, &QAction::triggered, this, normalView);
     connect(mnuTopMember_, &QAction::triggered, this, [this] { mnuTopMember_Click(); });
+    connect(cmdFind_, &QPushButton::clicked, this, [this] { FindMember(true); });
+    connect(txtSearch_, &QLineEdit::returnPressed, this, [this] { FindMember(true); });
+    auto* findNext = new QShortcut(QKeySequence(Qt::Key_F3), this);
+    auto* findPrevious = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this);
+    for (QShortcut* shortcut : {findNext, findPrevious}) {
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    }
+    connect(findNext, &QShortcut::activated, this, [this] { FindMember(true); });
+    connect(findPrevious, &QShortcut::activated, this, [this] { FindMember(false); });
     for (QTreeWidget* tree : {trvMembers_, trvTopMember_}) {
         connect(tree, &QTreeWidget::customContextMenuRequested, this,
                 [this, tree](const QPoint& position) { PopUpRightClick(tree, position); });
@@ -240,7 +250,6 @@ void frmMetadataViewer::Form_Load() {
     trvTopMember_->hide();
     mnuNormalTreeView_->setVisible(false);
     mnuTopMember_->setVisible(true);
-    cmdFind_->hide();
     sbPanel1_->setText(QStringLiteral("Application: ") + modGlobal::gApplicationName);
 
     const QString dimensionName = modGlobal::gDimensionName;
@@ -289,15 +298,15 @@ void frmMetadataViewer::SyncOptions() {
     logic_.filter.securityClass = cboEntitySecurityClassFilter_->currentText();
 }
 
-viewer::BuildProgress frmMetadataViewer::Progress() {
-    return [this](int nodesSoFar) {
+viewer::BuildProgress frmMetadataViewer::Progress(const char* what) {
+    return [this, what](int nodesSoFar) {
         if (!isVisible()) {
             show();
         }
         controls_->setEnabled(false);
         trvMembers_->setEnabled(false);
         trvTopMember_->setEnabled(false);
-        sbStatusBar_->showMessage(QStringLiteral("Reading members: %1 read").arg(nodesSoFar));
+        sbStatusBar_->showMessage(QString::fromLatin1(what).arg(nodesSoFar));
         QCoreApplication::processEvents();
     };
 }
@@ -305,8 +314,10 @@ viewer::BuildProgress frmMetadataViewer::Progress() {
 void frmMetadataViewer::PlaceNodes(QTreeWidget* tree, const viewer::ViewTree& view) {
     tree->setUpdatesEnabled(false);
     tree->clear();
+    search_.Forget();
     const auto& nodes = view.nodes;
-    std::vector<QTreeWidgetItem*> items(nodes.size());
+    std::vector<QTreeWidgetItem*>& items = tree == trvMembers_ ? memberItems_ : topItems_;
+    items.assign(nodes.size(), nullptr);
     std::vector<QList<QTreeWidgetItem*>> children(nodes.size());
     QList<QTreeWidgetItem*> top;
     for (size_t i = 0; i < nodes.size(); ++i) {
@@ -349,7 +360,7 @@ void frmMetadataViewer::FillMembers(
     SyncOptions();
     std::exception_ptr failure;
     try {
-        (logic_.*build)(Source(), Progress());
+        (logic_.*build)(Source(), Progress("Reading members: %1 read"));
     } catch (const std::exception&) {
         failure = std::current_exception();
     }
@@ -514,6 +525,31 @@ void frmMetadataViewer::ExpandAll() {
     VisibleTree()->expandAll();
 }
 
+void frmMetadataViewer::FindMember(bool forward) {
+    if (busyDepth_ > 0) {
+        return;
+    }
+    const QString text = txtSearch_->text();
+    if (text.isEmpty()) {
+        return;
+    }
+    QTreeWidget* tree = VisibleTree();
+    const std::vector<QTreeWidgetItem*>& items = tree == trvMembers_ ? memberItems_ : topItems_;
+    const QTreeWidgetItem* current = tree->currentItem();
+    const int from = current != nullptr ? current->data(0, kNodeRole).toInt() : -1;
+    const viewer::TreeSearch::Step step = search_.Next(logic_.visibleTree(), text, from, forward);
+    sbStatusBar_->showMessage(viewer::TreeSearch::StatusText(step, text));
+    if (step.node < 0 || static_cast<size_t>(step.node) >= items.size()) {
+        return;
+    }
+    QTreeWidgetItem* found = items[static_cast<size_t>(step.node)];
+    for (QTreeWidgetItem* above = found->parent(); above != nullptr; above = above->parent()) {
+        above->setExpanded(true);
+    }
+    tree->setCurrentItem(found);
+    tree->scrollToItem(found);
+}
+
 void frmMetadataViewer::ExportTreeToSpreadsheet() {
     Busy busy(*this);
     bool printAttributes = false;
@@ -532,7 +568,7 @@ void frmMetadataViewer::ExportTreeToSpreadsheet() {
                                     ? ui::Icon::Information
                                     : ui::Icon::Exclamation);
             },
-            [this] { ExpandAll(); });
+            [this] { ExpandAll(); }, Progress("Writing rows: %1 written"));
     } catch (const std::exception& error) {
         ReportError(QStringLiteral("ExportTreeToSpreadsheet"), error);
     }

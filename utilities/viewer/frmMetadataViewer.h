@@ -5,7 +5,9 @@
 
 #include <QString>
 #include <QWidget>
+#include <vector>
 
+#include "utilities/viewer/tree_search.h"
 #include "utilities/viewer/viewer_logic.h"
 
 namespace ui {
@@ -53,6 +55,9 @@ class frmMetadataViewer : public QWidget {
     void ShowHideFilters(bool show);
     void ExportTreeToSpreadsheet();
     void ExpandAll();
+    // Selects the next (or previous) node of the visible tree whose label or description
+    // holds txtSearch's text, and says in the status bar which match it is.
+    void FindMember(bool forward);
 
     void optShowAttributes_Click(int index);
     void chk_ExpAttribs_Click();
@@ -69,7 +74,9 @@ class frmMetadataViewer : public QWidget {
     void FillMembers(const QString& routine,
                      void (viewer::MetadataViewerLogic::*build)(const viewer::ViewerSource&,
                                                                 const viewer::BuildProgress&));
-    viewer::BuildProgress Progress();
+    // Shows what (a text with %1 for the count) in the status bar and lets paint events
+    // through, the controls locked.
+    viewer::BuildProgress Progress(const char* what);
     void ReportError(const QString& routine, const std::exception& error);
     QTreeWidget* VisibleTree() const;
 
@@ -80,6 +87,10 @@ class frmMetadataViewer : public QWidget {
     bool closePending_ = false;
 
     viewer::MetadataViewerLogic logic_;
+    viewer::TreeSearch search_;
+    // The item of each node of the two views, by node index.
+    std::vector<QTreeWidgetItem*> memberItems_;
+    std::vector<QTreeWidgetItem*> topItems_;
 
     QTreeWidget* trvMembers_;
     QTreeWidget* trvTopMember_;

@@ -206,16 +206,30 @@ QString ComposeMemberText(const MemberText& text, bool showAttributes) {
     if (text.attributes.empty()) {
         return {};
     }
-    QString result = text.label + QStringLiteral(" - ") + text.description;
+    // Sized once: a build composes a text for every member.
+    qsizetype length = text.label.size() + 3 + text.description.size();
     if (showAttributes) {
-        result += QStringLiteral(" (");
+        length += 1;
+        for (const auto& item : text.attributes) {
+            length += 2 + item.name.size() + 1 + item.value.size();
+        }
+    }
+    QString result;
+    result.reserve(length);
+    result += text.label;
+    result += QLatin1String(" - ");
+    result += text.description;
+    if (showAttributes) {
+        result += QLatin1String(" (");
         bool first = true;
         for (const auto& item : text.attributes) {
             if (!first) {
-                result += QStringLiteral(", ");
+                result += QLatin1String(", ");
             }
             first = false;
-            result += item.name + QLatin1Char('=') + item.value;
+            result += item.name;
+            result += QLatin1Char('=');
+            result += item.value;
         }
         result += QLatin1Char(')');
     }

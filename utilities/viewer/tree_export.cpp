@@ -12,8 +12,8 @@ QString ItemName(const QString& item) {
 }  // namespace
 
 void WriteTreeExport(const ViewTree& tree, int levels, bool printAttributes,
-                     tarsel::SpreadsheetWorksheet& sheet,
-                     const std::function<void()>& afterHeader) {
+                     tarsel::SpreadsheetWorksheet& sheet, const std::function<void()>& afterHeader,
+                     const BuildProgress& progress) {
     for (int c = 1; c <= levels; ++c) {
         sheet.SetCell(1, c, QStringLiteral("'Level %1").arg(c));
     }
@@ -22,21 +22,26 @@ void WriteTreeExport(const ViewTree& tree, int levels, bool printAttributes,
     if (afterHeader) {
         afterHeader();
     }
+    if (printAttributes && !tree.nodes.empty()) {
+        const QStringList items = tree.nodes.front().items();
+        for (int k = 0; k < items.size(); ++k) {
+            sheet.SetCell(1, descriptionColumn + 1 + k, AsText(ItemName(items[k])));
+        }
+    }
 
     int row = 1;
     for (const ViewNode& node : tree.nodes) {
         ++row;
         sheet.SetCell(row, node.level, AsText(node.label()));
         sheet.SetCell(row, descriptionColumn, AsText(node.description()));
-        if (!printAttributes) {
-            continue;
-        }
-        const QStringList items = node.items();
-        for (int k = 0; k < items.size(); ++k) {
-            if (row == 2) {
-                sheet.SetCell(1, descriptionColumn + 1 + k, AsText(ItemName(items[k])));
+        if (printAttributes) {
+            const QStringList items = node.items();
+            for (int k = 0; k < items.size(); ++k) {
+                sheet.SetCell(row, descriptionColumn + 1 + k, AsText(items[k]));
             }
-            sheet.SetCell(row, descriptionColumn + 1 + k, AsText(items[k]));
+        }
+        if (progress && (row - 1) % kProgressInterval == 0) {
+            progress(row - 1);
         }
     }
 }
@@ -44,11 +49,11 @@ void WriteTreeExport(const ViewTree& tree, int levels, bool printAttributes,
 void ExportTree(tarsel::SpreadsheetProgram& program, const ViewTree& tree, int levels,
                 bool printAttributes,
                 const std::function<void(const tarsel::SpreadsheetMessage&)>& show,
-                const std::function<void()>& afterHeader) {
+                const std::function<void()>& afterHeader, const BuildProgress& progress) {
     auto application = program.CreateApplication(QString::fromLatin1(tarsel::kSpreadsheetProgId));
     auto workbook = application->AddWorkbook();
     auto sheet = workbook->AddWorksheet();
-    WriteTreeExport(tree, levels, printAttributes, *sheet, afterHeader);
+    WriteTreeExport(tree, levels, printAttributes, *sheet, afterHeader, progress);
     tarsel::CompleteExport(*application, show);
 }
 

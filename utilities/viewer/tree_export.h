@@ -12,11 +12,14 @@ namespace viewer {
 
 // levels is the number of levels of the tree as its totals line counts them. Every value
 // is written as text (with the leading apostrophe). The names in row 1 come from the
-// first node's items; every row writes its own items in its own order. afterHeader runs
-// once the header row is written and before the first node's row.
+// first node's items; every row writes its own items in its own order. Rows are written
+// in order, each whole before the next, so a writer may stream them. afterHeader runs
+// once the level and description headings are written and before the first node's row;
+// progress hears of every few thousand rows written.
 void WriteTreeExport(const ViewTree& tree, int levels, bool printAttributes,
                      tarsel::SpreadsheetWorksheet& sheet,
-                     const std::function<void()>& afterHeader = {});
+                     const std::function<void()>& afterHeader = {},
+                     const BuildProgress& progress = {});
 
 // The whole export: a new application, workbook and worksheet of the program, the cells,
 // then the completion message (through show) and the spreadsheet made visible. The window
@@ -24,6 +27,6 @@ void WriteTreeExport(const ViewTree& tree, int levels, bool printAttributes,
 void ExportTree(tarsel::SpreadsheetProgram& program, const ViewTree& tree, int levels,
                 bool printAttributes,
                 const std::function<void(const tarsel::SpreadsheetMessage&)>& show,
-                const std::function<void()>& afterHeader = {});
+                const std::function<void()>& afterHeader = {}, const BuildProgress& progress = {});
 
 }  // namespace viewer

@@ -1,6 +1,7 @@
 #include "utilities/viewer/view_tree.h"
 
 #include <QSet>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace viewer {
@@ -38,6 +39,8 @@ ViewNode MakeNode(const MemberText& text, bool showAttributes) {
 
 namespace {
 
+const QString kRootPart = QStringLiteral("-1_ROOT");
+
 QString KeyPart(MemberId id, const QString& label) {
     return QString::number(id) + QLatin1Char('_') + label;
 }
@@ -64,6 +67,13 @@ void BuildHierarchy(tarsel::DimensionTree& dimension, MemberTextSource& texts, V
     std::vector<Frame> stack;
     std::vector<QString> partOfNode;  // "id_label" of each node, the parent part of its children
     std::unordered_set<MemberId> ancestors;
+    // A shared member's label and text are read at its first occurrence; the later ones
+    // share them.
+    struct Read {
+        QString label;
+        ViewNode node;
+    };
+    std::unordered_map<MemberId, Read> read;
 
     stack.push_back({-1, dimension.EnumChildMemberIDs(-1, -1)});
     while (!stack.empty()) {
@@ -77,15 +87,23 @@ void BuildHierarchy(tarsel::DimensionTree& dimension, MemberTextSource& texts, V
         }
         const MemberId id = frame.children[frame.next++];
         const int parentNode = frame.parentNode;
-        const QString label = dimension.GetMemberLabel(id);
-        ViewNode node = MakeNode(texts.Read(id, label), show);
+        auto known = read.find(id);
+        if (known == read.end()) {
+            const QString label = dimension.GetMemberLabel(id);
+            known = read.emplace(id, Read{label, MakeNode(texts.Read(id, label), show)}).first;
+        }
+        const QString& label = known->second.label;
+        ViewNode node = known->second.node;
         node.id = id;
         node.parent = parentNode;
         node.level = parentNode < 0 ? 1 : tree.nodes[static_cast<size_t>(parentNode)].level + 1;
         const QString part = KeyPart(id, label);
-        node.tag = (parentNode < 0 ? QStringLiteral("-1_ROOT")
-                                   : partOfNode[static_cast<size_t>(parentNode)]) +
-                   QLatin1Char('#') + part;
+        const QString& parentPart =
+            parentNode < 0 ? kRootPart : partOfNode[static_cast<size_t>(parentNode)];
+        node.tag.reserve(parentPart.size() + 1 + part.size());
+        node.tag += parentPart;
+        node.tag += QLatin1Char('#');
+        node.tag += part;
         const bool cycle = ancestors.count(id) != 0;
         // Children are asked for before the node is counted, so a failure leaves only
         // nodes whose place in the tree is complete.

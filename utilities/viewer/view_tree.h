@@ -47,7 +47,8 @@ inline constexpr int kProgressInterval = 2000;
 // Makes the node for a member with its text.
 ViewNode MakeNode(const MemberText& text, bool showAttributes);
 
-// Reads the whole hierarchy of the dimension from the top members down. The tree is
+// Reads the whole hierarchy of the dimension from the top members down, each member's
+// label and text once however many parents it has. The tree is
 // filled as the walk goes: when a server call fails, the exception leaves it holding
 // every node completed before, with its counts. A member met again among its own
 // ancestors gets its node but is not descended into again.

@@ -29,7 +29,9 @@ class ViewerLocal : public tarsel::test::LocalServerTest, public viewer_test::Vi
   protected:
     std::unique_ptr<frmMetadataViewer> Open(AppBuilder& app, Dimension dimension,
                                             const QString& name) {
-        auto& server = StartServer(app.Build());
+        tarsel::test::LocalServerOptions options;
+        options.installLibrary = false;
+        auto& server = StartServer(app.Build(), options);
         modGlobal::ResetSessionState();
         modGlobal::gSession = server.Session();
         modGlobal::gMetadata = modGlobal::gSession->Metadata();

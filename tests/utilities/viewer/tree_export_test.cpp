@@ -102,6 +102,33 @@ TEST(ViewerExportLayout, TreeIsExpandedBetweenHeaderAndRows) {
     EXPECT_EQ(sheet.cells.size(), 2u + 1u + 3u);
 }
 
+TEST(ViewerExportLayout, RowsGoOutInOrderWithProgressForAStreamingWriter) {
+    ViewTree tree;
+    const int top = Add(tree, -1, "Group", "g", Items({{"Currency", "EUR"}, {"ICP", "True"}}));
+    for (int i = 1; i < 4500; ++i) {
+        Add(tree, top, QStringLiteral("E%1").arg(i), "e", Items({{"Currency", "USD"}}));
+    }
+    struct OrderSheet : RecordingSheet {
+        void SetCell(int32_t row, int32_t column, const QString& text) override {
+            inOrder = inOrder && row >= lastRow;
+            lastRow = row;
+            RecordingSheet::SetCell(row, column, text);
+        }
+        int lastRow = 1;
+        bool inOrder = true;
+    } sheet;
+    std::vector<int> reports;
+    viewer::WriteTreeExport(tree, 2, true, sheet, {}, [&](int rows) { reports.push_back(rows); });
+    EXPECT_TRUE(sheet.inOrder);
+    EXPECT_EQ(reports, (std::vector<int>{2000, 4000}));
+    // The names of row 1 are the first node's, though later rows have fewer items.
+    EXPECT_EQ(sheet.at(1, 5), QStringLiteral("'Currency"));
+    EXPECT_EQ(sheet.at(1, 6), QStringLiteral("'ICP"));
+    EXPECT_EQ(sheet.at(4501, 2), QStringLiteral("'E4499"));
+    EXPECT_EQ(sheet.at(4501, 5), QStringLiteral("'Currency=USD"));
+    EXPECT_EQ(sheet.at(4501, 6), QStringLiteral("<none>"));
+}
+
 TEST(ViewerExportLayout, WithoutAttributesOnlyLabelsAndDescriptions) {
     ViewTree shown;
     const int top = Add(shown, -1, "A - B", "with (paren)", Items({{"Type", "Asset"}}));

@@ -4,6 +4,7 @@
 
 #include "tests/utilities/viewer/viewer_server.h"
 #include "utilities/shell/modGlobal.h"
+#include "utilities/viewer/tree_search.h"
 #include "utilities/viewer/viewer_logic.h"
 
 namespace {
@@ -205,6 +206,128 @@ TEST_F(ViewerTree, FilteredListFollowsAllMemberIdsAndThePicks) {
     EXPECT_EQ(Labels(list), (QStringList{"France", "Paris"}));
     EXPECT_EQ(viewer::TotalsLine(list.memberCount, list.maxLevel),
               QStringLiteral("2 Total Members - 1 levels"));
+}
+
+// The build as the window's first design made it: keys collected depth first by recursion,
+// each node placed under the most recent node whose tag ends in its parent part, every
+// node's text read for it alone.
+struct WalkedNode {
+    QString key, tag, text;
+    int level = 1;
+};
+void CollectChildKeys(tarsel::DimensionTree& dimension, tarsel::MemberId parentId,
+                      const QString& parentLabel, QStringList& keys) {
+    for (tarsel::MemberId id : dimension.EnumChildMemberIDs(-1, parentId)) {
+        const QString label = dimension.GetMemberLabel(id);
+        keys.push_back(
+            QStringLiteral("%1_%2#%3_%4").arg(parentId).arg(parentLabel).arg(id).arg(label));
+        CollectChildKeys(dimension, id, label, keys);
+    }
+}
+std::vector<WalkedNode> WalkNodeByNode(tarsel::DimensionTree& dimension, MemberTextSource& texts) {
+    QStringList keys;
+    for (tarsel::MemberId id : dimension.EnumChildMemberIDs(-1, -1)) {
+        const QString label = dimension.GetMemberLabel(id);
+        keys.push_back(QStringLiteral("-1_ROOT#%1_%2").arg(id).arg(label));
+        CollectChildKeys(dimension, id, label, keys);
+    }
+    std::vector<WalkedNode> nodes;
+    for (int j = 0; j < keys.size(); ++j) {
+        const QString parentPart = keys[j].section(QLatin1Char('#'), 0, 0);
+        const QString childPart = keys[j].section(QLatin1Char('#'), 1);
+        WalkedNode node{QStringLiteral("%1KEY").arg(j), keys[j],
+                        texts.Text(childPart.section(QLatin1Char('_'), 0, 0).toInt()), 1};
+        if (parentPart != QLatin1String("-1_ROOT")) {
+            for (int k = j - 1; k >= 0; --k) {
+                if (nodes[static_cast<size_t>(k)].tag.section(QLatin1Char('#'), 1) == parentPart) {
+                    node.level = nodes[static_cast<size_t>(k)].level + 1;
+                    break;
+                }
+            }
+        }
+        nodes.push_back(node);
+    }
+    return nodes;
+}
+
+TEST_F(ViewerTree, BuildGivesTheNodesOfTheNodeByNodeWalkReadingEachMemberOnce) {
+    // Eight regions of twenty entities under a group; every fifth entity is shared into the
+    // next region as well, and region R3 also stands under R1.
+    builder.Relate(Dimension::Value, "", "EUR");
+    builder.Relate(Dimension::Entity, "", "Group");
+    int occurrences = 1;
+    for (int r = 0; r < 8; ++r) {
+        const QString region = QStringLiteral("R%1").arg(r);
+        builder.Relate(Dimension::Entity, "Group", region)
+            .Describe(Dimension::Entity, region, "Region " + region);
+        ++occurrences;
+        for (int e = 0; e < 20; ++e) {
+            const QString entity = QStringLiteral("E%1").arg(r * 20 + e);
+            builder.Relate(Dimension::Entity, region, entity);
+            builder.Add(Dimension::Entity, entity).defaultCurrency = QStringLiteral("EUR");
+            ++occurrences;
+        }
+    }
+    for (int r = 0; r < 8; ++r) {
+        for (int e = 0; e < 20; e += 5) {
+            builder.Relate(Dimension::Entity, QStringLiteral("R%1").arg((r + 1) % 8),
+                           QStringLiteral("E%1").arg(r * 20 + e));
+            ++occurrences;
+        }
+    }
+    builder.Relate(Dimension::Entity, "R1", "R3");
+    occurrences += 1 + 20 + 4;
+    Start();
+
+    auto walkTexts = Texts({true, true});
+    const std::vector<WalkedNode> expected = WalkNodeByNode(*Tree(Dimension::Entity), walkTexts);
+    const int readsBefore = plan->Calls("DimensionTree::GetMemberDescription");
+    const ViewTree tree = Build({true, true});
+    EXPECT_EQ(plan->Calls("DimensionTree::GetMemberDescription") - readsBefore, 1 + 8 + 160);
+
+    ASSERT_EQ(static_cast<int>(expected.size()), occurrences);
+    ASSERT_EQ(tree.nodes.size(), expected.size());
+    int deepest = 1;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(tree.nodes[i].key, expected[i].key) << i;
+        EXPECT_EQ(tree.nodes[i].tag, expected[i].tag) << i;
+        EXPECT_EQ(tree.nodes[i].text, expected[i].text) << i;
+        EXPECT_EQ(tree.nodes[i].level, expected[i].level) << i;
+        deepest = std::max(deepest, expected[i].level);
+    }
+    EXPECT_EQ(tree.memberCount, occurrences);
+    EXPECT_EQ(tree.maxLevel, deepest);
+}
+
+TEST_F(ViewerTree, SearchStepsThroughEveryOccurrenceAndWrapsRound) {
+    MakeSharedHierarchy();
+    Start();
+    const ViewTree tree = Build();
+    viewer::TreeSearch search;
+    // Paris is shared: nodes 4 and 7, each a match of its own; "TOTAL" finds the
+    // description of Group.
+    auto step = search.Next(tree, QStringLiteral("pAris"), -1, true);
+    EXPECT_EQ(step.node, 4);
+    EXPECT_EQ(viewer::TreeSearch::StatusText(step, QStringLiteral("pAris")),
+              QStringLiteral("1 of 2 matches for \"pAris\""));
+    step = search.Next(tree, QStringLiteral("pAris"), step.node, true);
+    EXPECT_EQ(step.node, 7);
+    EXPECT_EQ(step.ordinal, 2);
+    step = search.Next(tree, QStringLiteral("pAris"), step.node, true);
+    EXPECT_EQ(step.node, 4);  // round to the first again
+    step = search.Next(tree, QStringLiteral("pAris"), step.node, false);
+    EXPECT_EQ(step.node, 7);  // and backwards round to the last
+    // From a node between the matches, onwards and back.
+    EXPECT_EQ(search.Next(tree, QStringLiteral("pAris"), 5, true).node, 7);
+    EXPECT_EQ(search.Next(tree, QStringLiteral("pAris"), 5, false).node, 4);
+
+    EXPECT_EQ(search.Next(tree, QStringLiteral("TOTAL"), -1, true).node, 0);
+    // The text between label and description is not part of either.
+    EXPECT_EQ(search.Next(tree, QStringLiteral("Group - "), -1, true).count, 0);
+    step = search.Next(tree, QStringLiteral("Lyon"), 3, true);
+    EXPECT_EQ(step.node, -1);
+    EXPECT_EQ(viewer::TreeSearch::StatusText(step, QStringLiteral("Lyon")),
+              QStringLiteral("No member matches \"Lyon\""));
 }
 
 TEST(ViewerFilterChoices, CurrencyExclusionsAndNoDuplicates) {

@@ -6,12 +6,14 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeWidget>
 
 #include "server/xlsx/xlsx_spreadsheet.h"
@@ -122,7 +124,7 @@ TEST_F(ViewerWindow, LoadShowsTheEntityTreeWithCaptionsCountsAndFilters) {
     EXPECT_EQ(Find<QPushButton>(*w, "cmdSendToExcel")->text(),
               QStringLiteral("Send to E&xcel -->"));
     EXPECT_TRUE(Find<QPushButton>(*w, "cmdRemoveTopMember")->isHidden());
-    EXPECT_TRUE(Find<QPushButton>(*w, "cmdFind")->isHidden());
+    EXPECT_FALSE(Find<QPushButton>(*w, "cmdFind")->isHidden());
     EXPECT_FALSE(Find<QGroupBox>(*w, "fraEntityFilters")->isHidden());
     EXPECT_TRUE(Find<QRadioButton>(*w, "optEntityFilterSwitch_1")->isChecked());
     EXPECT_TRUE(Find<QPushButton>(*w, "cmdRerunEntityFilters")->isHidden());
@@ -307,6 +309,60 @@ TEST_F(ViewerWindow, TopMemberViewAndBackToNormal) {
     tree->setCurrentItem(europe->child(0));
     setTop->trigger();
     EXPECT_EQ(Totals(*w), QStringLiteral("1 Total Members from Top Member of Paris - 1 levels"));
+}
+
+TEST_F(ViewerWindow, FindSelectsEachOccurrenceInEveryViewAndSaysWhichOfHowMany) {
+    // Group > (France > Paris, Europe > Paris): Paris is nodes 2 and 4.
+    MakeEntities();
+    builder.Relate(Dimension::Entity, "France", "Paris");
+    Use(Dimension::Entity, "ENTITY");
+    auto w = Open();
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    auto* tree = Find<QTreeWidget>(*w, "trvMembers");
+    auto* search = Find<QLineEdit>(*w, "txtSearch");
+    auto* bar = Find<QStatusBar>(*w, "sbStatusBar");
+    auto node = [](QTreeWidget* t) {
+        return t->currentItem() ? t->currentItem()->data(0, frmMetadataViewer::kNodeRole).toInt()
+                                : -1;
+    };
+    search->setFocus();
+    QTest::keyClicks(search, QStringLiteral("PARis"));
+    QTest::keyClick(search, Qt::Key_Return);
+    EXPECT_EQ(node(tree), 2);
+    EXPECT_TRUE(tree->topLevelItem(0)->child(0)->isExpanded());  // France, to show it
+    EXPECT_FALSE(tree->topLevelItem(0)->child(1)->isExpanded());
+    EXPECT_EQ(bar->currentMessage(), QStringLiteral("1 of 2 matches for \"PARis\""));
+    Find<QPushButton>(*w, "cmdFind")->click();
+    EXPECT_EQ(node(tree), 4);
+    EXPECT_TRUE(tree->topLevelItem(0)->child(1)->isExpanded());
+    EXPECT_EQ(bar->currentMessage(), QStringLiteral("2 of 2 matches for \"PARis\""));
+    QTest::keyClick(search, Qt::Key_F3);
+    EXPECT_EQ(node(tree), 2);  // round to the first
+    QTest::keyClick(search, Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(node(tree), 4);  // and back round to the last
+
+    search->setText(QStringLiteral("Lyon"));
+    QTest::keyClick(search, Qt::Key_Return);
+    EXPECT_EQ(node(tree), 4);
+    EXPECT_EQ(bar->currentMessage(), QStringLiteral("No member matches \"Lyon\""));
+
+    // The top-member view searches itself only.
+    tree->setCurrentItem(tree->topLevelItem(0)->child(1));
+    Find<QAction>(*w, "mnuTopMember")->trigger();
+    auto* top = Find<QTreeWidget>(*w, "trvTopMember");
+    search->setText(QStringLiteral("paris"));
+    QTest::keyClick(search, Qt::Key_Return);
+    EXPECT_EQ(node(top), 1);
+    EXPECT_EQ(bar->currentMessage(), QStringLiteral("1 of 1 matches for \"paris\""));
+
+    // The filtered list has each entity once.
+    Find<QPushButton>(*w, "cmdRemoveTopMember")->click();
+    Find<QRadioButton>(*w, "optEntityFilterSwitch_0")->click();
+    QTest::keyClick(search, Qt::Key_Return);
+    ASSERT_NE(tree->currentItem(), nullptr);
+    EXPECT_TRUE(tree->currentItem()->text(0).startsWith(QStringLiteral("Paris - ")));
+    EXPECT_EQ(bar->currentMessage(), QStringLiteral("1 of 1 matches for \"paris\""));
 }
 
 TEST_F(ViewerWindow, RightClickWithoutASelectedNodeShowsNoMenu) {
