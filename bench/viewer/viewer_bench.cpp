@@ -106,7 +106,6 @@ int main(int argc, char** argv) {
 
     Stopwatch watch;
     tarsel::test::LocalServerOptions options;
-    options.installLibrary = false;
     tarsel::test::LocalServer server(GenerateEntities(count), options);
     Print("generate_and_store", watch.lap(), QStringLiteral("%1 Entity members").arg(count));
 

@@ -30,7 +30,6 @@ class ViewerLocal : public tarsel::test::LocalServerTest, public viewer_test::Vi
     std::unique_ptr<frmMetadataViewer> Open(AppBuilder& app, Dimension dimension,
                                             const QString& name) {
         tarsel::test::LocalServerOptions options;
-        options.installLibrary = false;
         auto& server = StartServer(app.Build(), options);
         modGlobal::ResetSessionState();
         modGlobal::gSession = server.Session();
