@@ -170,18 +170,29 @@ class LineRewriter {
         const __m128i lf = _mm_set1_epi8('\n');
         for (; end - block >= 16; block += 16) {
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
-            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, semicolon),
-                             _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)))));
-            while (mask != 0) {
-                Event(block + __builtin_ctz(mask));
-                mask &= mask - 1;
+            unsigned semicolons =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, semicolon)));
+            unsigned ends = static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf))));
+            for (;;) {
+                // The semicolons before the block's next line end (all, when it has none).
+                const unsigned before =
+                    ends != 0 ? semicolons & ((ends & (0u - ends)) - 1) : semicolons;
+                Semicolons(block, before);
+                semicolons &= ~before;
+                if (ends == 0) {
+                    break;
+                }
+                LineEnd(block + __builtin_ctz(ends));
+                ends &= ends - 1;
             }
         }
 #endif
         for (; block < end; ++block) {
-            if (*block == ';' || *block == '\r' || *block == '\n') {
-                Event(block);
+            if (*block == ';') {
+                Semicolon(block);
+            } else if (*block == '\r' || *block == '\n') {
+                LineEnd(block);
             }
         }
         // The line goes on in the next chunk: write what it holds so far, unless that is
@@ -204,21 +215,38 @@ class LineRewriter {
     Custom2Counts counts;
 
   private:
-    void Event(const char* at) {
-        if (*at == ';') {
-            if (semicolons_ >= 12) {
-                return;
-            }
-            ++semicolons_;
-            if (semicolons_ == 9) {
-                out_.Put(pending_, static_cast<size_t>(at + 1 - pending_));
-                out_.Put(value_.constData(), static_cast<size_t>(value_.size()));
-                pending_ = at + 1;
-            } else if (semicolons_ == 10) {
-                pending_ = at;  // the tenth field is left out
-            }
+    // The semicolons of a block of sixteen bytes at block, one bit each in mask: only the
+    // ninth to twelfth of a line need their places.
+    void Semicolons(const char* block, unsigned mask) {
+        if (semicolons_ >= 12 || mask == 0) {
             return;
         }
+        // Up to the eighth only the count matters.
+        while (mask != 0 && semicolons_ < 8) {
+            mask &= mask - 1;
+            ++semicolons_;
+        }
+        while (mask != 0 && semicolons_ < 12) {
+            Semicolon(block + __builtin_ctz(mask));
+            mask &= mask - 1;
+        }
+    }
+
+    void Semicolon(const char* at) {
+        if (semicolons_ >= 12) {
+            return;
+        }
+        ++semicolons_;
+        if (semicolons_ == 9) {
+            out_.Put(pending_, static_cast<size_t>(at + 1 - pending_));
+            out_.Put(value_.constData(), static_cast<size_t>(value_.size()));
+            pending_ = at + 1;
+        } else if (semicolons_ == 10) {
+            pending_ = at;  // the tenth field is left out
+        }
+    }
+
+    void LineEnd(const char* at) {
         if (at > lineStart_) {
             hasBytes_ = true;
         }
