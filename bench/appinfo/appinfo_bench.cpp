@@ -13,6 +13,7 @@
 #include <ctime>
 #include <functional>
 
+#include "bench/bench_logon.h"
 #include "server/client_library.h"
 #include "server/local/local_library.h"
 #include "tests/utilities/appinfo/literal_reports.h"
@@ -25,14 +26,6 @@
 namespace {
 
 using tarsel::DimensionTree;
-
-std::shared_ptr<tarsel::ApplicationSession> Open(tarsel::ClientLibrary& library,
-                                                 const QString& cluster, const QString& app,
-                                                 const QString& user) {
-    auto connection = library.CreateClientConnection();
-    connection->SetLogonInfo({}, user, {}, qEnvironmentVariable("TARSEL_PASSWORD"));
-    return connection->OpenApplication(cluster, QStringLiteral("Tarsel"), app).session;
-}
 
 double CpuNow() {
     timespec now{};
@@ -249,17 +242,18 @@ int main(int argc, char** argv) {
             tarsel::local::CreateLocalClientLibrary({}, QString::fromLocal8Bit(argv[1]));
         const QString cluster = QString::fromLocal8Bit(argv[2]);
         const QString user = QString::fromLocal8Bit(argv[5]);
-        auto big = Open(*library, cluster, QString::fromLocal8Bit(argv[3]), user);
+        auto big = OpenForBench(*library, cluster, QString::fromLocal8Bit(argv[3]), user);
         auto entity = big->Metadata()->Entity();
         std::printf("occurrences: %zu\n", entity->EnumParentChildPairs().children.size());
         TimeReports(*entity);
         TimeWindow(QStringLiteral("window"), big);
         if (argc > 6) {
             TimeWindow(QString::fromLocal8Bit(argv[6]),
-                       Open(*library, cluster, QString::fromLocal8Bit(argv[6]), user));
+                       OpenForBench(*library, cluster, QString::fromLocal8Bit(argv[6]), user));
         }
-        auto small =
-            Open(*library, cluster, QString::fromLocal8Bit(argv[4]), user)->Metadata()->Entity();
+        auto small = OpenForBench(*library, cluster, QString::fromLocal8Bit(argv[4]), user)
+                         ->Metadata()
+                         ->Entity();
         std::printf("small occurrences: %zu\n", small->EnumParentChildPairs().children.size());
         return CompareWithPlainMethod(*small) ? 0 : 1;
     } catch (const tarsel::TarselError& error) {

@@ -8,7 +8,7 @@
 #include <QScrollBar>
 #include <cstdio>
 
-#include "server/client_library.h"
+#include "bench/bench_logon.h"
 #include "server/local/local_library.h"
 #include "utilities/extract/extract_writer.h"
 #include "utilities/extract/frmExtract.h"
@@ -49,14 +49,10 @@ int main(int argc, char** argv) {
     try {
         const auto library =
             tarsel::local::CreateLocalClientLibrary({}, QString::fromLocal8Bit(argv[1]));
-        auto connection = library->CreateClientConnection();
-        connection->SetLogonInfo({}, QString::fromLocal8Bit(argv[4]), {},
-                                 qEnvironmentVariable("TARSEL_PASSWORD"));
-        auto opened =
-            connection->OpenApplication(QString::fromLocal8Bit(argv[2]), QStringLiteral("Tarsel"),
-                                        QString::fromLocal8Bit(argv[3]));
-        modGlobal::gSession = opened.session;
-        modGlobal::gMetadata = opened.session->Metadata();
+        modGlobal::gSession =
+            OpenForBench(*library, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                         QString::fromLocal8Bit(argv[4]));
+        modGlobal::gMetadata = modGlobal::gSession->Metadata();
         modGlobal::gDimension = modGlobal::gMetadata->Entity();
         modGlobal::gDimensionName = QStringLiteral("ENTITY");
         // The dimension's index is read on first use; that is the store's cost, not ours.

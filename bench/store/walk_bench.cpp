@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "server/client_library.h"
+#include "bench/bench_logon.h"
 #include "server/local/local_library.h"
 
 namespace {
@@ -63,13 +63,10 @@ int main(int argc, char** argv) {
         const auto library = tarsel::local::CreateLocalClientLibrary({}, home);
         QElapsedTimer timer;
         timer.start();
-        auto connection = library->CreateClientConnection();
-        connection->SetLogonInfo({}, QString::fromLocal8Bit(argv[4]), {},
-                                 qEnvironmentVariable("TARSEL_PASSWORD"));
-        auto opened =
-            connection->OpenApplication(QString::fromLocal8Bit(argv[2]), QStringLiteral("Tarsel"),
-                                        QString::fromLocal8Bit(argv[3]));
-        auto tree = opened.session->Metadata()->Entity();
+        auto tree = OpenForBench(*library, QString::fromLocal8Bit(argv[2]),
+                                 QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[4]))
+                        ->Metadata()
+                        ->Entity();
         const double openSeconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
 
         timer.restart();
