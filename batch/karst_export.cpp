@@ -19,13 +19,17 @@ namespace {
 // "In practice no time-out": the utility may run as long as it needs.
 constexpr int kNoTimeOut = 20000000;
 
-// The output path without a three-letter extension, or "KARST_" + the whole path, then
-// "_karst.log".
+// The output path without a three-letter extension, or "KARST_" + the output's name, then
+// "_karst.log". The prefix goes before the file name, not before the whole path: before
+// a path with a folder it would name a folder "KARST_<folder>" that does not exist, and
+// every such export would fail to write its configuration file.
 QString DefaultUtilityLog(const QString& output) {
     if (output.size() > 4 && output.at(output.size() - 4) == QLatin1Char('.')) {
         return output.left(output.size() - 4) + QStringLiteral("_karst.log");
     }
-    return QStringLiteral("KARST_") + output + QStringLiteral("_karst.log");
+    const qsizetype nameStart = output.lastIndexOf(QLatin1Char('/')) + 1;
+    return output.left(nameStart) + QStringLiteral("KARST_") + output.mid(nameStart) +
+           QStringLiteral("_karst.log");
 }
 
 // The configuration holds the utility's password in clear text, as the utility requires:

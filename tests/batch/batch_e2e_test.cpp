@@ -537,6 +537,9 @@ TEST_F(BatchE2E, KarstExportRunsTheUtilityWithItsConfigurationAndChecksItsFiles)
     const QString plain = Write("not-executable", "#!/bin/sh\n");
     Write("fails.txt",
           (kLogonLine + "KARST_EXPORT " + kStub +
+           ", u, pw, srv, , sub/ledger, Report, Sub GL, V2, V1\r\n"
+           "KARST_EXPORT " +
+           kStub +
            ", u, pw, srv, , gl, Report, Monthly GL, V2, V1\r\n"
            "KARST_EXPORT /no/such/karst, u, pw, srv, , missing.xls, BOOK, B, V2, V1\r\n"
            "KARST_EXPORT " +
@@ -548,6 +551,7 @@ TEST_F(BatchE2E, KarstExportRunsTheUtilityWithItsConfigurationAndChecksItsFiles)
            "KARST_EXPORT " +
            kStub + ", u, pw, srv, , x.xls, BOOK, E, V2\r\n")
               .toUtf8());
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
     run = RunBatch({Path("fails.txt")}, dir.path(), QStringLiteral("C.UTF-8"),
                    {"KARST_STUB_RECORD=" + record});
     EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
@@ -555,6 +559,7 @@ TEST_F(BatchE2E, KarstExportRunsTheUtilityWithItsConfigurationAndChecksItsFiles)
     EXPECT_EQ(
         RunBody(Path("fails.log")),
         Ok("Connected as admin to TestApp on TestCluster") +
+            Ok("Exported book/report from Karst. Name = SUB GL") + Note("sub/ledger") +
             Ok("Exported book/report from Karst. Name = MONTHLY GL") + Note("gl") +
             Failed("Error exporting book/report from Karst. Name = B") + notStarted +
             Note("missing_karst.log") + Failed("Error exporting book/report from Karst. Name = C") +
@@ -567,6 +572,8 @@ TEST_F(BatchE2E, KarstExportRunsTheUtilityWithItsConfigurationAndChecksItsFiles)
     EXPECT_TRUE(ReadText(record).contains(
         QStringLiteral("ExportType=Export\r\nExportName=Monthly GL\r\n")));
     EXPECT_TRUE(QFile::exists(Path("KARST_gl_karst.log")));
+    // Beside an output in a folder, not in a folder "KARST_sub".
+    EXPECT_TRUE(QFile::exists(Path("sub/KARST_ledger_karst.log")));
     EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral("*.cfg")}).isEmpty());
 
     // A utility that writes no log (an old log of that name is deleted before it starts),
