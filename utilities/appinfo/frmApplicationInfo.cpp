@@ -23,18 +23,11 @@
 #include "utilities/shell/modGlobal.h"
 #include "utilities/shell/program_identity.h"
 #include "utilities/shell/time_text.h"
+#include "utilities/shell/tool_window.h"
 
 using tarsel::Dimension;
 
 namespace appinfo {
-
-QString ErrorMessageText(const QString& routine, int32_t number, const QString& description,
-                         const QString& source) {
-    return QStringLiteral("Error Encountered in ") + routine + QStringLiteral(":\rError#: ") +
-           QString::number(number) + QStringLiteral("\rError Desc: ") + description +
-           QStringLiteral("\rError Source: ") + source +
-           QStringLiteral("\r\rPlease stop and restart Tarsel Utilities");
-}
 
 QWidget* MakeApplicationInfoWindow(QWidget* owner, const ui::ShellServices& services) {
     return new frmApplicationInfo(owner, services.clock);
@@ -58,15 +51,7 @@ Dimension CompareDimension(int index) {
 }
 constexpr int kFirstStatsButton = 12;
 
-template <typename Widget>
-Widget* Named(Widget* widget, const QString& name) {
-    widget->setObjectName(name);
-    return widget;
-}
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name) {
-    return Named(widget, QString::fromLatin1(name));
-}
+using ui::Named;
 
 appinfo::ReportView* ReportBox(QWidget* parent, const char* name) {
     return Named(new appinfo::ReportView(parent), name);
@@ -431,16 +416,9 @@ void frmApplicationInfo::Show(appinfo::ReportView* view, const QString& report) 
 }
 
 void frmApplicationInfo::ReportError(const QString& routine, const std::exception& error) {
-    int32_t number = 0;
-    QString description = QString::fromLocal8Bit(error.what());
-    QString source = QStringLiteral("TarselUtilities (frmApplicationInfo)");
-    if (const auto* tarselError = dynamic_cast<const tarsel::TarselError*>(&error)) {
-        number = tarselError->number();
-        description = tarselError->description();
-        source = tarselError->source();
-    }
-    ui::ShowMessage(this, appinfo::ErrorMessageText(routine, number, description, source),
-                    modGlobal::ProgramTitle(), ui::Buttons::Ok, ui::Icon::Critical);
+    ui::ReportFailure(
+        this, routine, error,
+        {modGlobal::ProgramTitle(), QStringLiteral("Please stop and restart Tarsel Utilities")});
 }
 
 // ---- Shared members ----------------------------------------------------------------

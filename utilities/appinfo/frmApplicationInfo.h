@@ -34,11 +34,6 @@ class QTabWidget;
 
 namespace appinfo {
 
-// The window's own error message: the routine, number, description and source separated
-// by bare carriage returns, then the advice to restart.
-QString ErrorMessageText(const QString& routine, int32_t number, const QString& description,
-                         const QString& source);
-
 // A new window, top-level and owned by owner; its load has run.
 QWidget* MakeApplicationInfoWindow(QWidget* owner, const ui::ShellServices& services = {});
 

@@ -14,14 +14,14 @@
 
 #include "utilities/extract/extract_writer.h"
 #include "utilities/extract/text_view.h"
-#include "utilities/extract/tool_window.h"
 #include "utilities/shell/frmDrvDirFil.h"
 #include "utilities/shell/message_box.h"
 #include "utilities/shell/modGlobal.h"
+#include "utilities/shell/tool_window.h"
 
 namespace {
 
-using tool::Named;
+using ui::Named;
 
 constexpr const char* kTagProperty = "tag";
 
@@ -91,8 +91,8 @@ frmExtract::frmExtract(QWidget* owner) : QWidget(owner, Qt::Window) {
     buttons->addStretch();
     buttons->addWidget(cmdSaveExtract);
     auto* layout = new QVBoxLayout(this);
-    tool::AddFileMenu(this, layout, QStringLiteral("&Close"),
-                      QStringLiteral("&Exit Tarsel Utilities"));
+    ui::AddFileMenu(this, layout, QStringLiteral("&Close"),
+                    QStringLiteral("&Exit Tarsel Utilities"));
     layout->addLayout(options);
     layout->addWidget(txtParentChild_, 1);
     layout->addLayout(buttons);
@@ -120,7 +120,7 @@ void frmExtract::Form_Load() {
         lblDimension_->setText(modGlobal::gDimension->GetDimensionName() +
                                QStringLiteral(" Dimension"));
     } catch (const std::exception& error) {
-        tool::ReportFailure(this, QStringLiteral("Form_Load"), error);
+        ui::ReportFailure(this, QStringLiteral("Form_Load"), error, ui::CaptionWording(*this));
     }
     extractDelimiter_ = QStringLiteral(",");
     optDelimeter_[0]->setChecked(true);
@@ -166,7 +166,7 @@ void frmExtract::RunExtract(int delimiterIndex) {
     try {
         modGlobal::WriteExtract(*modGlobal::gDimension, format);
     } catch (const std::exception& error) {
-        tool::ReportFailure(this, QStringLiteral("RunExtract"), error);
+        ui::ReportFailure(this, QStringLiteral("RunExtract"), error, ui::CaptionWording(*this));
     }
     ShowExtract();
 }
@@ -187,7 +187,8 @@ void frmExtract::chkHeaderRow_Click() {
     try {
         modGlobal::WriteExtract(*modGlobal::gDimension, format);
     } catch (const std::exception& error) {
-        tool::ReportFailure(this, QStringLiteral("chkHeaderRow_Click"), error);
+        ui::ReportFailure(this, QStringLiteral("chkHeaderRow_Click"), error,
+                          ui::CaptionWording(*this));
     }
 }
 

@@ -19,16 +19,16 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "utilities/extract/tool_window.h"
 #include "utilities/listbuilder/list_builder_logic.h"
 #include "utilities/shell/frmDrvDirFil.h"
 #include "utilities/shell/message_box.h"
 #include "utilities/shell/modGlobal.h"
 #include "utilities/shell/time_text.h"
+#include "utilities/shell/tool_window.h"
 
 namespace {
 
-using tool::Named;
+using ui::Named;
 
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
                     const QString& toolTip = {}) {
@@ -179,8 +179,8 @@ frmMemberListBuilder::frmMemberListBuilder(QWidget* owner) : QWidget(owner, Qt::
         new QLabel(ui::TimeOfDayText(QTime::currentTime()), sbStatusBar), "sbStatusBar_Panel3"));
 
     auto* layout = new QVBoxLayout(this);
-    tool::AddFileMenu(this, layout, QStringLiteral("&Close Member List Builder"),
-                      QStringLiteral("E&xit Tarsel Utilities"));
+    ui::AddFileMenu(this, layout, QStringLiteral("&Close Member List Builder"),
+                    QStringLiteral("E&xit Tarsel Utilities"));
     layout->addWidget(lblDimension_);
     layout->addWidget(tabs, 1);
     layout->addWidget(sbStatusBar);
@@ -249,7 +249,7 @@ void frmMemberListBuilder::Form_Load() {
             SetListButtonsEnabled(true);
         }
     } catch (const std::exception& error) {
-        tool::ReportFailure(this, QStringLiteral("LoadHierarchy"), error);
+        ui::ReportFailure(this, QStringLiteral("LoadHierarchy"), error, ui::CaptionWording(*this));
     }
     ShowCurrentListFile();
     lblDimensionLists_->setText(upperName + QStringLiteral(" Lists:"));
@@ -320,7 +320,8 @@ void frmMemberListBuilder::ShowCurrentListFile() {
         txtCurrentMemberListFile_->setPlainText(
             listbuilder::CurrentListFileText(*modGlobal::gSystemInfo));
     } catch (const std::exception& error) {
-        tool::ReportFailure(this, QStringLiteral("ShowCurrentListFile"), error);
+        ui::ReportFailure(this, QStringLiteral("ShowCurrentListFile"), error,
+                          ui::CaptionWording(*this));
     }
 }
 
@@ -328,7 +329,8 @@ void frmMemberListBuilder::LoadMemberListNames() {
     try {
         cboMemberLists_->addItems(modGlobal::gDimension->EnumMemberListNames());
     } catch (const std::exception& error) {
-        tool::ReportFailure(this, QStringLiteral("LoadMemberListNames"), error);
+        ui::ReportFailure(this, QStringLiteral("LoadMemberListNames"), error,
+                          ui::CaptionWording(*this));
     }
 }
 
@@ -340,7 +342,8 @@ void frmMemberListBuilder::ShowListMembers() {
         lstMembersInList_->addItems(list.items);
         lblMembersInList_->setText(list.summary);
     } catch (const std::exception& error) {
-        tool::ReportFailure(this, QStringLiteral("ShowListMembers"), error);
+        ui::ReportFailure(this, QStringLiteral("ShowListMembers"), error,
+                          ui::CaptionWording(*this));
     }
 }
 
@@ -466,7 +469,8 @@ void frmMemberListBuilder::cmdGenerateList_Click() {
     try {
         dimensionName = modGlobal::gDimension->GetDimensionName();
     } catch (const std::exception& error) {
-        tool::ReportFailure(this, QStringLiteral("GenerateListSyntax"), error);
+        ui::ReportFailure(this, QStringLiteral("GenerateListSyntax"), error,
+                          ui::CaptionWording(*this));
         return;
     }
     txtMemberListSyntax_->clear();

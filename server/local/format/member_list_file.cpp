@@ -132,6 +132,56 @@ std::optional<QString> VerbatimAddedLabel(const QString& line) {
     return rest.mid(1, rest.size() - 2);
 }
 
+// The builder writes list names and labels unchanged between quotes, so that a quote
+// in them is no end of a string, `""` no escaped quote and `'` no comment. Its own two
+// line shapes are therefore read as written, before the general rules: a member line
+//     five tabs, BR.AddMemberToList, one blank, "label"
+// and, once the administrator has numbered it, a list name line
+//     three tabs, a<dimension>Lists(n) = "name"
+// with nothing after the closing quote. Lines spelt any other way follow the general rules.
+std::optional<QString> BuilderMemberLabel(const QString& line) {
+    static const QString shape = QStringLiteral("\t\t\t\t\tBR.AddMemberToList \"");
+    if (!line.startsWith(shape) || !line.endsWith(u'"')) {
+        return std::nullopt;
+    }
+    return VerbatimAddedLabel(line);
+}
+
+struct ListDeclaration {
+    QString number;
+    QString name;
+};
+
+std::optional<ListDeclaration> BuilderListDeclaration(const QString& line) {
+    static const QString indent = QStringLiteral("\t\t\ta");
+    static const QLatin1String arrayEnd("Lists(");
+    static const QLatin1String assign(") = \"");
+    if (!line.startsWith(indent) || !line.endsWith(u'"')) {
+        return std::nullopt;
+    }
+    qsizetype i = indent.size();
+    while (i < line.size() && line[i].isLetterOrNumber()) {
+        ++i;
+    }
+    // a + the dimension's name (at least one character) + Lists(
+    if (i - indent.size() < 6 || QStringView(line).mid(i - 5, 6) != arrayEnd) {
+        return std::nullopt;
+    }
+    const qsizetype digits = ++i;
+    while (i < line.size() && line[i].isDigit()) {
+        ++i;
+    }
+    if (i == digits || QStringView(line).mid(i, assign.size()) != assign) {
+        return std::nullopt;
+    }
+    const qsizetype nameStart = i + assign.size();
+    if (nameStart >= line.size()) {
+        return std::nullopt;  // the opening quote is the line's last character
+    }
+    return ListDeclaration{line.mid(digits, i - digits),
+                           line.mid(nameStart, line.size() - nameStart - 1)};
+}
+
 class ListFileParser {
   public:
     ListFileParser(const QByteArray& bytes, const QString& fileName) : reader_(bytes, fileName) {}
@@ -212,7 +262,26 @@ class ListFileParser {
 
     DimensionLists& Current() { return dims_[static_cast<size_t>(*dimension_)]; }
 
+    // Reads a line of the builder's own shape; false for any other line.
+    bool BuilderLine(const QString& line) {
+        if (state_ == State::MembersListSelect && listNumber_) {
+            if (auto label = BuilderMemberLabel(line)) {
+                AddEntry({*label, {}});
+                return true;
+            }
+        } else if (state_ == State::ListsSelect && dimension_) {
+            if (auto declared = BuilderListDeclaration(line)) {
+                DeclareList(ListNumber(declared->number), declared->name);
+                return true;
+            }
+        }
+        return false;
+    }
+
     void Statement(const QString& line) {
+        if (BuilderLine(line)) {
+            return;
+        }
         if (const QString error = Lex(line, tokens_); !error.isEmpty()) {
             if (state_ == State::MembersListSelect && listNumber_) {
                 if (auto label = VerbatimAddedLabel(line)) {

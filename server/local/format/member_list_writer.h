@@ -17,7 +17,9 @@ inline constexpr QChar kListNumberPlaceholder = u'#';
 // members in order, for the dimension named dimensionName (written as given, also inside
 // the array name a<dimensionName>Lists). Lines end with CR LF, the last line has none.
 // The list name and the labels are written unchanged between double quotes: nothing is
-// escaped. An entry with a parent is written as BR.AddEntityToList "parent", "member".
+// escaped, and the reader takes these lines as written. An entry with a parent is written
+// as BR.AddEntityToList "parent", "member", which the reader takes by the string rule, so
+// its labels must hold no double quote to come back unchanged.
 QString WriteMemberListScript(const QString& dimensionName, const MemberListModel& list);
 
 }  // namespace tarsel::local::format

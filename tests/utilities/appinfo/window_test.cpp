@@ -15,6 +15,7 @@
 
 #include "tests/server/xlsx/xlsx_reader.h"
 #include "tests/support/app_builder.h"
+#include "tests/support/fault_injection.h"
 #include "tests/support/local_server.h"
 #include "tests/utilities/viewer/viewer_test_env.h"
 #include "utilities/appinfo/report_view.h"
@@ -45,11 +46,17 @@ AppBuilder Entities() {
 
 class AppinfoWindow : public tarsel::test::LocalServerTest, public viewer_test::ViewerEnvironment {
   protected:
-    std::unique_ptr<QWidget> Open() {
+    // The application opened as the main window leaves it; with a plan, every call of the
+    // session goes through it.
+    void Start(std::shared_ptr<tarsel::test::FaultPlan> plan = nullptr) {
         auto& server = StartServer(Entities().Build());
-        modGlobal::gSession = server.Session();
+        modGlobal::gSession =
+            plan ? tarsel::test::WithFaults(server.Session(), plan) : server.Session();
         modGlobal::gMetadata = modGlobal::gSession->Metadata();
         modGlobal::gApplicationName = QStringLiteral("TestApp");
+    }
+    std::unique_ptr<QWidget> Open() {
+        Start();
         return std::unique_ptr<QWidget>(appinfo::MakeApplicationInfoWindow(nullptr));
     }
 
@@ -311,20 +318,56 @@ TEST_F(AppinfoWindow, StatisticsSharedMembersAndFailuresInTheirHandlers) {
     EXPECT_TRUE(Find<QTabWidget>(*w, QStringLiteral("sstabApplicationInfo"))->isEnabled());
 }
 
-TEST_F(AppinfoWindow, LoadFailureWhileFillingTheListsNamesThatRoutine) {
-    auto w = Open();
-    boxes->clear();
-    modGlobal::gMetadata.reset();  // no application open
+TEST_F(AppinfoWindow, ServerFailuresInTheLoadAndTheTabsAreToldAndTheWindowGoesOn) {
+    using tarsel::test::In;
+    auto plan = std::make_shared<tarsel::test::FaultPlan>();
+    // The third dimension's list names (Custom1) cannot be read.
+    plan->FailAt("DimensionTree::EnumMemberListNames", 3);
+    Start(plan);
     QWidget owner;
-    std::unique_ptr<QWidget> second(appinfo::MakeApplicationInfoWindow(&owner));
-    EXPECT_EQ(second->parent(), &owner);
+    std::unique_ptr<QWidget> w(appinfo::MakeApplicationInfoWindow(&owner));
+    EXPECT_EQ(w->parent(), &owner);
+    const QString told =
+        QStringLiteral(
+            ":\rError#: %1\rError Desc: The store went away.\rError Source: "
+            "Brennic.TarselErrorHandler.1\r\rPlease stop and restart Tarsel Utilities")
+            .arg(tarsel::code::kStoreFailure);
     ASSERT_EQ(boxes->shown().size(), 1u);
-    EXPECT_TRUE(boxes->shown()[0].text.startsWith(
-        QStringLiteral("Error Encountered in PopulateMemberListNames:\rError#: ")));
+    EXPECT_EQ(boxes->shown()[0].text, "Error Encountered in PopulateMemberListNames" + told);
     EXPECT_EQ(boxes->shown()[0].title, QStringLiteral("Tarsel Utilities"));
-    // The load stopped there: the status bar was not written.
-    EXPECT_EQ(Label(*second, "sbStatusBarPanel1"), QString());
-    second.reset();
+    EXPECT_EQ(boxes->shown()[0].icon, ui::Icon::Critical);
+    // The load stopped there: the boxes before Custom1 are filled, the status bar is not.
+    EXPECT_EQ(Items(Find(*w, "cboEntityLists")), QStringList({"[Base]", "[Parents]", "Twice"}));
+    EXPECT_EQ(Find(*w, "cboCustom1Lists")->count(), 0);
+    EXPECT_EQ(Find(*w, "cboViewLists")->count(), 0);
+    EXPECT_EQ(Label(*w, "sbStatusBarPanel1"), QString());
+    boxes->clear();
+
+    // A parent test that fails while a list is shown leaves that member unmarked and tells
+    // nothing; the top member box is still refilled.
+    plan->FailAt("DimensionTree::IsParent", 2, In(Dimension::Entity));
+    Choose(*w, "cboEntityLists", "Twice");
+    EXPECT_EQ(Rows(*w), QStringList({"Ohio", "Group", "Ohio"}));
+    EXPECT_EQ(Label(*w, "lblMembersInList"), QStringLiteral("Entity list  TWICE  -  3 members"));
+    EXPECT_EQ(Items(Find(*w, "cboParentMembers")),
+              QStringList({"", "Group", "Europe", "Americas", "Hub"}));
+    EXPECT_TRUE(boxes->shown().empty());
+
+    // The server goes away in the middle of a report: told under the handler's name, the
+    // report box keeps what it showed, the window is free again and the next run completes.
+    Click(*w, QStringLiteral("optDimension_0"));
+    EXPECT_EQ(Text(*w, "txtSharedMembers"), QStringLiteral("No Shared Members Detected"));
+    plan->FailAt("DimensionTree::GetMemberLabel", 3, In(Dimension::Entity));
+    Click(*w, QStringLiteral("optDimension_1"));
+    ASSERT_EQ(boxes->shown().size(), 1u);
+    EXPECT_EQ(boxes->shown()[0].text, "Error Encountered in optDimension_Click" + told);
+    EXPECT_EQ(Text(*w, "txtSharedMembers"), QStringLiteral("No Shared Members Detected"));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(Find<QTabWidget>(*w, QStringLiteral("sstabApplicationInfo"))->isEnabled());
+    Click(*w, QStringLiteral("optDimension_1"));
+    EXPECT_EQ(Text(*w, "txtSharedMembers"),
+              Shown("Hub (Europe) **\r\nLyon (Hub)\r\nNice (Hub)\r\n"));
+    EXPECT_EQ(boxes->shown().size(), 1u);
 }
 
 }  // namespace

@@ -114,6 +114,45 @@ TEST_F(ExtractWindow, AnEmptyDimensionShowsNothingAndSavesOneLineEnd) {
               QByteArray("\r\n"));
 }
 
+TEST_F(ExtractWindow, FailuresOnOpeningAndInTheHeaderBoxAreToldAndTheWindowGoesOn) {
+    auto plan = std::make_shared<tarsel::test::FaultPlan>();
+    plan->FailAt("DimensionTree::GetMemberLabel", 2, tarsel::test::In(Dimension::Custom2));
+    Start(Small().Build(), Dimension::Custom2, plan);
+    auto w = Open();
+
+    // The first extract broke off after one line: it is told, and no part of it is shown.
+    const QString told =
+        "\rError#: %1\rError Desc: The store went away.\rError Source: "
+        "Brennic.TarselErrorHandler.1";
+    ASSERT_EQ(boxes->shown().size(), 1u);
+    EXPECT_EQ(boxes->shown()[0].text,
+              "Error Encountered in RunExtract:" + told.arg(tarsel::code::kStoreFailure));
+    EXPECT_EQ(boxes->shown()[0].title, "Tarsel Utilities - Extracts");
+    EXPECT_EQ(boxes->shown()[0].icon, ui::Icon::Critical);
+    EXPECT_EQ(boxes->shown()[0].buttons, ui::Buttons::Ok);
+    EXPECT_EQ(Shown(*w), "");
+    EXPECT_TRUE(modGlobal::extractText.isEmpty());
+    EXPECT_EQ(Get<QLabel>(*w, "lblDimension")->text(), "Custom2 Dimension");
+
+    // With no extract held, the header box runs one; its failure is told under its name.
+    plan->FailAt("DimensionTree::EnumChildMemberIDs", 1, tarsel::test::OnKey(tarsel::kNoMember),
+                 "Connection lost.", 12345);
+    Get<QCheckBox>(*w, "chkHeaderRow")->click();
+    ASSERT_EQ(boxes->shown().size(), 2u);
+    EXPECT_EQ(boxes->shown()[1].text,
+              "Error Encountered in chkHeaderRow_Click:\rError#: 12345\rError Desc: Connection "
+              "lost.\rError Source: Brennic.TarselErrorHandler.1");
+    EXPECT_EQ(Shown(*w), "");
+
+    // The window goes on: a new run shows the whole extract, the header box follows it.
+    Get<QPushButton>(*w, "cmdExtract")->click();
+    EXPECT_EQ(Shown(*w), kHeader + "\r\n" + kPlain);
+    Get<QCheckBox>(*w, "chkHeaderRow")->click();
+    EXPECT_EQ(Shown(*w), kPlain);
+    EXPECT_EQ(boxes->shown().size(), 2u);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

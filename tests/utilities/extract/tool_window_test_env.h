@@ -1,7 +1,7 @@
 #pragma once
 // What the tests of the builder and extract windows share: a local server whose session
-// fills the shared state as the main window would, scripted message boxes, and saving
-// through the real save-file window.
+// fills the shared state as the main window would (through a fault plan when a test makes
+// calls fail), scripted message boxes, and saving through the real save-file window.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "tests/support/fault_injection.h"
 #include "tests/support/local_server.h"
 #include "utilities/shell/folder_tree.h"
 #include "utilities/shell/frmDrvDirFil.h"
@@ -34,10 +35,13 @@ class ToolWindowTest : public tarsel::test::LocalServerTest {
         LocalServerTest::TearDown();
     }
 
-    // Logs on to a server made from model and chooses dimension, as the main window does.
-    void Start(const tarsel::local::AppModel& model, tarsel::Dimension dimension) {
+    // Logs on to a server made from model and chooses dimension, as the main window does;
+    // with a plan, every call of the session goes through it.
+    void Start(const tarsel::local::AppModel& model, tarsel::Dimension dimension,
+               std::shared_ptr<tarsel::test::FaultPlan> plan = nullptr) {
         auto& server = StartServer(model);
-        modGlobal::gSession = server.Session();
+        modGlobal::gSession =
+            plan ? tarsel::test::WithFaults(server.Session(), plan) : server.Session();
         modGlobal::gMetadata = modGlobal::gSession->Metadata();
         modGlobal::gApplicationName = QStringLiteral("TestApp");
         Choose(dimension);

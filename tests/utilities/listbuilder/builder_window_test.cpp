@@ -258,6 +258,63 @@ TEST_F(BuilderWindow, ADimensionWithoutHierarchyAndAnApplicationWithoutListFile)
     EXPECT_FALSE(Button(*entity, "cmdListSelected")->isEnabled());
 }
 
+TEST_F(BuilderWindow, FailuresInTheLoadAndOnGenerateAreToldAndTheRestGoesOn) {
+    auto plan = std::make_shared<tarsel::test::FaultPlan>();
+    plan->FailAt("SystemInfo::GetMemberListFile", 1);
+    plan->FailAt("DimensionTree::GetDimensionName", 2, {}, "Connection lost.", 12345);
+    Start(Accounts().Build(), Dimension::Account, plan);
+    auto w = Open();
+
+    // The stored file could not be read; the pickers and the lists were.
+    ASSERT_EQ(boxes->shown().size(), 1u);
+    EXPECT_EQ(boxes->shown()[0].text,
+              QStringLiteral("Error Encountered in ShowCurrentListFile:\rError#: %1\rError Desc: "
+                             "The store went away.\rError Source: Brennic.TarselErrorHandler.1")
+                  .arg(tarsel::code::kStoreFailure));
+    EXPECT_EQ(boxes->shown()[0].title, "Tarsel Utilities - Member List Builder");
+    EXPECT_EQ(boxes->shown()[0].icon, ui::Icon::Critical);
+    EXPECT_EQ(Get<QPlainTextEdit>(*w, "txtCurrentMemberListFile")->toPlainText(), "");
+    EXPECT_GE(Get<QComboBox>(*w, "cboMemberLists")->findText("Mixed"), 0);
+    EXPECT_EQ(Get<QLabel>(*w, "sbStatusBar_Panel1")->text(), "Application: TestApp");
+
+    // Generate cannot read the dimension's name: told, no text and no confirmation; the next
+    // press writes the list.
+    auto* flat = Get<QListWidget>(*w, "lstMetadata");
+    flat->setCurrentItem(FlatItem(*w, "A100 - "));
+    emit flat->itemDoubleClicked(flat->currentItem());
+    Get<QLineEdit>(*w, "txtMemberListName")->setText("Cash");
+    Button(*w, "cmdGenerateList")->click();
+    ASSERT_EQ(boxes->shown().size(), 2u);
+    EXPECT_EQ(boxes->shown()[1].text,
+              "Error Encountered in GenerateListSyntax:\rError#: 12345\rError Desc: Connection "
+              "lost.\rError Source: Brennic.TarselErrorHandler.1");
+    auto* syntax = Get<QPlainTextEdit>(*w, "txtMemberListSyntax");
+    EXPECT_TRUE(syntax->toPlainText().isEmpty());
+    EXPECT_FALSE(Button(*w, "cmdSaveMemberListFile")->isEnabled());
+    Button(*w, "cmdGenerateList")->click();
+    EXPECT_EQ(syntax->toPlainText(),
+              listbuilder::GenerateListSyntax("Account", "Cash", {"A100"}).replace("\r\n", "\n"));
+    ASSERT_EQ(boxes->shown().size(), 3u);
+    EXPECT_EQ(boxes->shown()[2].title, "Member List Syntax Written Successfully");
+    w.reset();
+    boxes->clear();
+
+    // A hierarchy that cannot be read leaves the pickers empty and their buttons off; the
+    // list viewer and the stored file are still read.
+    plan->FailAt("DimensionTree::EnumParentChildPairs", 1);
+    auto second = Open();
+    ASSERT_EQ(boxes->shown().size(), 1u);
+    EXPECT_TRUE(boxes->shown()[0].text.startsWith("Error Encountered in LoadHierarchy:\rError#: "));
+    EXPECT_EQ(Get<QTreeWidget>(*second, "trvMembers")->topLevelItemCount(), 0);
+    EXPECT_EQ(Get<QListWidget>(*second, "lstMetadata")->count(), 0);
+    EXPECT_FALSE(Button(*second, "cmdTreeViewChecked")->isEnabled());
+    EXPECT_EQ(Get<QLabel>(*second, "lblDimension")->text(), "ACCOUNT Dimension");
+    EXPECT_EQ(Get<QLabel>(*second, "lblDimensionLists")->text(), "ACCOUNT Lists:");
+    EXPECT_GT(Get<QComboBox>(*second, "cboMemberLists")->count(), 0);
+    EXPECT_EQ(Get<QPlainTextEdit>(*second, "txtCurrentMemberListFile")->toPlainText(),
+              "Sub EnumMemberLists()\nEnd Sub\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -123,21 +123,18 @@ TEST(ListbuilderSyntax, IsTheBuilderTextToTheByte) {
               "application.");
 }
 
-// A label of the characters members are made of, with at most one double quote, and never
-// a quote followed by blanks and an apostrophe: the reader would take a comment there.
+// A label of the characters members are made of, with quotes (doubled too), colons,
+// apostrophes, blanks and the placeholder's character anywhere: the builder writes them
+// unchanged.
 QString RandomLabel(QRandomGenerator& random) {
-    static const QString alphabet = QStringLiteral("Ab9 -._&'/éß€(),");
+    static const QString alphabet = QStringLiteral("Ab9 -._&'/éß€(),\":#");
     QString label;
     const int length = random.bounded(1, 12);
     for (int i = 0; i < length; ++i) {
         label += alphabet[random.bounded(alphabet.size())];
     }
-    if (random.bounded(4) == 0) {
-        label.insert(random.bounded(label.size() + 1), u'"');
-        const QString after = label.mid(label.indexOf(u'"') + 1).trimmed();
-        if (after.startsWith(u'\'')) {
-            label.remove(u'"');
-        }
+    if (random.bounded(6) == 0) {
+        label.insert(random.bounded(label.size() + 1), QStringLiteral("\"\""));
     }
     return label;
 }
@@ -154,8 +151,8 @@ TEST(ListbuilderSyntax, EveryGeneratedTextReadsBackAsTheSameListOnceNumbered) {
         if (round % 3 == 1) {
             dimensionName = dimensionName.toUpper();
         }
-        QString listName = RandomLabel(random).remove(u'"').trimmed();
-        if (listName.isEmpty()) {
+        QString listName = RandomLabel(random);
+        if (listName.trimmed().isEmpty()) {
             listName = QStringLiteral("L");
         }
         QStringList members;
@@ -169,10 +166,11 @@ TEST(ListbuilderSyntax, EveryGeneratedTextReadsBackAsTheSameListOnceNumbered) {
                          .toStdString());
 
         const QString text = listbuilder::GenerateListSyntax(dimensionName, listName, members);
-        // What the administrator does: both placeholders become numbers.
-        const int number = random.bounded(1, 40);
+        // What the administrator does: both placeholders become numbers; a # in a label stays.
+        const QString number = QString::number(random.bounded(1, 40));
         QString numbered = text;
-        numbered.replace(u'#', QString::number(number));
+        numbered.replace(QStringLiteral("Lists(#)"), "Lists(" + number + ")");
+        numbered.replace(QStringLiteral("\t\t\t\tCase #\r\n"), "\t\t\t\tCase " + number + "\r\n");
         const auto content = tarsel::local::format::ParseMemberListFile(numbered.toUtf8(),
                                                                         QStringLiteral("new.lst"));
         for (int d = 0; d < tarsel::kDimensionCount; ++d) {

@@ -1,4 +1,4 @@
-#include "utilities/extract/tool_window.h"
+#include "utilities/shell/tool_window.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -8,7 +8,7 @@
 #include "server/tarsel_error.h"
 #include "utilities/shell/message_box.h"
 
-namespace tool {
+namespace ui {
 
 void AddFileMenu(QWidget* window, QBoxLayout* layout, const QString& closeCaption,
                  const QString& exitCaption) {
@@ -24,7 +24,24 @@ void AddFileMenu(QWidget* window, QBoxLayout* layout, const QString& closeCaptio
     layout->setMenuBar(menuBar);
 }
 
-void ReportFailure(QWidget* window, const QString& routine, const std::exception& error) {
+FailureWording CaptionWording(const QWidget& window) {
+    return {window.windowTitle(), {}};
+}
+
+QString FailureMessageText(const QString& routine, int32_t number, const QString& description,
+                           const QString& source, const QString& advice) {
+    QString text = QStringLiteral("Error Encountered in ") + routine +
+                   QStringLiteral(":\rError#: ") + QString::number(number) +
+                   QStringLiteral("\rError Desc: ") + description +
+                   QStringLiteral("\rError Source: ") + source;
+    if (!advice.isEmpty()) {
+        text += QStringLiteral("\r\r") + advice;
+    }
+    return text;
+}
+
+void ReportFailure(QWidget* window, const QString& routine, const std::exception& error,
+                   const FailureWording& wording) {
     int32_t number = 0;
     QString description = QString::fromLocal8Bit(error.what());
     QString source = QStringLiteral("TarselUtilities (") + window->objectName() + u')';
@@ -33,12 +50,8 @@ void ReportFailure(QWidget* window, const QString& routine, const std::exception
         description = tarselError->description();
         source = tarselError->source();
     }
-    ui::ShowMessage(window,
-                    QStringLiteral("Error Encountered in ") + routine +
-                        QStringLiteral(":\rError#: ") + QString::number(number) +
-                        QStringLiteral("\rError Desc: ") + description +
-                        QStringLiteral("\rError Source: ") + source,
-                    window->windowTitle(), ui::Buttons::Ok, ui::Icon::Critical);
+    ShowMessage(window, FailureMessageText(routine, number, description, source, wording.advice),
+                wording.title, Buttons::Ok, Icon::Critical);
 }
 
-}  // namespace tool
+}  // namespace ui
