@@ -27,8 +27,11 @@ class SpreadsheetWorksheet {
   public:
     virtual ~SpreadsheetWorksheet() = default;
     // cells(row, column) = text. A leading apostrophe marks text: it is not stored, and
-    // the rest is kept as text even when it looks like a number. Fails with kWriteFailed
-    // for a cell outside the sheet or a text longer than a cell holds.
+    // the rest is kept as text even when it looks like a number. Rows are written in
+    // order: the cells of a row in any order, but never a row above one already written,
+    // so a sheet of any length is written in constant memory. Fails with kWriteFailed for
+    // a cell outside the sheet, a row above the last one written, or a text longer than a
+    // cell holds.
     virtual void SetCell(int32_t row, int32_t column, const QString& text) = 0;
 };
 

@@ -50,7 +50,14 @@ class WorkbookFile {
         }
         temporaryPath_ = temporary.fileName();
         temporary.close();
-        workbook_ = workbook_new(QFile::encodeName(temporaryPath_).constData());
+        // Constant memory: each row goes to disk when the next one starts, so an export of
+        // a million rows holds one row at a time. Its scratch files sit beside the export
+        // rather than in a temporary folder that may live in memory.
+        scratchFolder_ = QFile::encodeName(folder);
+        lxw_workbook_options options{};
+        options.constant_memory = LXW_TRUE;
+        options.tmpdir = scratchFolder_.data();
+        workbook_ = workbook_new_opt(QFile::encodeName(temporaryPath_).constData(), &options);
         if (workbook_ == nullptr) {
             QFile::remove(temporaryPath_);
             Fail(spreadsheet_error::kCannotCreate,
@@ -118,6 +125,7 @@ class WorkbookFile {
     QString folder_;
     QString temporaryPath_;
     QString savedPath_;
+    QByteArray scratchFolder_;  // outlives the workbook, which may keep the pointer
     lxw_workbook* workbook_ = nullptr;
 };
 
@@ -132,6 +140,15 @@ class XlsxWorksheet : public SpreadsheetWorksheet {
             Fail(spreadsheet_error::kWriteFailed,
                  QStringLiteral("Cell (%1, %2) is outside the worksheet.").arg(row).arg(column));
         }
+        if (row < lastRow_) {
+            Fail(spreadsheet_error::kWriteFailed,
+                 QStringLiteral("Cell (%1, %2) comes after row %3 was written; rows are written "
+                                "in order.")
+                     .arg(row)
+                     .arg(column)
+                     .arg(lastRow_));
+        }
+        lastRow_ = row;
         const auto r = static_cast<lxw_row_t>(row - 1);
         const auto c = static_cast<lxw_col_t>(column - 1);
         lxw_error error = LXW_NO_ERROR;
@@ -161,6 +178,7 @@ class XlsxWorksheet : public SpreadsheetWorksheet {
   private:
     std::shared_ptr<WorkbookFile> file_;
     lxw_worksheet* sheet_;
+    int32_t lastRow_ = 0;
 };
 
 class XlsxWorkbook : public SpreadsheetWorkbook {

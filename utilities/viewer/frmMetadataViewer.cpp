@@ -17,7 +17,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <exception>
 
@@ -28,11 +28,11 @@
 
 namespace {
 
-QTreeWidget* MakeTree(QWidget* parent, const char* name) {
-    auto* tree = new QTreeWidget(parent);
+QTreeView* MakeTree(QWidget* parent, const char* name) {
+    auto* tree = new QTreeView(parent);
     tree->setObjectName(QString::fromLatin1(name));
+    tree->setModel(new viewer::ViewTreeModel(tree));
     tree->setHeaderHidden(true);
-    tree->setColumnCount(1);
     tree->setSortingEnabled(false);
     tree->setUniformRowHeights(true);
     tree->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -226,8 +226,8 @@ frmMetadataViewer::frmMetadataViewer(QWidget* owner) : QWidget(owner, Qt::Window
     }
     connect(findNext, &QShortcut::activated, this, [this] { FindMember(true); });
     connect(findPrevious, &QShortcut::activated, this, [this] { FindMember(false); });
-    for (QTreeWidget* tree : {trvMembers_, trvTopMember_}) {
-        connect(tree, &QTreeWidget::customContextMenuRequested, this,
+    for (QTreeView* tree : {trvMembers_, trvTopMember_}) {
+        connect(tree, &QTreeView::customContextMenuRequested, this,
                 [this, tree](const QPoint& position) { PopUpRightClick(tree, position); });
     }
 
@@ -311,40 +311,17 @@ viewer::BuildProgress frmMetadataViewer::Progress(const char* what) {
     };
 }
 
-void frmMetadataViewer::PlaceNodes(QTreeWidget* tree, const viewer::ViewTree& view) {
-    tree->setUpdatesEnabled(false);
-    tree->clear();
+void frmMetadataViewer::PlaceNodes(QTreeView* tree, const viewer::ViewTree* view) {
     search_.Forget();
-    const auto& nodes = view.nodes;
-    std::vector<QTreeWidgetItem*>& items = tree == trvMembers_ ? memberItems_ : topItems_;
-    items.assign(nodes.size(), nullptr);
-    std::vector<QList<QTreeWidgetItem*>> children(nodes.size());
-    QList<QTreeWidgetItem*> top;
-    for (size_t i = 0; i < nodes.size(); ++i) {
-        const auto& node = nodes[i];
-        // Each item is handed to its parent item or to the tree below.
-        auto* item = new QTreeWidgetItem(QStringList{node.text});
-        if (!node.key.isEmpty()) {
-            item->setData(0, kKeyRole, node.key);
-            item->setData(0, kTagRole, node.tag);
-        }
-        item->setData(0, kNodeRole, static_cast<int>(i));
-        items[i] = item;
-        if (node.parent < 0) {
-            top.push_back(item);
-        } else {
-            children[static_cast<size_t>(node.parent)].push_back(item);
-        }
-    }
-    // Children are attached while their parents are outside the tree, so the view hears
-    // of one insertion only.
-    for (size_t i = 0; i < nodes.size(); ++i) {
-        if (!children[i].isEmpty()) {
-            items[i]->addChildren(children[i]);
-        }
-    }
-    tree->addTopLevelItems(top);
-    tree->setUpdatesEnabled(true);
+    ModelOf(tree).SetTree(view);
+}
+
+viewer::ViewTreeModel& frmMetadataViewer::ModelOf(QTreeView* tree) {
+    return *static_cast<viewer::ViewTreeModel*>(tree->model());
+}
+
+int frmMetadataViewer::CurrentNode(QTreeView* tree) {
+    return viewer::ViewTreeModel::NodeOf(tree->currentIndex());
 }
 
 void frmMetadataViewer::FillMembers(
@@ -358,6 +335,8 @@ void frmMetadataViewer::FillMembers(
     }
     Busy busy(*this);
     SyncOptions();
+    // The view lets go of the nodes while they are rebuilt.
+    PlaceNodes(trvMembers_, nullptr);
     std::exception_ptr failure;
     try {
         (logic_.*build)(Source(), Progress("Reading members: %1 read"));
@@ -365,7 +344,7 @@ void frmMetadataViewer::FillMembers(
         failure = std::current_exception();
     }
     // What was built before a failure is shown, then the failure is told.
-    PlaceNodes(trvMembers_, logic_.members());
+    PlaceNodes(trvMembers_, &logic_.members());
     if (failure) {
         try {
             std::rethrow_exception(failure);
@@ -460,12 +439,12 @@ void frmMetadataViewer::cmdRerunEntityFilters_Click() {
     BuildFilteredList();
 }
 
-void frmMetadataViewer::PopUpRightClick(QTreeWidget* tree, const QPoint& position) {
+void frmMetadataViewer::PopUpRightClick(QTreeView* tree, const QPoint& position) {
     if (busyDepth_ > 0) {
         return;
     }
-    const QList<QTreeWidgetItem*> selected = tree->selectedItems();
-    if (selected.isEmpty() || selected.front()->text(0).isEmpty()) {
+    const QModelIndexList selected = tree->selectionModel()->selectedIndexes();
+    if (selected.isEmpty() || selected.front().data().toString().isEmpty()) {
         return;
     }
     mnuRightClick_->popup(tree->viewport()->mapToGlobal(position));
@@ -475,17 +454,18 @@ void frmMetadataViewer::mnuTopMember_Click() {
     if (busyDepth_ > 0) {
         return;
     }
-    const QList<QTreeWidgetItem*> selected = trvMembers_->selectedItems();
+    const QModelIndexList selected = trvMembers_->selectionModel()->selectedIndexes();
     if (selected.isEmpty() || logic_.inTopMemberView()) {
         return;
     }
     Busy busy(*this);
-    if (!logic_.SetTopMember(selected.front()->data(0, kNodeRole).toInt())) {
+    PlaceNodes(trvTopMember_, nullptr);
+    if (!logic_.SetTopMember(viewer::ViewTreeModel::NodeOf(selected.front()))) {
         return;
     }
     optShowAttributes_[0]->hide();
     optShowAttributes_[1]->hide();
-    PlaceNodes(trvTopMember_, logic_.topMembers());
+    PlaceNodes(trvTopMember_, &logic_.topMembers());
     trvTopMember_->show();
     trvMembers_->hide();
     mnuNormalTreeView_->setVisible(true);
@@ -517,7 +497,7 @@ void frmMetadataViewer::ShowHideFilters(bool show) {
                                   modGlobal::ChosenDimension() == tarsel::Dimension::Entity);
 }
 
-QTreeWidget* frmMetadataViewer::VisibleTree() const {
+QTreeView* frmMetadataViewer::VisibleTree() const {
     return logic_.inTopMemberView() ? trvTopMember_ : trvMembers_;
 }
 
@@ -533,21 +513,19 @@ void frmMetadataViewer::FindMember(bool forward) {
     if (text.isEmpty()) {
         return;
     }
-    QTreeWidget* tree = VisibleTree();
-    const std::vector<QTreeWidgetItem*>& items = tree == trvMembers_ ? memberItems_ : topItems_;
-    const QTreeWidgetItem* current = tree->currentItem();
-    const int from = current != nullptr ? current->data(0, kNodeRole).toInt() : -1;
-    const viewer::TreeSearch::Step step = search_.Next(logic_.visibleTree(), text, from, forward);
+    QTreeView* tree = VisibleTree();
+    const viewer::TreeSearch::Step step =
+        search_.Next(logic_.visibleTree(), text, CurrentNode(tree), forward);
     sbStatusBar_->showMessage(viewer::TreeSearch::StatusText(step, text));
-    if (step.node < 0 || static_cast<size_t>(step.node) >= items.size()) {
+    const QModelIndex found = ModelOf(tree).IndexOf(step.node);
+    if (!found.isValid()) {
         return;
     }
-    QTreeWidgetItem* found = items[static_cast<size_t>(step.node)];
-    for (QTreeWidgetItem* above = found->parent(); above != nullptr; above = above->parent()) {
-        above->setExpanded(true);
+    for (QModelIndex above = found.parent(); above.isValid(); above = above.parent()) {
+        tree->expand(above);
     }
-    tree->setCurrentItem(found);
-    tree->scrollToItem(found);
+    tree->setCurrentIndex(found);
+    tree->scrollTo(found);
 }
 
 void frmMetadataViewer::ExportTreeToSpreadsheet() {

@@ -5,9 +5,9 @@
 
 #include <QString>
 #include <QWidget>
-#include <vector>
 
 #include "utilities/viewer/tree_search.h"
+#include "utilities/viewer/view_tree_model.h"
 #include "utilities/viewer/viewer_logic.h"
 
 namespace ui {
@@ -25,8 +25,7 @@ class QAction;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 
 class frmMetadataViewer : public QWidget {
     Q_OBJECT
@@ -35,9 +34,9 @@ class frmMetadataViewer : public QWidget {
     explicit frmMetadataViewer(QWidget* owner = nullptr);
 
     // Item data of the tree nodes: the node's Key and Tag.
-    static constexpr int kKeyRole = Qt::UserRole;
-    static constexpr int kTagRole = Qt::UserRole + 1;
-    static constexpr int kNodeRole = Qt::UserRole + 2;  // index into the view's nodes
+    static constexpr int kKeyRole = viewer::ViewTreeModel::kKeyRole;
+    static constexpr int kTagRole = viewer::ViewTreeModel::kTagRole;
+    static constexpr int kNodeRole = viewer::ViewTreeModel::kNodeRole;  // into the view's nodes
 
     const viewer::MetadataViewerLogic& logic() const { return logic_; }
 
@@ -64,11 +63,11 @@ class frmMetadataViewer : public QWidget {
     void optEntityFilterSwitch_Click(int index);
     void cmdRerunEntityFilters_Click();
     void mnuTopMember_Click();
-    void PopUpRightClick(QTreeWidget* tree, const QPoint& position);
+    void PopUpRightClick(QTreeView* tree, const QPoint& position);
 
     viewer::ViewerSource Source();
     void SyncOptions();
-    void PlaceNodes(QTreeWidget* tree, const viewer::ViewTree& view);
+    void PlaceNodes(QTreeView* tree, const viewer::ViewTree* view);
     // Runs one build of trvMembers; a failure is reported after the nodes built before it
     // are placed.
     void FillMembers(const QString& routine,
@@ -78,7 +77,10 @@ class frmMetadataViewer : public QWidget {
     // through, the controls locked.
     viewer::BuildProgress Progress(const char* what);
     void ReportError(const QString& routine, const std::exception& error);
-    QTreeWidget* VisibleTree() const;
+    QTreeView* VisibleTree() const;
+    static viewer::ViewTreeModel& ModelOf(QTreeView* tree);
+    // The node number of the tree's current node; -1 when there is none.
+    static int CurrentNode(QTreeView* tree);
 
     // Marks the window busy for the length of one action: the busy pointer, and the
     // controls locked against clicks that arrive while a long build lets events through.
@@ -88,12 +90,8 @@ class frmMetadataViewer : public QWidget {
 
     viewer::MetadataViewerLogic logic_;
     viewer::TreeSearch search_;
-    // The item of each node of the two views, by node index.
-    std::vector<QTreeWidgetItem*> memberItems_;
-    std::vector<QTreeWidgetItem*> topItems_;
-
-    QTreeWidget* trvMembers_;
-    QTreeWidget* trvTopMember_;
+    QTreeView* trvMembers_;
+    QTreeView* trvTopMember_;
     QLabel* lblDimension_;
     QLabel* lblTotalMembers_;
     QRadioButton* optShowAttributes_[2];

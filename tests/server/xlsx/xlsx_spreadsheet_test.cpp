@@ -105,6 +105,35 @@ TEST_F(XlsxExport, CellsOutsideTheSheetAndOverlongTextsAreRefused) {
               QStringLiteral("last row"));
 }
 
+TEST_F(XlsxExport, RowsStreamInOrderAndAnEarlierRowIsRefused) {
+    auto app = Create();
+    auto sheet = app->AddWorkbook()->AddWorksheet();
+    // The cells of the row being written come in any column order, as the exports write
+    // a row's header cells before its attribute names.
+    sheet->SetCell(1, 3, QStringLiteral("'Description"));
+    sheet->SetCell(1, 1, QStringLiteral("'Level 1"));
+    sheet->SetCell(1, 4, QStringLiteral("'Name"));
+    for (int row = 2; row <= 3000; ++row) {
+        sheet->SetCell(row, 2, QStringLiteral("'member %1").arg(row));
+        sheet->SetCell(row, 1, QStringLiteral("'parent %1").arg(row));
+    }
+    EXPECT_EQ(ErrorNumber([&] { sheet->SetCell(2999, 1, QStringLiteral("'late")); }), 1004);
+    sheet->SetCell(3000, 3, QStringLiteral("'still the last row"));
+    app->SetVisible(true);
+
+    // Only the export is left behind: the row store beside it is gone.
+    ASSERT_EQ(Files().size(), 1);
+    const auto book = xlsx_test::ReadXlsx(opener->opened.at(0));
+    ASSERT_TRUE(book.ok) << book.error.toStdString();
+    const auto& sheetRead = book.sheets.at(0);
+    EXPECT_EQ(sheetRead.cells.size(), 3u + 2u * 2999u + 1u);
+    EXPECT_EQ(sheetRead.text(1, 1), QStringLiteral("Level 1"));
+    EXPECT_EQ(sheetRead.text(1, 4), QStringLiteral("Name"));
+    EXPECT_EQ(sheetRead.text(2, 2), QStringLiteral("member 2"));
+    EXPECT_EQ(sheetRead.text(2999, 1), QStringLiteral("parent 2999"));
+    EXPECT_EQ(sheetRead.text(3000, 3), QStringLiteral("still the last row"));
+}
+
 TEST_F(XlsxExport, UnknownProgramAndMissingFolderCannotBeCreated) {
     EXPECT_EQ(ErrorNumber([&] { program->CreateApplication(QStringLiteral("Word.Application")); }),
               429);

@@ -9,12 +9,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "server/xlsx/xlsx_spreadsheet.h"
 #include "tests/server/xlsx/xlsx_reader.h"
 #include "tests/support/app_builder.h"
 #include "tests/support/local_server.h"
+#include "tests/utilities/viewer/tree_access.h"
 #include "tests/utilities/viewer/viewer_test_env.h"
 #include "utilities/shell/message_box.h"
 #include "utilities/shell/modGlobal.h"
@@ -39,8 +40,8 @@ class ViewerLocal : public tarsel::test::LocalServerTest, public viewer_test::Vi
         modGlobal::gApplicationName = QStringLiteral("TestApp");
         return std::make_unique<frmMetadataViewer>();
     }
-    static QTreeWidget* Tree(QWidget& w, const char* name = "trvMembers") {
-        return w.findChild<QTreeWidget*>(QString::fromLatin1(name));
+    static viewer_test::TreeAccess Tree(QWidget& w, const char* name = "trvMembers") {
+        return viewer_test::TreeAccess(w.findChild<QTreeView*>(QString::fromLatin1(name)));
     }
     static QString Totals(QWidget& w) {
         return w.findChild<QLabel*>(QStringLiteral("lblTotalMembers"))->text();
@@ -48,7 +49,7 @@ class ViewerLocal : public tarsel::test::LocalServerTest, public viewer_test::Vi
     static QString Id(const char* label) {
         return QString::number(modGlobal::gDimension->GetMemberID(QString::fromLatin1(label)));
     }
-    static void SetTop(QWidget& w, QTreeWidgetItem* item) {
+    static void SetTop(QWidget& w, viewer_test::TreeNode item) {
         Tree(w)->setCurrentItem(item);
         w.findChild<QAction*>(QStringLiteral("mnuTopMember"))->trigger();
     }
@@ -73,25 +74,25 @@ TEST_F(ViewerLocal, SharedMemberTwiceWithKeysTagsSubtreesAndCounts) {
     EXPECT_TRUE(boxes->shown().empty());
     EXPECT_EQ(Totals(*w), QStringLiteral("9 Total Members - 4 levels"));
 
-    QTreeWidget* tree = Tree(*w);
+    auto tree = Tree(*w);
     ASSERT_EQ(tree->topLevelItemCount(), 1);
-    QTreeWidgetItem* group = tree->topLevelItem(0);
+    viewer_test::TreeNode group = tree->topLevelItem(0);
     ASSERT_EQ(group->childCount(), 2);
-    QTreeWidgetItem* europe = group->child(0);
-    QTreeWidgetItem* americas = group->child(1);
+    viewer_test::TreeNode europe = group->child(0);
+    viewer_test::TreeNode americas = group->child(1);
     ASSERT_EQ(europe->childCount(), 2);
     ASSERT_EQ(americas->childCount(), 2);
     EXPECT_TRUE(americas->child(0)->text(0).startsWith(QStringLiteral("Ohio - ")));
-    QTreeWidgetItem* shared1 = europe->child(1);
-    QTreeWidgetItem* shared2 = americas->child(1);
+    viewer_test::TreeNode shared1 = europe->child(1);
+    viewer_test::TreeNode shared2 = americas->child(1);
     ASSERT_EQ(shared1->childCount(), 1);
     ASSERT_EQ(shared2->childCount(), 1);
     EXPECT_EQ(shared1->text(0), shared2->text(0));
 
-    auto key = [](QTreeWidgetItem* item) {
+    auto key = [](viewer_test::TreeNode item) {
         return item->data(0, frmMetadataViewer::kKeyRole).toString();
     };
-    auto tag = [](QTreeWidgetItem* item) {
+    auto tag = [](viewer_test::TreeNode item) {
         return item->data(0, frmMetadataViewer::kTagRole).toString();
     };
     EXPECT_EQ(key(shared1), QStringLiteral("3KEY"));
@@ -107,7 +108,7 @@ TEST_F(ViewerLocal, SharedMemberTwiceWithKeysTagsSubtreesAndCounts) {
     w->findChild<QPushButton*>(QStringLiteral("cmdRemoveTopMember"))->click();
     SetTop(*w, europe);
     EXPECT_EQ(Totals(*w), QStringLiteral("4 Total Members from Top Member of Europe - 3 levels"));
-    QTreeWidget* top = Tree(*w, "trvTopMember");
+    auto top = Tree(*w, "trvTopMember");
     EXPECT_EQ(top->topLevelItem(0)->child(1)->child(0)->data(0, frmMetadataViewer::kKeyRole),
               QStringLiteral("4KEY"));
 }
@@ -139,7 +140,7 @@ TEST_F(ViewerLocal, AccountAttributesAsTheStoreHoldsThem) {
     a0.customAggregationEnabled = {false, true, true, false};
 
     auto w = Open(app, Dimension::Account, QStringLiteral("ACCOUNT"));
-    QTreeWidgetItem* root = Tree(*w)->topLevelItem(0);
+    viewer_test::TreeNode root = Tree(*w)->topLevelItem(0);
     ASSERT_EQ(root->childCount(), words.size());
     const QStringList icp = {"Yes", "No", "Restricted"};
     for (int type = 0; type < words.size(); ++type) {

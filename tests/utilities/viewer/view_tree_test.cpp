@@ -1,6 +1,9 @@
 #include "utilities/viewer/view_tree.h"
+#include "utilities/viewer/view_tree_model.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "tests/utilities/viewer/viewer_server.h"
 #include "utilities/shell/modGlobal.h"
@@ -297,6 +300,34 @@ TEST_F(ViewerTree, BuildGivesTheNodesOfTheNodeByNodeWalkReadingEachMemberOnce) {
     }
     EXPECT_EQ(tree.memberCount, occurrences);
     EXPECT_EQ(tree.maxLevel, deepest);
+
+    // The view's model shows the same nodes in the same depth-first order, each at its
+    // level, and finds its way back from every node to its parent.
+    viewer::ViewTreeModel model;
+    model.SetTree(&tree);
+    using Model = viewer::ViewTreeModel;
+    size_t visited = 0;
+    std::function<void(const QModelIndex&, int)> walk = [&](const QModelIndex& parent, int level) {
+        for (int row = 0; row < model.rowCount(parent); ++row) {
+            const QModelIndex index = model.index(row, 0, parent);
+            ASSERT_LT(visited, expected.size());
+            const WalkedNode& want = expected[visited];
+            EXPECT_EQ(Model::NodeOf(index), static_cast<int>(visited));
+            EXPECT_EQ(index.data().toString(), want.text) << visited;
+            EXPECT_EQ(index.data(Model::kKeyRole).toString(), want.key) << visited;
+            EXPECT_EQ(index.data(Model::kTagRole).toString(), want.tag) << visited;
+            EXPECT_EQ(level, want.level) << visited;
+            EXPECT_EQ(model.parent(index), parent) << visited;
+            EXPECT_EQ(model.IndexOf(static_cast<int>(visited)), index);
+            ++visited;
+            walk(index, level + 1);
+        }
+    };
+    walk(QModelIndex(), 1);
+    EXPECT_EQ(visited, expected.size());
+    EXPECT_FALSE(model.IndexOf(static_cast<int>(expected.size())).isValid());
+    model.SetTree(nullptr);
+    EXPECT_EQ(model.rowCount(), 0);
 }
 
 TEST_F(ViewerTree, SearchStepsThroughEveryOccurrenceAndWrapsRound) {

@@ -14,10 +14,11 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "server/xlsx/xlsx_spreadsheet.h"
 #include "tests/server/xlsx/xlsx_reader.h"
+#include "tests/utilities/viewer/tree_access.h"
 #include "tests/utilities/viewer/viewer_server.h"
 #include "tests/utilities/viewer/viewer_test_env.h"
 #include "utilities/shell/message_box.h"
@@ -99,11 +100,11 @@ TEST_F(ViewerWindow, LoadShowsTheEntityTreeWithCaptionsCountsAndFilters) {
     EXPECT_EQ(Find<QLabel>(*w, "sbStatusBarPanel1")->text(), QStringLiteral("Application: Comma"));
     EXPECT_NE(Find<QStatusBar>(*w, "sbStatusBar"), nullptr);
 
-    auto* tree = Find<QTreeWidget>(*w, "trvMembers");
+    auto tree = viewer_test::TreeAccess(Find<QTreeView>(*w, "trvMembers"));
     EXPECT_FALSE(tree->isHidden());
-    EXPECT_TRUE(Find<QTreeWidget>(*w, "trvTopMember")->isHidden());
+    EXPECT_TRUE(viewer_test::TreeAccess(Find<QTreeView>(*w, "trvTopMember"))->isHidden());
     ASSERT_EQ(tree->topLevelItemCount(), 1);
-    QTreeWidgetItem* group = tree->topLevelItem(0);
+    viewer_test::TreeNode group = tree->topLevelItem(0);
     EXPECT_EQ(group->text(0),
               QStringLiteral("Group - Group total (Currency=, Adjs=False, ChildAdjs=False, "
                              "Security=[Default], ICP=False, UD1=[None], UD2=[None], "
@@ -149,7 +150,7 @@ TEST_F(ViewerWindow, UnsupportedDimensionShowsTheMessageAndAnEmptyTree) {
               QStringLiteral("The SCENARIO dimension is not yet support for metadata viewing."));
     EXPECT_EQ(box.buttons, ui::Buttons::OkCancel);
     EXPECT_EQ(box.icon, ui::Icon::Exclamation);
-    EXPECT_EQ(Find<QTreeWidget>(*w, "trvMembers")->topLevelItemCount(), 0);
+    EXPECT_EQ(viewer_test::TreeAccess(Find<QTreeView>(*w, "trvMembers"))->topLevelItemCount(), 0);
     EXPECT_EQ(Find<QLabel>(*w, "lblDimension")->text(), QStringLiteral("SCENARIO Dimension"));
     EXPECT_TRUE(Find<QGroupBox>(*w, "fraEntityFilters")->isHidden());
     EXPECT_EQ(Totals(*w), QStringLiteral("0 Total Members - 1 levels"));
@@ -158,7 +159,7 @@ TEST_F(ViewerWindow, UnsupportedDimensionShowsTheMessageAndAnEmptyTree) {
     Find<QRadioButton>(*w, "optShowAttributes_1")->click();
     Find<QRadioButton>(*w, "optShowAttributes_0")->click();
     Find<QCheckBox>(*w, "chk_ExpAttribs")->click();
-    EXPECT_EQ(Find<QTreeWidget>(*w, "trvMembers")->topLevelItemCount(), 0);
+    EXPECT_EQ(viewer_test::TreeAccess(Find<QTreeView>(*w, "trvMembers"))->topLevelItemCount(), 0);
     EXPECT_EQ(Totals(*w), QStringLiteral("0 Total Members - 1 levels"));
     EXPECT_EQ(boxes->shown().size(), 1u);
 }
@@ -167,7 +168,7 @@ TEST_F(ViewerWindow, TreeKeepsItsWidthWhileControlsBesideItHideAndShow) {
     auto widthsStay = [](frmMetadataViewer& w) {
         w.show();
         QCoreApplication::processEvents();
-        auto* tree = Find<QTreeWidget>(w, "trvMembers");
+        auto tree = viewer_test::TreeAccess(Find<QTreeView>(w, "trvMembers"));
         const int width = tree->width();
         Find<QRadioButton>(w, "optShowAttributes_1")->click();
         QCoreApplication::processEvents();
@@ -175,7 +176,7 @@ TEST_F(ViewerWindow, TreeKeepsItsWidthWhileControlsBesideItHideAndShow) {
         tree->setCurrentItem(tree->topLevelItem(0));
         Find<QAction>(w, "mnuTopMember")->trigger();
         QCoreApplication::processEvents();
-        EXPECT_EQ(Find<QTreeWidget>(w, "trvTopMember")->width(), width);
+        EXPECT_EQ(viewer_test::TreeAccess(Find<QTreeView>(w, "trvTopMember"))->width(), width);
     };
     // The expanded-attributes box is the widest control of a custom window.
     builder.Relate(Dimension::Custom1, "", "AllProducts")
@@ -208,7 +209,7 @@ TEST_F(ViewerWindow, AttributeControlsRebuildWithoutDuplicatingFilterEntries) {
         expanded->click();
     }
     EXPECT_TRUE(expanded->isChecked());
-    auto* tree = Find<QTreeWidget>(*w, "trvMembers");
+    auto tree = viewer_test::TreeAccess(Find<QTreeView>(*w, "trvMembers"));
     EXPECT_TRUE(tree->topLevelItem(0)->text(0).contains(
         QStringLiteral("HierRelationship=Parent[DefParGen:%1])")
             .arg(
@@ -248,7 +249,7 @@ TEST_F(ViewerWindow, FilterSwitchListsMatchingEntitiesAndSwitchesBack) {
     MakeEntities();
     Use(Dimension::Entity, "ENTITY");
     auto w = Open();
-    auto* tree = Find<QTreeWidget>(*w, "trvMembers");
+    auto tree = viewer_test::TreeAccess(Find<QTreeView>(*w, "trvMembers"));
     Find<QRadioButton>(*w, "optEntityFilterSwitch_0")->click();
     EXPECT_FALSE(Find<QPushButton>(*w, "cmdRerunEntityFilters")->isHidden());
     EXPECT_EQ(tree->topLevelItemCount(), 4);
@@ -271,14 +272,14 @@ TEST_F(ViewerWindow, TopMemberViewAndBackToNormal) {
     MakeEntities();
     Use(Dimension::Entity, "ENTITY");
     auto w = Open();
-    auto* tree = Find<QTreeWidget>(*w, "trvMembers");
-    auto* top = Find<QTreeWidget>(*w, "trvTopMember");
+    auto tree = viewer_test::TreeAccess(Find<QTreeView>(*w, "trvMembers"));
+    auto top = viewer_test::TreeAccess(Find<QTreeView>(*w, "trvTopMember"));
     auto* setTop = Find<QAction>(*w, "mnuTopMember");
     auto* normal = Find<QAction>(*w, "mnuNormalTreeView");
     EXPECT_TRUE(setTop->isVisible());
     EXPECT_FALSE(normal->isVisible());
 
-    QTreeWidgetItem* europe = tree->topLevelItem(0)->child(1);
+    viewer_test::TreeNode europe = tree->topLevelItem(0)->child(1);
     tree->setCurrentItem(europe);
     setTop->trigger();
     EXPECT_FALSE(top->isHidden());
@@ -319,12 +320,13 @@ TEST_F(ViewerWindow, FindSelectsEachOccurrenceInEveryViewAndSaysWhichOfHowMany) 
     auto w = Open();
     w->show();
     QApplication::setActiveWindow(w.get());
-    auto* tree = Find<QTreeWidget>(*w, "trvMembers");
+    auto tree = viewer_test::TreeAccess(Find<QTreeView>(*w, "trvMembers"));
     auto* search = Find<QLineEdit>(*w, "txtSearch");
     auto* bar = Find<QStatusBar>(*w, "sbStatusBar");
-    auto node = [](QTreeWidget* t) {
-        return t->currentItem() ? t->currentItem()->data(0, frmMetadataViewer::kNodeRole).toInt()
-                                : -1;
+    auto node = [](const viewer_test::TreeAccess& t) {
+        return t->currentItem().valid()
+                   ? t->currentItem()->data(0, frmMetadataViewer::kNodeRole).toInt()
+                   : -1;
     };
     search->setFocus();
     QTest::keyClicks(search, QStringLiteral("PARis"));
@@ -350,7 +352,7 @@ TEST_F(ViewerWindow, FindSelectsEachOccurrenceInEveryViewAndSaysWhichOfHowMany) 
     // The top-member view searches itself only.
     tree->setCurrentItem(tree->topLevelItem(0)->child(1));
     Find<QAction>(*w, "mnuTopMember")->trigger();
-    auto* top = Find<QTreeWidget>(*w, "trvTopMember");
+    auto top = viewer_test::TreeAccess(Find<QTreeView>(*w, "trvTopMember"));
     search->setText(QStringLiteral("paris"));
     QTest::keyClick(search, Qt::Key_Return);
     EXPECT_EQ(node(top), 1);
@@ -360,7 +362,7 @@ TEST_F(ViewerWindow, FindSelectsEachOccurrenceInEveryViewAndSaysWhichOfHowMany) 
     Find<QPushButton>(*w, "cmdRemoveTopMember")->click();
     Find<QRadioButton>(*w, "optEntityFilterSwitch_0")->click();
     QTest::keyClick(search, Qt::Key_Return);
-    ASSERT_NE(tree->currentItem(), nullptr);
+    ASSERT_TRUE(tree->currentItem().valid());
     EXPECT_TRUE(tree->currentItem()->text(0).startsWith(QStringLiteral("Paris - ")));
     EXPECT_EQ(bar->currentMessage(), QStringLiteral("1 of 1 matches for \"paris\""));
 }
@@ -369,11 +371,11 @@ TEST_F(ViewerWindow, RightClickWithoutASelectedNodeShowsNoMenu) {
     Use(Dimension::Entity, "ENTITY");
     auto w = Open();
     w->show();
-    auto* tree = Find<QTreeWidget>(*w, "trvMembers");
+    auto* tree = Find<QTreeView>(*w, "trvMembers");
     emit tree->customContextMenuRequested(QPoint(5, 5));
     EXPECT_FALSE(Find<QMenu>(*w, "mnuRightClick")->isVisible());
     Find<QAction>(*w, "mnuTopMember")->trigger();
-    EXPECT_TRUE(Find<QTreeWidget>(*w, "trvTopMember")->isHidden());
+    EXPECT_TRUE(viewer_test::TreeAccess(Find<QTreeView>(*w, "trvTopMember"))->isHidden());
 }
 
 TEST_F(ViewerWindow, ServerFailureDuringTheBuildKeepsWhatWasBuilt) {
@@ -386,7 +388,7 @@ TEST_F(ViewerWindow, ServerFailureDuringTheBuildKeepsWhatWasBuilt) {
         QStringLiteral("Error Encountered in BuildMemberTree:\rError#: -2147215040\r")));
     EXPECT_EQ(boxes->shown()[0].icon, ui::Icon::Critical);
     EXPECT_EQ(Totals(*w), QStringLiteral("2 Total Members - 2 levels"));
-    auto* tree = Find<QTreeWidget>(*w, "trvMembers");
+    auto tree = viewer_test::TreeAccess(Find<QTreeView>(*w, "trvMembers"));
     ASSERT_EQ(tree->topLevelItemCount(), 1);
     EXPECT_EQ(tree->topLevelItem(0)->childCount(), 1);
     // Still usable: a later rebuild reads everything.
@@ -408,7 +410,8 @@ TEST_F(ViewerWindow, ExportAsksAboutAttributesAndWritesTheShownTree) {
     EXPECT_EQ(boxes->shown()[1].title, QStringLiteral("Excel Export"));
     EXPECT_EQ(boxes->shown()[1].icon, ui::Icon::Information);
     ASSERT_EQ(opener->opened.size(), 1u);
-    EXPECT_TRUE(Find<QTreeWidget>(*w, "trvMembers")->topLevelItem(0)->isExpanded());
+    EXPECT_TRUE(
+        viewer_test::TreeAccess(Find<QTreeView>(*w, "trvMembers"))->topLevelItem(0)->isExpanded());
 
     auto book = xlsx_test::ReadXlsx(opener->opened[0]);
     ASSERT_TRUE(book.ok) << book.error.toStdString();
@@ -431,7 +434,7 @@ TEST_F(ViewerWindow, ExportAsksAboutAttributesAndWritesTheShownTree) {
     // Hidden attributes: no question, no attribute columns; the top-member view alone.
     boxes->clear();
     Find<QRadioButton>(*w, "optShowAttributes_1")->click();
-    auto* tree = Find<QTreeWidget>(*w, "trvMembers");
+    auto tree = viewer_test::TreeAccess(Find<QTreeView>(*w, "trvMembers"));
     tree->setCurrentItem(tree->topLevelItem(0)->child(1));
     Find<QAction>(*w, "mnuTopMember")->trigger();
     Find<QPushButton>(*w, "cmdSendToExcel")->click();
@@ -463,7 +466,8 @@ TEST_F(ViewerWindow, ExportFailureIsReportedAndTheWindowStaysUsable) {
     EXPECT_TRUE(opener->opened.empty());
     EXPECT_EQ(Totals(*w), QStringLiteral("4 Total Members - 3 levels"));
     // The program was never created, so the tree was not expanded for it.
-    EXPECT_FALSE(Find<QTreeWidget>(*w, "trvMembers")->topLevelItem(0)->isExpanded());
+    EXPECT_FALSE(
+        viewer_test::TreeAccess(Find<QTreeView>(*w, "trvMembers"))->topLevelItem(0)->isExpanded());
 }
 
 TEST_F(ViewerWindow, LongBuildShowsProgressAndLocksOutClicksAndClosing) {
