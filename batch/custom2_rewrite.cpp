@@ -85,16 +85,16 @@ class TemporaryOutput {
     bool committed_ = false;
 };
 
+// Bytes that may be read past the end of a piece given to Writer::Put.
+constexpr size_t kReadSlack = 32;
+constexpr size_t kShortPiece = 256;
+
 // Buffered output whose write() calls run on a thread of their own, so that writing one
 // buffer overlaps filling the other: the time approaches the larger of reading and
 // writing instead of their sum. It can take back the line being written, also when part
 // of it has already reached the file (a long line that turns out to have too few
 // semicolons). Failures of the thread are raised through fail on the caller's thread.
 // The thread is joined by the destructor, on every path.
-// Bytes that may be read past the end of a piece given to Writer::Put.
-constexpr size_t kReadSlack = 32;
-constexpr size_t kShortPiece = 256;
-
 class Writer {
   public:
     Writer(int fd, std::function<void(int)> fail, size_t size)
