@@ -9,8 +9,12 @@
 #endif
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "batch/bsConstants.h"
@@ -81,76 +85,198 @@ class TemporaryOutput {
     bool committed_ = false;
 };
 
-// Buffered output that can take back the line it is writing, also when part of the line
-// has already reached the file (a long line that turns out to have too few semicolons).
+// Bytes that may be read past the end of a piece given to Writer::Put.
+constexpr size_t kReadSlack = 32;
+constexpr size_t kShortPiece = 256;
+
+// Buffered output whose write() calls run on a thread of their own, so that writing one
+// buffer overlaps filling the other: the time approaches the larger of reading and
+// writing instead of their sum. It can take back the line being written, also when part
+// of it has already reached the file (a long line that turns out to have too few
+// semicolons). Failures of the thread are raised through fail on the caller's thread.
+// The thread is joined by the destructor, on every path.
 class Writer {
   public:
     Writer(int fd, std::function<void(int)> fail, size_t size)
-        : fd_(fd), fail_(std::move(fail)), buffer_(size) {}
+        : fd_(fd),
+          fail_(std::move(fail)),
+          buffers_{std::vector<char>(size), std::vector<char>(size)} {
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~Writer() {
+        {
+            const std::lock_guard lock(mutex_);
+            quit_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+
+    // data must be followed by kReadSlack readable bytes: short pieces (the bulk of a
+    // rewrite) are copied in whole blocks, without a call.
     void Put(const char* data, size_t size) {
-        if (size <= buffer_.size() - used_) {
-            std::memcpy(buffer_.data() + used_, data, size);
+        std::vector<char>& buffer = buffers_[filling_];
+        if (size <= kShortPiece && used_ + size + kReadSlack <= buffer.size()) {
+            char* to = buffer.data() + used_;
+            for (size_t done = 0; done < size; done += kReadSlack) {
+                std::memcpy(to + done, data + done, kReadSlack);
+            }
             used_ += size;
             return;
         }
         while (size > 0) {
-            if (used_ == buffer_.size()) {
-                Flush();
+            if (used_ == buffers_[filling_].size()) {
+                HandOver();
             }
-            const size_t room = std::min(size, buffer_.size() - used_);
-            std::memcpy(buffer_.data() + used_, data, room);
+            const size_t room = std::min(size, buffers_[filling_].size() - used_);
+            std::memcpy(buffers_[filling_].data() + used_, data, room);
             used_ += room;
             data += room;
             size -= room;
         }
     }
-    int64_t Position() const { return flushed_ + static_cast<int64_t>(used_); }
+    int64_t Position() const { return handed_ + static_cast<int64_t>(used_); }
     void TruncateTo(int64_t position) {
-        if (position >= flushed_) {
-            used_ = static_cast<size_t>(position - flushed_);
+        if (position >= handed_) {
+            used_ = static_cast<size_t>(position - handed_);
             return;
         }
+        // Rare: a line longer than a buffer is dropped. The file's end must be still.
+        WaitIdle();
         used_ = 0;
         if (::ftruncate(fd_, position) != 0 || ::lseek(fd_, position, SEEK_SET) < 0) {
             fail_(errno);
         }
-        flushed_ = position;
+        handed_ = position;
     }
+    // Everything put so far is in the file when this returns.
     void Flush() {
-        const char* data = buffer_.data();
-        size_t left = used_;
-        while (left > 0) {
-            const ssize_t written = ::write(fd_, data, left);
-            if (written < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                fail_(errno);
-            }
-            data += written;
-            left -= static_cast<size_t>(written);
-        }
-        flushed_ += static_cast<int64_t>(used_);
-        used_ = 0;
+        HandOver();
+        WaitIdle();
     }
 
   private:
+    // Gives the filled buffer to the thread and goes on with the other one, once the
+    // thread has finished writing it.
+    void HandOver() {
+        if (used_ == 0) {
+            return;
+        }
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return job_ == nullptr; });
+            if (error_ != 0) {
+                lock.unlock();
+                fail_(error_);
+            }
+            job_ = buffers_[filling_].data();
+            jobSize_ = used_;
+        }
+        changed_.notify_all();
+        handed_ += static_cast<int64_t>(used_);
+        filling_ ^= 1;
+        used_ = 0;
+    }
+    void WaitIdle() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return job_ == nullptr; });
+        if (error_ != 0) {
+            lock.unlock();
+            fail_(error_);
+        }
+    }
+    void Run() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [this] { return job_ != nullptr || quit_; });
+            if (quit_) {
+                return;
+            }
+            const char* data = job_;
+            size_t left = jobSize_;
+            int error = error_;
+            lock.unlock();
+            while (left > 0 && error == 0) {
+                const ssize_t written = ::write(fd_, data, left);
+                if (written < 0) {
+                    if (errno != EINTR) {
+                        error = errno;
+                    }
+                    continue;
+                }
+                data += written;
+                left -= static_cast<size_t>(written);
+            }
+            lock.lock();
+            error_ = error;
+            job_ = nullptr;
+            changed_.notify_all();
+        }
+    }
+
     int fd_;
     std::function<void(int)> fail_;
-    std::vector<char> buffer_;
-    size_t used_ = 0;
-    int64_t flushed_ = 0;
+    std::vector<char> buffers_[2];
+    int filling_ = 0;     // the buffer being filled; the other may be with the thread
+    size_t used_ = 0;     // bytes in the buffer being filled
+    int64_t handed_ = 0;  // bytes given to the thread, all told
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    const char* job_ = nullptr;  // the buffer the thread is writing, if any
+    size_t jobSize_ = 0;
+    int error_ = 0;  // the first failure of the thread
+    bool quit_ = false;
+    std::thread thread_;
 };
 
-// Every CR and LF ends a line; an empty line (as between the CR and LF of a CR LF pair)
-// is never written, so the two need not be told apart. Within a line the bytes up to and
-// including the ninth semicolon are written, then the value, then everything from the
-// tenth semicolon on; a line that ends before its twelfth semicolon is taken back.
-// Bytes are written in as few pieces as possible: a record that lies within one chunk
-// costs four copies.
+// The semicolons, CRs and LFs of 64 bytes, one bit each, lowest bit first.
+struct ByteClasses {
+    uint64_t semicolons;
+    uint64_t crs;
+    uint64_t lfs;
+};
+
+ByteClasses Classify(const char* at) {
+    ByteClasses classes{0, 0, 0};
+#ifdef __SSE2__
+    const __m128i semicolon = _mm_set1_epi8(';');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (int part = 0; part < 4; ++part) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 * part));
+        const auto bits = [&](__m128i of) {
+            return uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, of)))}
+                   << (16 * part);
+        };
+        classes.semicolons |= bits(semicolon);
+        classes.crs |= bits(cr);
+        classes.lfs |= bits(lf);
+    }
+#else
+    for (int i = 0; i < 64; ++i) {
+        classes.semicolons |= uint64_t{at[i] == ';'} << i;
+        classes.crs |= uint64_t{at[i] == '\r'} << i;
+        classes.lfs |= uint64_t{at[i] == '\n'} << i;
+    }
+#endif
+    return classes;
+}
+
+// Every CR and LF ends a line, a CR LF pair once; an empty line is never written. Within
+// a line the bytes up to and including the ninth semicolon are written, then the value,
+// then everything from the tenth semicolon on; a line that ends before its twelfth
+// semicolon is taken back. Input is copied in runs as long as possible: from a record's
+// tenth semicolon through its CR LF to the next record's ninth semicolon is one copy, so
+// a record costs two. A chunk must be followed by kReadSlack readable bytes.
 class LineRewriter {
   public:
-    LineRewriter(Writer& writer, const QByteArray& value) : out_(writer), value_(value) {
+    LineRewriter(Writer& writer, const QByteArray& value) : out_(writer) {
+        value_.assign(value.begin(), value.end());
+        valueSize_ = value_.size();
+        value_.resize(valueSize_ + kReadSlack);
         lineOut_ = out_.Position();
     }
 
@@ -158,37 +284,19 @@ class LineRewriter {
     void Feed(const char* begin, const char* end) {
         pending_ = begin;
         lineStart_ = begin;
+        end_ = end;
+        uint64_t crBefore = 0;  // the last byte of the block before was a CR
         const char* block = begin;
-#ifdef __SSE2__
-        const __m128i semicolon = _mm_set1_epi8(';');
-        const __m128i cr = _mm_set1_epi8('\r');
-        const __m128i lf = _mm_set1_epi8('\n');
-        for (; end - block >= 16; block += 16) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
-            unsigned semicolons =
-                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, semicolon)));
-            unsigned ends = static_cast<unsigned>(_mm_movemask_epi8(
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf))));
-            for (;;) {
-                // The semicolons before the block's next line end (all, when it has none).
-                const unsigned before =
-                    ends != 0 ? semicolons & ((ends & (0u - ends)) - 1) : semicolons;
-                Semicolons(block, before);
-                semicolons &= ~before;
-                if (ends == 0) {
-                    break;
-                }
-                LineEnd(block + __builtin_ctz(ends));
-                ends &= ends - 1;
-            }
+        for (; end - block >= 64; block += 64) {
+            const ByteClasses classes = Classify(block);
+            Block(block, classes, crBefore);
+            crBefore = classes.crs >> 63;
         }
-#endif
-        for (; block < end; ++block) {
-            if (*block == ';') {
-                Semicolon(block);
-            } else if (*block == '\r' || *block == '\n') {
-                LineEnd(block);
-            }
+        if (block < end) {
+            // The last bytes through a copy padded with bytes that are none of the three.
+            char last[64] = {};
+            std::memcpy(last, block, static_cast<size_t>(end - block));
+            Block(block, Classify(last), crBefore);
         }
         // The line goes on in the next chunk: write what it holds so far, unless that is
         // the tenth field.
@@ -196,86 +304,120 @@ class LineRewriter {
             out_.Put(pending_, static_cast<size_t>(end - pending_));
         }
         if (end > lineStart_) {
-            hasBytes_ = true;
+            lineHasBytes_ = true;
         }
     }
 
     // At the end of the input: a last line without a line end.
     void Finish() {
-        if (hasBytes_ || semicolons_ > 0) {
-            EndLine();
+        if (lineHasBytes_) {
+            EndLine(nullptr);
         }
     }
 
     Custom2Counts counts;
 
   private:
-    // The semicolons of a block of sixteen bytes at block, one bit each in mask: only the
-    // ninth to twelfth of a line need their places.
-    void Semicolons(const char* block, unsigned mask) {
-        if (semicolons_ >= 12 || mask == 0) {
-            return;
+    // An LF right after a CR ends no line of its own.
+    void Block(const char* block, const ByteClasses& classes, uint64_t crBefore) {
+        uint64_t semicolons = classes.semicolons;
+        uint64_t ends = classes.crs | (classes.lfs & ~((classes.crs << 1) | crBefore));
+        while (ends != 0) {
+            const int at = __builtin_ctzll(ends);
+            const uint64_t before = (uint64_t{1} << at) - 1;
+            Semicolons(block, semicolons & before);
+            semicolons &= ~before;
+            const char* const end = block + at;
+            if (end > lineStart_) {
+                lineHasBytes_ = true;
+            }
+            EndLine(end);
+            ends &= ends - 1;
         }
-        // Up to the eighth only the count matters.
+        Semicolons(block, semicolons);
+    }
+
+    // The semicolons of a block at block, one bit each in mask: only the ninth and tenth
+    // of a line need their places, and only up to the twelfth are counted.
+    void Semicolons(const char* block, uint64_t mask) {
         while (mask != 0 && semicolons_ < 8) {
             mask &= mask - 1;
             ++semicolons_;
         }
-        while (mask != 0 && semicolons_ < 12) {
-            Semicolon(block + __builtin_ctz(mask));
-            mask &= mask - 1;
-        }
-    }
-
-    void Semicolon(const char* at) {
-        if (semicolons_ >= 12) {
+        if (mask == 0 || semicolons_ >= 12) {
             return;
         }
-        ++semicolons_;
-        if (semicolons_ == 9) {
+        if (semicolons_ == 8) {
+            const char* at = block + __builtin_ctzll(mask);
             out_.Put(pending_, static_cast<size_t>(at + 1 - pending_));
-            out_.Put(value_.constData(), static_cast<size_t>(value_.size()));
-            pending_ = at + 1;
-        } else if (semicolons_ == 10) {
-            pending_ = at;  // the tenth field is left out
+            out_.Put(value_.data(), valueSize_);
+            semicolons_ = 9;
+            mask &= mask - 1;
+            if (mask == 0) {
+                return;
+            }
+        }
+        if (semicolons_ == 9) {
+            pending_ = block + __builtin_ctzll(mask);  // the tenth field is left out
+            semicolons_ = 10;
+            mask &= mask - 1;
+        }
+        while (mask != 0 && semicolons_ < 12) {
+            mask &= mask - 1;
+            ++semicolons_;
         }
     }
 
-    void LineEnd(const char* at) {
-        if (at > lineStart_) {
-            hasBytes_ = true;
+    // The line ends at at, a CR or LF (nullptr: at the end of the input, all of it
+    // written).
+    void EndLine(const char* at) {
+        const char* next = nullptr;  // where the next line begins
+        if (at != nullptr) {
+            next = at + 1;
+            if (*at == '\r' && next < end_ && *next == '\n') {
+                ++next;
+            }
         }
         if (semicolons_ >= 12) {
-            out_.Put(pending_, static_cast<size_t>(at - pending_));
-        }
-        EndLine();
-        pending_ = at + 1;
-        lineStart_ = at + 1;
-    }
-
-    void EndLine() {
-        if (semicolons_ >= 12) {
-            out_.Put("\r\n", 2);
             ++counts.records;
+            if (at == nullptr) {
+                out_.Put(kCrLf, 2);
+            } else if (next != at + 2) {
+                out_.Put(pending_, static_cast<size_t>(at - pending_));
+                out_.Put(kCrLf, 2);
+                pending_ = next;
+            }  // else the CR LF stays in the run being copied
         } else {
+            // The run before the line belongs to earlier records.
+            if (at != nullptr && semicolons_ < 9 && lineStart_ > pending_) {
+                out_.Put(pending_, static_cast<size_t>(lineStart_ - pending_));
+            }
             if (out_.Position() > lineOut_) {
                 out_.TruncateTo(lineOut_);
             }
-            if (hasBytes_) {
+            if (lineHasBytes_) {
                 ++counts.dropped;
+            }
+            if (at != nullptr) {
+                pending_ = next;
             }
         }
         semicolons_ = 0;
-        hasBytes_ = false;
-        lineOut_ = out_.Position();
+        lineHasBytes_ = false;
+        lineStart_ = next;
+        lineOut_ = out_.Position() + (next != nullptr ? next - pending_ : 0);
     }
 
+    static constexpr char kCrLf[kReadSlack] = "\r\n";
+
     Writer& out_;
-    QByteArray value_;
-    int semicolons_ = 0;
-    bool hasBytes_ = false;          // the line holds anything (then a short one counts as dropped)
-    const char* pending_ = nullptr;  // first byte of the chunk not yet written or left out
+    std::vector<char> value_;  // followed by kReadSlack bytes
+    size_t valueSize_ = 0;
+    int semicolons_ = 0;               // of the line so far, counted up to twelve
+    bool lineHasBytes_ = false;        // then a short line counts as dropped
+    const char* pending_ = nullptr;    // first byte of the chunk not yet written or left out
     const char* lineStart_ = nullptr;  // where the line's bytes in this chunk begin
+    const char* end_ = nullptr;        // of the chunk
     int64_t lineOut_ = 0;              // where the line starts in the output
 };
 
@@ -322,23 +464,25 @@ Custom2Counts RewriteCustom2(const QString& input, const QString& output, const 
         ::umask(mask);
         mode = 0666 & ~mask;
     }
+    ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
     TemporaryOutput temporary(outputName, source, output);
     const auto writeFailed = [&](int error) {
         throw TarselError(err::kFileAccess, source,
                           QStringLiteral("Cannot write %1: %2").arg(output, Reason(error)));
     };
-    Writer writer(temporary.fd(), writeFailed, std::max<size_t>(chunkBytes, 64));
-    writer.Put("!DATA\r\n", 7);
+    Writer writer(temporary.fd(), writeFailed, std::max<size_t>(chunkBytes, 4096));
+    static constexpr char kHeader[kReadSlack] = "!DATA\r\n";
+    writer.Put(kHeader, 7);
     LineRewriter lines(writer, value);
 
-    std::vector<char> chunk(std::max<size_t>(chunkBytes, 1));
+    std::vector<char> chunk(std::max<size_t>(chunkBytes, 1) + kReadSlack);
     for (;;) {
         if (stop && stop()) {
             throw TarselError(err::kStopped, source,
                               QStringLiteral("Stopped before the end of %1").arg(input));
         }
-        const ssize_t got = ::read(in.get(), chunk.data(), chunk.size());
+        const ssize_t got = ::read(in.get(), chunk.data(), chunk.size() - kReadSlack);
         if (got < 0) {
             if (errno == EINTR) {
                 continue;

@@ -5,6 +5,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include <QFile>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -161,6 +163,28 @@ TEST(BatchCustom2, RefusalsAndFailuresLeaveTheFilesAsTheyWere) {
     fails(input, dir.filePath(QStringLiteral("linked.dat")), 75, "is the input file");
     // Stopped half-way: the earlier output stays.
     fails(input, output, 40071, "Stopped", [] { return true; });
+    // Writing fails half-way, on the writing thread (here the file size limit): the reason
+    // reaches the caller and the earlier output stays.
+    {
+        const QString many = dir.filePath(QStringLiteral("many.dat"));
+        WriteBytes(many, record.repeated(20000));
+        rlimit limit{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+        const rlimit unlimited = limit;
+        limit.rlim_cur = 64 * 1024;
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        try {
+            RewriteCustom2(many, output, "X", source, {}, 4096);
+            ADD_FAILURE() << "a write beyond the limit succeeded";
+        } catch (const TarselError& error) {
+            EXPECT_EQ(error.number(), 75);
+            EXPECT_TRUE(error.description().contains(QStringLiteral("File too large")))
+                << error.description().toStdString();
+        }
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+        std::signal(SIGXFSZ, previous);
+    }
 
     EXPECT_EQ(ReadBytes(input), record);
     EXPECT_EQ(ReadBytes(output), "earlier output\r\n");
