@@ -71,6 +71,23 @@ void InsertRows(sql::Database& db, sql::Statement& full, std::string_view head, 
     }
 }
 
+constexpr const char* kListInsert = "INSERT INTO member_lists VALUES(?1, ?2, ?3)";
+constexpr const char* kEntryInsert = "INSERT INTO member_list_entries VALUES(?1, ?2, ?3, ?4, ?5)";
+
+void InsertList(sql::Statement& list, sql::Statement& entry, int64_t dim, int64_t id,
+                const QString& name, const std::vector<int32_t>& members,
+                const std::vector<int32_t>& parents) {
+    list.Bind(1, dim).Bind(2, id).Bind(3, name).Run();
+    for (size_t k = 0; k < members.size(); ++k) {
+        entry.Bind(1, dim)
+            .Bind(2, id)
+            .Bind(3, static_cast<int64_t>(k))
+            .Bind(4, members[k])
+            .Bind(5, parents[k])
+            .Run();
+    }
+}
+
 QString JoinDescriptions(const QStringList& descriptions) {
     if (descriptions.size() == 1) {
         return descriptions.front();
@@ -127,8 +144,8 @@ void WriteApplication(sql::Database& db, const QString& name, const AppModel& mo
     constexpr std::string_view kRelationInsert = "INSERT INTO relations(key, parent, child)";
     sql::Statement member(db, MultiRowInsert(kMemberInsert, 5, kRowsPerInsert));
     sql::Statement relation(db, MultiRowInsert(kRelationInsert, 3, kRowsPerInsert));
-    sql::Statement list(db, "INSERT INTO member_lists VALUES(?1, ?2, ?3)");
-    sql::Statement entry(db, "INSERT INTO member_list_entries VALUES(?1, ?2, ?3, ?4, ?5)");
+    sql::Statement list(db, kListInsert);
+    sql::Statement entry(db, kEntryInsert);
     // Texts and bytes are bound without a copy, so each slot keeps its own until the step.
     std::array<QString, kRowsPerInsert> descriptions, userDefined;
     std::array<AttributeBytes, kRowsPerInsert> packed;
@@ -168,19 +185,8 @@ void WriteApplication(sql::Database& db, const QString& name, const AppModel& mo
                            .Bind(p + 2, r.relationChild[k]);
                    });
         for (size_t l = 0; l < dim.memberLists.size(); ++l) {
-            list.Bind(1, dimNumber)
-                .Bind(2, static_cast<int64_t>(l))
-                .Bind(3, dim.memberLists[l].name)
-                .Run();
-            const ResolvedList& entries = r.lists[l];
-            for (size_t k = 0; k < entries.members.size(); ++k) {
-                entry.Bind(1, dimNumber)
-                    .Bind(2, static_cast<int64_t>(l))
-                    .Bind(3, static_cast<int64_t>(k))
-                    .Bind(4, entries.members[k])
-                    .Bind(5, entries.parents[k])
-                    .Run();
-            }
+            InsertList(list, entry, dimNumber, static_cast<int64_t>(l), dim.memberLists[l].name,
+                       r.lists[l].members, r.lists[l].parents);
         }
     }
     if (model.memberListFile) {
@@ -188,6 +194,28 @@ void WriteApplication(sql::Database& db, const QString& name, const AppModel& mo
         put.BindBlob(1, *model.memberListFile).Run();
     }
     db.SetUserVersion(kApplicationSchemaVersion);
+}
+
+void CountChange(sql::Database& db) {
+    db.Exec("UPDATE application SET value = value + 1 WHERE key = 'change_counter'");
+}
+
+void StoreMemberLists(sql::Database& db,
+                      const std::array<std::vector<UserList>, kDimensionCount>& lists,
+                      const QByteArray& file) {
+    db.Exec("DELETE FROM member_list_entries; DELETE FROM member_lists;");
+    sql::Statement list(db, kListInsert);
+    sql::Statement entry(db, kEntryInsert);
+    for (size_t d = 0; d < kDimensionCount; ++d) {
+        for (size_t l = 0; l < lists[d].size(); ++l) {
+            const UserList& u = lists[d][l];
+            InsertList(list, entry, static_cast<int64_t>(d), static_cast<int64_t>(l), u.name,
+                       u.members, u.parents);
+        }
+    }
+    sql::Statement put(db, "INSERT OR REPLACE INTO member_list_file(id, content) VALUES(0, ?1)");
+    put.BindBlob(1, file).Run();
+    CountChange(db);
 }
 
 AppModel ReadApplication(sql::Database& db) {

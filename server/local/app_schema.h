@@ -20,6 +20,7 @@
 //   member_list_file(id = 0, content)    absent row: no member list file
 
 #include "server/local/app_model.h"
+#include "server/local/dimension_index.h"
 #include "server/local/model_check.h"
 #include "server/local/sqlite_db.h"
 
@@ -39,6 +40,15 @@ void CheckApplicationSchema(sql::Database& db);
 // Creates the tables in an empty file and writes the model in the caller's transaction.
 void WriteApplication(sql::Database& db, const QString& name, const AppModel& model,
                       const ResolvedModel& resolved);
+
+// Adds 1 to the change counter; every committed load calls it once, in its transaction.
+void CountChange(sql::Database& db);
+
+// Makes lists (indexed by dimension) the application's user lists and file its stored
+// member list file, in the caller's write transaction.
+void StoreMemberLists(sql::Database& db,
+                      const std::array<std::vector<UserList>, kDimensionCount>& lists,
+                      const QByteArray& file);
 
 // The whole model, read in one read transaction.
 AppModel ReadApplication(sql::Database& db);
