@@ -95,38 +95,10 @@ QString JoinDescriptions(const QStringList& descriptions) {
     return descriptions.join(kFieldSeparator);
 }
 
-}  // namespace
-
-void CheckApplicationSchema(sql::Database& db) {
-    const int version = db.UserVersion();
-    if (version != kApplicationSchemaVersion) {
-        ThrowClientError(
-            code::kSchemaMismatch,
-            version > kApplicationSchemaVersion
-                ? QStringLiteral("The application file \"%1\" has store version %2, newer than "
-                                 "this build of the local Tarsel server reads (%3). Use the "
-                                 "newer build that wrote it.")
-                      .arg(db.path())
-                      .arg(version)
-                      .arg(kApplicationSchemaVersion)
-                : QStringLiteral("The file \"%1\" is not an application file of the local "
-                                 "Tarsel server (store version %2, expected %3).")
-                      .arg(db.path())
-                      .arg(version)
-                      .arg(kApplicationSchemaVersion));
-    }
-}
-
-void WriteApplication(sql::Database& db, const QString& name, const AppModel& model,
-                      const ResolvedModel& resolved) {
-    db.Exec(kSchema);
-    {
-        sql::Statement put(db, "INSERT INTO application(key, value) VALUES(?1, ?2)");
-        const QString nameKey = QStringLiteral("name");
-        put.Bind(1, nameKey).Bind(2, name).Run();
-        const QString counterKey = QStringLiteral("change_counter");
-        put.Bind(1, counterKey).Bind(2, 0).Run();
-    }
+// Writes every metadata table from the model; ids, when given, are the stored id of
+// each member (else its place in the model), and resolved already names those ids.
+void InsertMetadata(sql::Database& db, const AppModel& model, const ResolvedModel& resolved,
+                    const MemberIds* ids) {
     {
         sql::Statement put(db, "INSERT INTO languages(idx, label) VALUES(?1, ?2)");
         for (qsizetype i = 0; i < model.languages.size(); ++i) {
@@ -167,7 +139,8 @@ void WriteApplication(sql::Database& db, const QString& name, const AppModel& mo
                        attributes.decimalPlaces = m.decimalPlaces;
                        attributes.topCustom = r.topCustom[i];
                        attributes.defaultCurrency = r.defaultCurrency[i];
-                       insert.Bind(p, MemberKey(dimNumber, static_cast<int64_t>(i)))
+                       const int64_t id = ids ? (*ids)[d][i] : static_cast<int64_t>(i);
+                       insert.Bind(p, MemberKey(dimNumber, id))
                            .Bind(p + 1, m.label)
                            .Bind(p + 2, descriptions[s])
                            .Bind(p + 3, userDefined[s]);
@@ -193,7 +166,52 @@ void WriteApplication(sql::Database& db, const QString& name, const AppModel& mo
         sql::Statement put(db, "INSERT INTO member_list_file(id, content) VALUES(0, ?1)");
         put.BindBlob(1, *model.memberListFile).Run();
     }
+}
+
+}  // namespace
+
+void CheckApplicationSchema(sql::Database& db) {
+    const int version = db.UserVersion();
+    if (version != kApplicationSchemaVersion) {
+        ThrowClientError(
+            code::kSchemaMismatch,
+            version > kApplicationSchemaVersion
+                ? QStringLiteral("The application file \"%1\" has store version %2, newer than "
+                                 "this build of the local Tarsel server reads (%3). Use the "
+                                 "newer build that wrote it.")
+                      .arg(db.path())
+                      .arg(version)
+                      .arg(kApplicationSchemaVersion)
+                : QStringLiteral("The file \"%1\" is not an application file of the local "
+                                 "Tarsel server (store version %2, expected %3).")
+                      .arg(db.path())
+                      .arg(version)
+                      .arg(kApplicationSchemaVersion));
+    }
+}
+
+void WriteApplication(sql::Database& db, const QString& name, const AppModel& model,
+                      const ResolvedModel& resolved) {
+    db.Exec(kSchema);
+    {
+        sql::Statement put(db, "INSERT INTO application(key, value) VALUES(?1, ?2)");
+        const QString nameKey = QStringLiteral("name");
+        put.Bind(1, nameKey).Bind(2, name).Run();
+        const QString counterKey = QStringLiteral("change_counter");
+        put.Bind(1, counterKey).Bind(2, 0).Run();
+    }
+    InsertMetadata(db, model, resolved, nullptr);
     db.SetUserVersion(kApplicationSchemaVersion);
+}
+
+void ReplaceMetadata(sql::Database& db, const AppModel& model, const ResolvedModel& resolved,
+                     const MemberIds& ids) {
+    db.Exec(
+        "DELETE FROM members; DELETE FROM relations; DELETE FROM member_lists;"
+        "DELETE FROM member_list_entries; DELETE FROM languages; DELETE FROM security_classes;"
+        "DELETE FROM member_list_file;");
+    InsertMetadata(db, model, resolved, &ids);
+    CountChange(db);
 }
 
 void CountChange(sql::Database& db) {
@@ -218,10 +236,27 @@ void StoreMemberLists(sql::Database& db,
     CountChange(db);
 }
 
-AppModel ReadApplication(sql::Database& db) {
+AppModel ReadApplication(sql::Database& db, MemberIds* ids) {
     CheckApplicationSchema(db);
     sql::Transaction read(db, sql::Transaction::Kind::Read);
+    AppModel model = ReadMetadata(db, ids);
+    read.Commit();
+    return model;
+}
+
+AppModel ReadMetadata(sql::Database& db, MemberIds* ids) {
     AppModel model;
+    // Ids may have gaps (members a load removed): the place in the model of each id.
+    std::array<std::vector<int32_t>, kDimensionCount> placeOf;
+    MemberIds memberIds;
+    auto label = [&model, &placeOf](size_t d, int64_t id) {
+        const auto& places = placeOf[d];
+        const int32_t place = id >= 0 && static_cast<size_t>(id) < places.size()
+                                  ? places[static_cast<size_t>(id)]
+                                  : -1;
+        return place >= 0 ? model.dimensions[d].members[static_cast<size_t>(place)].label
+                          : QString();
+    };
     {
         sql::Statement q(db, "SELECT value FROM application WHERE key = 'name'");
         if (q.Step()) {
@@ -242,8 +277,8 @@ AppModel ReadApplication(sql::Database& db) {
     }
     {
         sql::Statement q(db,
-                         "SELECT dim, label, descriptions, user_defined, attributes FROM members "
-                         "ORDER BY key");
+                         "SELECT dim, label, descriptions, user_defined, attributes, id FROM "
+                         "members ORDER BY key");
         // Labels of the dimensions referred to across (Custom1..4, Value) are known only
         // once every dimension is read, so the ids are kept and turned into labels after.
         struct Reference {
@@ -257,6 +292,10 @@ AppModel ReadApplication(sql::Database& db) {
                 continue;
             }
             DimensionModel& dim = model.dimensions[d];
+            const auto id = static_cast<int32_t>(q.Int(5));
+            placeOf[d].resize(std::max(placeOf[d].size(), static_cast<size_t>(id) + 1), -1);
+            placeOf[d][static_cast<size_t>(id)] = static_cast<int32_t>(dim.members.size());
+            memberIds[d].push_back(id);
             MemberModel& m = dim.members.emplace_back();
             m.label = q.Text(1);
             const QString descriptions = q.Text(2);
@@ -281,11 +320,8 @@ AppModel ReadApplication(sql::Database& db) {
                 references.push_back(ref);
             }
         }
-        auto labelOf = [&model](Dimension d, int64_t id) {
-            const auto& members = model.dim(d).members;
-            return id >= 0 && static_cast<size_t>(id) < members.size()
-                       ? members[static_cast<size_t>(id)].label
-                       : QString();
+        auto labelOf = [&label](Dimension d, int64_t id) {
+            return label(static_cast<size_t>(d), id);
         };
         for (const Reference& ref : references) {
             MemberModel& m = model.dimensions[ref.dim].members[ref.member];
@@ -297,12 +333,6 @@ AppModel ReadApplication(sql::Database& db) {
             m.defaultCurrency = labelOf(Dimension::Value, ref.ids[4]);
         }
     }
-    auto label = [&model](size_t d, int64_t id) {
-        const auto& members = model.dimensions[d].members;
-        return id >= 0 && static_cast<size_t>(id) < members.size()
-                   ? members[static_cast<size_t>(id)].label
-                   : QString();
-    };
     {
         sql::Statement q(db, "SELECT dim, parent, child FROM relations ORDER BY key");
         while (q.Step()) {
@@ -338,7 +368,9 @@ AppModel ReadApplication(sql::Database& db) {
             model.memberListFile = q.Blob(0);
         }
     }
-    read.Commit();
+    if (ids) {
+        *ids = std::move(memberIds);
+    }
     return model;
 }
 

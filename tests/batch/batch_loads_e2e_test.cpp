@@ -197,5 +197,105 @@ TEST_F(BatchLoadsE2E, MetadataExtractGivesTheCanonicalTextAndChecksItsFormatFirs
     EXPECT_FALSE(QFile::exists(Path(QStringLiteral("a.lst"))));
 }
 
+TEST_F(BatchLoadsE2E, MetadataLoadsKeepIdsAndStoreAllOrNothing) {
+    auto idOf = [this](const char* label) {
+        return server->Tree(Dimension::Entity)->GetMemberID(QString::fromLatin1(label));
+    };
+    const MemberId france = idOf("France");
+    const MemberId us = idOf("US");
+
+    // Extract, load it back with REPLACE, extract again: the same bytes.
+    ASSERT_TRUE(Run("EXTRACT_METADATA before.app, , APP\r\n")
+                    .contains(QStringLiteral("Extracted metadata")));
+    QString log =
+        Run("LOAD_METADATA before.app, replace.log, replace, false\r\n"
+            "EXTRACT_METADATA again.app, , APP\r\n");
+    EXPECT_TRUE(log.contains(
+        Entry(QStringLiteral(" "),
+              QStringLiteral("Loaded metadata file using REPLACE mode. Check Integrity = FALSE"),
+              {QStringLiteral("before.app")})))
+        << log.toStdString();
+    EXPECT_EQ(Bytes(QStringLiteral("again.app")), Bytes(QStringLiteral("before.app")));
+    EXPECT_EQ(Bytes(QStringLiteral("before.app")), local::format::WriteAppText(model));
+
+    // MERGE adds Spain and a description, keeps what the file leaves out, and France
+    // keeps its id. A scan of the same file first changes nothing.
+    AppBuilder merge;
+    merge.Languages({QStringLiteral("English"), QStringLiteral("French")});
+    merge.Children(Dimension::Entity, QStringLiteral("World"),
+                   {QStringLiteral("France"), QStringLiteral("Spain")});
+    merge.Describe(Dimension::Entity, QStringLiteral("Spain"), QStringLiteral("Espagne"), 1);
+    merge.Add(Dimension::Entity, QStringLiteral("France")).userDefined[0] = QStringLiteral("FR");
+    Write(QStringLiteral("merge.app"), local::format::WriteAppText(merge.Build()));
+    log =
+        Run("SCAN_METADATA merge.app, , MERGE, FALSE\r\n"
+            "EXTRACT_METADATA scanned.app, , APP\r\n"
+            "LOAD_METADATA merge.app, , Merge, True\r\n");
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("Scanned metadata file using MERGE mode. Check Integrity = FALSE")));
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("Loaded metadata file using MERGE mode. Check Integrity = TRUE")))
+        << log.toStdString();
+    EXPECT_EQ(Bytes(QStringLiteral("scanned.app")), Bytes(QStringLiteral("before.app")));
+    EXPECT_EQ(idOf("France"), france);
+    EXPECT_EQ(idOf("US"), us);
+    auto entity = server->Tree(Dimension::Entity);
+    const MemberId spain = entity->GetMemberID(QStringLiteral("Spain"));
+    EXPECT_GT(spain, us);
+    EXPECT_EQ(entity->GetMemberDescription(spain, 1), QStringLiteral("Espagne"));
+    EXPECT_EQ(entity->GetMemberDescription(france, 0), QStringLiteral("La France"));
+    EXPECT_EQ(entity->EnumChildMemberIDs(-1, entity->GetMemberID(QStringLiteral("World"))).size(),
+              4u);
+
+    // A file with an error stores nothing, and the batch says how many the log lists.
+    Run("EXTRACT_METADATA merged.app, , APP\r\n");
+    const QByteArray merged = Bytes(QStringLiteral("merged.app"));
+    QByteArray bad = Bytes(QStringLiteral("merge.app"));
+    bad.replace("World;Spain", "World;Mars");
+    Write(QStringLiteral("bad.app"), bad);
+    log =
+        Run("LOAD_METADATA bad.app, , REPLACE, FALSE\r\n"
+            "SCAN_METADATA bad.app, , REPLACE, FALSE\r\n"
+            "EXTRACT_METADATA after.app, , APP\r\n");
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("Error loading metadata file\r\n"
+                                    "               -> bad.app\r\n"
+                                    "               -> Tarsel Error #-2147215033\r\n"
+                                    "               -> The metadata file bad.app has 1 "
+                                    "error(s), listed in the load log bad.log")))
+        << log.toStdString();
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("Metadata scan has identified errors in the metadata file.")));
+    EXPECT_TRUE(ReadText(Path(QStringLiteral("bad.log")))
+                    .startsWith(QStringLiteral("Error: bad.app, line ")));
+    EXPECT_EQ(Bytes(QStringLiteral("after.app")), merged);
+
+    // REPLACE makes the Entity dimension the file's: US and Germany go, France keeps its
+    // id, the other dimensions stay.
+    AppBuilder replace;
+    replace.Children(Dimension::Entity, QString(), {QStringLiteral("World")});
+    replace.Children(Dimension::Entity, QStringLiteral("World"),
+                     {QStringLiteral("Japan"), QStringLiteral("France")});
+    Write(QStringLiteral("replace.app"), local::format::WriteAppText(replace.Build()));
+    log = Run("LOAD_METADATA replace.app, , REPLACE, FALSE\r\n");
+    entity = server->Tree(Dimension::Entity);
+    EXPECT_EQ(entity->EnumAllMemberLabels(), QStringList({"World", "France", "Japan"}));
+    EXPECT_EQ(entity->GetMemberID(QStringLiteral("France")), france);
+    EXPECT_GT(entity->GetMemberID(QStringLiteral("Japan")), spain);
+    EXPECT_EQ(server->Tree(Dimension::Account)->EnumAllMemberLabels(), QStringList({"Sales"}));
+    // With the ids of the members that went left unused, the round trip still holds.
+    Run("EXTRACT_METADATA gaps.app, , APP\r\nLOAD_METADATA gaps.app, , REPLACE, FALSE\r\n"
+        "EXTRACT_METADATA gaps_again.app, , APP\r\n");
+    EXPECT_TRUE(Bytes(QStringLiteral("gaps.app")).contains("World;Japan\r\n"));
+    EXPECT_EQ(Bytes(QStringLiteral("gaps_again.app")), Bytes(QStringLiteral("gaps.app")));
+
+    // CLEAR, given in lower case, leaves only what the file holds, numbered afresh.
+    log = Run("LOAD_METADATA replace.app, , clear, false\r\n");
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("Loaded metadata file using CLEAR mode. Check Integrity = FALSE")));
+    EXPECT_TRUE(server->Tree(Dimension::Account)->EnumAllMemberLabels().isEmpty());
+    EXPECT_EQ(server->Tree(Dimension::Entity)->GetMemberID(QStringLiteral("Japan")), 1);
+}
+
 }  // namespace
 }  // namespace tarsel::batch::test

@@ -2,6 +2,8 @@
 
 #include "server/local/app_schema.h"
 #include "server/local/format/app_text.h"
+#include "server/local/loads/metadata_plan.h"
+#include "server/local/model_check.h"
 #include "server/tarsel_error.h"
 
 namespace tarsel::local {
@@ -56,9 +58,62 @@ std::shared_ptr<LoadOptions> LocalMetadataLoad::GetExtractOptions() {
     return extractOptions_;
 }
 
-void LocalMetadataLoad::Load(const QString&, const QString&) {
-    session_.Require(QStringLiteral("metadata loads"));
-    ThrowNotAvailable(QStringLiteral("Metadata loads"));
+void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile) {
+    LocalApplicationSession& session = session_.Require(QStringLiteral("metadata loads"));
+    if (loadOptions_->Int(option::kFormat) != kAppFormat) {
+        ThrowNotAvailable(QStringLiteral("Metadata loads of the .xml format"));
+    }
+    const bool scan = loadOptions_->Bool(option::kScan);
+    const MetadataMode mode = std::any_of(std::begin(option::kClear), std::end(option::kClear),
+                                          [&](int32_t i) { return loadOptions_->Bool(i); })
+                                  ? MetadataMode::Clear
+                              : loadOptions_->Bool(option::kReplace) ? MetadataMode::Replace
+                                                                     : MetadataMode::Merge;
+    const QByteArray bytes = ReadInputFile(metadataFile);
+    ApplicationFile& file = *session.file();
+    LoadLog log(logFile);
+    // The stored state is read in the transaction that writes, so that no other writer's
+    // commit falls between them and is lost.
+    sql::Transaction write(file.db(), sql::Transaction::Kind::Write);
+    MemberIds currentIds;
+    const AppModel current = ReadMetadata(file.db(), &currentIds);
+    PlannedMetadata planned;
+    ResolvedModel resolved;
+    try {
+        planned =
+            PlanMetadata(current, currentIds, format::ParseAppText(bytes, metadataFile), mode);
+        resolved = CheckModel(planned.model);
+        ResolveToIds(resolved, planned.ids);
+    } catch (const TarselError& error) {
+        if (error.number() != code::kMalformedFile) {
+            throw;
+        }
+        log.ErrorText(error.description());
+    }
+    if (loadOptions_->Bool(option::kCheckIntegrity) && log.errors() == 0) {
+        // Refuses removing a member with data and leaving data on a member that stops
+        // being a base member. The application file holds no cells yet, so nothing can
+        // be found; the cells will be looked up here once they are stored.
+    }
+    if (log.errors() > 0) {
+        log.Write();
+        ThrowClientError(code::kMalformedFile,
+                         QStringLiteral("The metadata file %1 has %2 error(s), listed in the "
+                                        "load log %3; nothing was stored.")
+                             .arg(metadataFile)
+                             .arg(log.errors())
+                             .arg(logFile));
+    }
+    if (scan) {
+        log.Note(QStringLiteral("Scanned %1: nothing was stored.").arg(metadataFile));
+        log.Write();
+        return;
+    }
+    ReplaceMetadata(file.db(), planned.model, resolved, planned.ids);
+    log.Note(QStringLiteral("Loaded %1.").arg(metadataFile));
+    log.Write();
+    write.Commit();
+    file.NoteChanged();
 }
 
 void LocalMetadataLoad::Extract(const QString& metadataFile, const QString& logFile) {
