@@ -25,27 +25,28 @@ const char* KindName(const OptionValue& value) {
 
 class Option final : public LoadOption {
   public:
-    Option(OptionSpec spec, QString loader)
-        : spec_(std::move(spec)), value_(spec_.initial), loader_(std::move(loader)) {}
+    Option(DeclaredOption option, QString loader)
+        : declared_(std::move(option)), value_(declared_.initial), loader_(std::move(loader)) {}
 
     void SetCurrentValue(const OptionValue& value) override {
-        if (value.index() != spec_.initial.index()) {
+        if (value.index() != declared_.initial.index()) {
             ThrowClientError(code::kWrongOptionValue,
                              QStringLiteral("Option %1 of the %2 takes %3, not %4.")
-                                 .arg(spec_.index)
-                                 .arg(loader_, QLatin1String(KindName(spec_.initial)),
+                                 .arg(declared_.index)
+                                 .arg(loader_, QLatin1String(KindName(declared_.initial)),
                                       QLatin1String(KindName(value))));
         }
         if (const auto* number = std::get_if<int32_t>(&value);
-            number && !spec_.allowed.empty() &&
-            std::find(spec_.allowed.begin(), spec_.allowed.end(), *number) == spec_.allowed.end()) {
+            number && !declared_.allowed.empty() &&
+            std::find(declared_.allowed.begin(), declared_.allowed.end(), *number) ==
+                declared_.allowed.end()) {
             QStringList allowed;
-            for (const int32_t a : spec_.allowed) {
+            for (const int32_t a : declared_.allowed) {
                 allowed << QString::number(a);
             }
             ThrowClientError(code::kWrongOptionValue,
                              QStringLiteral("Option %1 of the %2 takes %3, not %4.")
-                                 .arg(spec_.index)
+                                 .arg(declared_.index)
                                  .arg(loader_, allowed.join(QStringLiteral(" or ")))
                                  .arg(*number));
         }
@@ -54,7 +55,7 @@ class Option final : public LoadOption {
     OptionValue CurrentValue() override { return value_; }
 
   private:
-    OptionSpec spec_;
+    DeclaredOption declared_;
     OptionValue value_;
     QString loader_;
 };
@@ -80,10 +81,10 @@ LocalApplicationSession& BoundSession::Require(const QString& operation) const {
     return *session_;
 }
 
-OptionSet::OptionSet(std::initializer_list<OptionSpec> specs, QString loader)
+OptionSet::OptionSet(std::initializer_list<DeclaredOption> declared, QString loader)
     : loader_(std::move(loader)) {
-    for (const OptionSpec& spec : specs) {
-        options_.emplace(spec.index, std::make_shared<Option>(spec, loader_));
+    for (const DeclaredOption& option : declared) {
+        options_.emplace(option.index, std::make_shared<Option>(option, loader_));
     }
 }
 

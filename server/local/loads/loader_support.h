@@ -30,7 +30,7 @@ class BoundSession {
 
 // How an option is declared: its index, its default (which fixes its kind) and, for an
 // integer, the values it takes (empty: any).
-struct OptionSpec {
+struct DeclaredOption {
     int32_t index;
     OptionValue initial;
     std::vector<int32_t> allowed;
@@ -39,7 +39,7 @@ struct OptionSpec {
 // A loader's option collection; the options keep their values as long as the collection.
 class OptionSet final : public LoadOptions {
   public:
-    OptionSet(std::initializer_list<OptionSpec> specs, QString loader);
+    OptionSet(std::initializer_list<DeclaredOption> declared, QString loader);
     std::shared_ptr<LoadOption> Item(int32_t index) override;
 
     bool Bool(int32_t index) const;

@@ -24,7 +24,7 @@ const QString kLoader = QStringLiteral("metadata loader");
 
 LocalMetadataLoad::LocalMetadataLoad()
     : loadOptions_(std::make_shared<OptionSet>(
-          std::initializer_list<OptionSpec>{
+          std::initializer_list<DeclaredOption>{
               {9, false, {}},
               {10, false, {}},
               {11, false, {}},
@@ -41,7 +41,7 @@ LocalMetadataLoad::LocalMetadataLoad()
           },
           kLoader)),
       extractOptions_(std::make_shared<OptionSet>(
-          std::initializer_list<OptionSpec>{{option::kExtractFormat, int32_t{0}, {0, 1}}},
+          std::initializer_list<DeclaredOption>{{option::kExtractFormat, int32_t{0}, {0, 1}}},
           kLoader)) {}
 
 void LocalMetadataLoad::SetSession(std::shared_ptr<ApplicationSession> session) {
