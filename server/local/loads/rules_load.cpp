@@ -1,5 +1,7 @@
 #include "server/local/loads/rules_load.h"
 
+#include <optional>
+
 #include "server/local/app_schema.h"
 #include "server/local/format/member_list_file.h"
 #include "server/tarsel_error.h"
@@ -16,14 +18,15 @@ using AllLists = std::array<std::vector<UserList>, kDimensionCount>;
 
 // The file's lists with their labels turned into ids of the application; every label it
 // does not have is an error of the log, every list without a member a warning.
-AllLists ResolveLists(const format::MemberListFileContent& content, ApplicationFile& file,
+// Reads the dimensions in the caller's transaction.
+AllLists ResolveLists(const format::MemberListFileContent& content, sql::Database& db,
                       const QString& fileName, LoadLog& log) {
     AllLists lists;
     for (size_t d = 0; d < kDimensionCount; ++d) {
         if (content.lists[d].empty()) {
             continue;
         }
-        const auto index = file.Index(static_cast<Dimension>(d));
+        const auto index = DimensionIndex::Load(db, static_cast<Dimension>(d));
         const QString dimName = DimensionDisplayName(static_cast<int>(d));
         for (size_t l = 0; l < content.lists[d].size(); ++l) {
             const MemberListModel& list = content.lists[d][l];
@@ -73,10 +76,9 @@ SyntaxCheck LocalRulesLoad::LoadMemberListFile(const QString& memberListFile,
     LocalApplicationSession& session = session_.Require(QStringLiteral("member list loads"));
     const QByteArray bytes = ReadInputFile(memberListFile);
     LoadLog log(logFile);
-    AllLists lists;
+    std::optional<format::MemberListFileContent> content;
     try {
-        lists = ResolveLists(format::ParseMemberListFile(bytes, memberListFile), *session.file(),
-                             memberListFile, log);
+        content = format::ParseMemberListFile(bytes, memberListFile);
     } catch (const TarselError& error) {
         if (error.number() != code::kMalformedFile) {
             throw;
@@ -85,18 +87,22 @@ SyntaxCheck LocalRulesLoad::LoadMemberListFile(const QString& memberListFile,
         // checked only in a file it could read to the end.
         log.ErrorText(error.description());
     }
+    ApplicationFile& file = *session.file();
+    // The labels are looked up in the transaction that stores the lists, so that no
+    // metadata load falls between them and leaves the lists naming removed members.
+    sql::Transaction write(file.db(), sql::Transaction::Kind::Write);
+    AllLists lists;
+    if (content) {
+        lists = ResolveLists(*content, file.db(), memberListFile, log);
+    }
     if (log.errors() > 0) {
         log.Write();
         return {true, log.warnings() > 0};
     }
-    ApplicationFile& file = *session.file();
-    {
-        sql::Transaction write(file.db(), sql::Transaction::Kind::Write);
-        StoreMemberLists(file.db(), lists, bytes);
-        // A log that cannot be written fails the load before anything is committed.
-        log.Write();
-        write.Commit();
-    }
+    StoreMemberLists(file.db(), lists, bytes);
+    // A log that cannot be written fails the load before anything is committed.
+    log.Write();
+    write.Commit();
     file.NoteChanged();
     return {false, log.warnings() > 0};
 }
