@@ -20,4 +20,22 @@ void CreateFolder(CommandCall& call);
 // karst_export.cpp: KARST_EXPORT
 void KarstExport(CommandCall& call);
 
+// loads.cpp: LOAD_METADATA, SCAN_METADATA, LOAD_MEMBER_LISTS
+void LoadMetadata(CommandCall& call);
+void ScanMetadata(CommandCall& call);
+void LoadMemberLists(CommandCall& call);
+
+// extracts.cpp: EXTRACT_METADATA, EXTRACT_MEMBER_LISTS
+void ExtractMetadata(CommandCall& call);
+void ExtractMemberLists(CommandCall& call);
+
+// The file (parameter 1) and the load log (parameter 2) of a load or extract, with their
+// timestamp tokens replaced; an empty log is the file without its last four characters
+// plus ".log".
+struct FilePaths {
+    QString file;
+    QString log;
+};
+FilePaths ReadFilePaths(const CommandCall& call);
+
 }  // namespace tarsel::batch

@@ -71,11 +71,101 @@ void InsertRows(sql::Database& db, sql::Statement& full, std::string_view head, 
     }
 }
 
+constexpr const char* kListInsert = "INSERT INTO member_lists VALUES(?1, ?2, ?3)";
+constexpr const char* kEntryInsert = "INSERT INTO member_list_entries VALUES(?1, ?2, ?3, ?4, ?5)";
+
+void InsertList(sql::Statement& list, sql::Statement& entry, int64_t dim, int64_t id,
+                const QString& name, const std::vector<int32_t>& members,
+                const std::vector<int32_t>& parents) {
+    list.Bind(1, dim).Bind(2, id).Bind(3, name).Run();
+    for (size_t k = 0; k < members.size(); ++k) {
+        entry.Bind(1, dim)
+            .Bind(2, id)
+            .Bind(3, static_cast<int64_t>(k))
+            .Bind(4, members[k])
+            .Bind(5, parents[k])
+            .Run();
+    }
+}
+
 QString JoinDescriptions(const QStringList& descriptions) {
     if (descriptions.size() == 1) {
         return descriptions.front();
     }
     return descriptions.join(kFieldSeparator);
+}
+
+// Writes every metadata table from the model; ids, when given, are the stored id of
+// each member (else its place in the model), and resolved already names those ids.
+void InsertMetadata(sql::Database& db, const AppModel& model, const ResolvedModel& resolved,
+                    const MemberIds* ids) {
+    {
+        sql::Statement put(db, "INSERT INTO languages(idx, label) VALUES(?1, ?2)");
+        for (qsizetype i = 0; i < model.languages.size(); ++i) {
+            put.Bind(1, static_cast<int64_t>(i)).Bind(2, model.languages[i]).Run();
+        }
+    }
+    {
+        sql::Statement put(db, "INSERT INTO security_classes(id, name) VALUES(?1, ?2)");
+        for (qsizetype i = 0; i < model.securityClasses.size(); ++i) {
+            put.Bind(1, static_cast<int64_t>(i)).Bind(2, model.securityClasses[i]).Run();
+        }
+    }
+    constexpr std::string_view kMemberInsert =
+        "INSERT INTO members(key, label, descriptions, user_defined, attributes)";
+    constexpr std::string_view kRelationInsert = "INSERT INTO relations(key, parent, child)";
+    sql::Statement member(db, MultiRowInsert(kMemberInsert, 5, kRowsPerInsert));
+    sql::Statement relation(db, MultiRowInsert(kRelationInsert, 3, kRowsPerInsert));
+    sql::Statement list(db, kListInsert);
+    sql::Statement entry(db, kEntryInsert);
+    // Texts and bytes are bound without a copy, so each slot keeps its own until the step.
+    std::array<QString, kRowsPerInsert> descriptions, userDefined;
+    std::array<AttributeBytes, kRowsPerInsert> packed;
+    for (size_t d = 0; d < kDimensionCount; ++d) {
+        const DimensionModel& dim = model.dimensions[d];
+        const ResolvedDimension& r = resolved.dimensions[d];
+        const auto dimNumber = static_cast<int64_t>(d);
+        InsertRows(db, member, kMemberInsert, 5, dim.members.size(),
+                   [&](sql::Statement& insert, size_t i, int slot, int p) {
+                       const MemberModel& m = dim.members[i];
+                       const auto s = static_cast<size_t>(slot);
+                       descriptions[s] = JoinDescriptions(m.descriptions);
+                       userDefined[s] = JoinUserDefined(m.userDefined);
+                       MemberAttributes attributes;
+                       attributes.securityClass = r.securityClass[i];
+                       attributes.flags = MemberFlags(m);
+                       attributes.accountType = m.accountType;
+                       attributes.icpType = m.icpType;
+                       attributes.decimalPlaces = m.decimalPlaces;
+                       attributes.topCustom = r.topCustom[i];
+                       attributes.defaultCurrency = r.defaultCurrency[i];
+                       const int64_t id = ids ? (*ids)[d][i] : static_cast<int64_t>(i);
+                       insert.Bind(p, MemberKey(dimNumber, id))
+                           .Bind(p + 1, m.label)
+                           .Bind(p + 2, descriptions[s])
+                           .Bind(p + 3, userDefined[s]);
+                       if (const auto bytes = PackAttributes(attributes)) {
+                           packed[s] = *bytes;
+                           insert.BindBlob(p + 4, packed[s].data(), kAttributeBytes);
+                       } else {
+                           insert.BindNull(p + 4);
+                       }
+                   });
+        InsertRows(db, relation, kRelationInsert, 3, r.relationChild.size(),
+                   [&](sql::Statement& insert, size_t k, int, int p) {
+                       insert.Bind(p, MemberKey(dimNumber, static_cast<int64_t>(k)))
+                           .Bind(p + 1, r.relationParent[k])
+                           .Bind(p + 2, r.relationChild[k]);
+                   });
+        for (size_t l = 0; l < dim.memberLists.size(); ++l) {
+            InsertList(list, entry, dimNumber, static_cast<int64_t>(l), dim.memberLists[l].name,
+                       r.lists[l].members, r.lists[l].parents);
+        }
+    }
+    if (model.memberListFile) {
+        sql::Statement put(db, "INSERT INTO member_list_file(id, content) VALUES(0, ?1)");
+        put.BindBlob(1, *model.memberListFile).Run();
+    }
 }
 
 }  // namespace
@@ -110,90 +200,63 @@ void WriteApplication(sql::Database& db, const QString& name, const AppModel& mo
         const QString counterKey = QStringLiteral("change_counter");
         put.Bind(1, counterKey).Bind(2, 0).Run();
     }
-    {
-        sql::Statement put(db, "INSERT INTO languages(idx, label) VALUES(?1, ?2)");
-        for (qsizetype i = 0; i < model.languages.size(); ++i) {
-            put.Bind(1, static_cast<int64_t>(i)).Bind(2, model.languages[i]).Run();
-        }
-    }
-    {
-        sql::Statement put(db, "INSERT INTO security_classes(id, name) VALUES(?1, ?2)");
-        for (qsizetype i = 0; i < model.securityClasses.size(); ++i) {
-            put.Bind(1, static_cast<int64_t>(i)).Bind(2, model.securityClasses[i]).Run();
-        }
-    }
-    constexpr std::string_view kMemberInsert =
-        "INSERT INTO members(key, label, descriptions, user_defined, attributes)";
-    constexpr std::string_view kRelationInsert = "INSERT INTO relations(key, parent, child)";
-    sql::Statement member(db, MultiRowInsert(kMemberInsert, 5, kRowsPerInsert));
-    sql::Statement relation(db, MultiRowInsert(kRelationInsert, 3, kRowsPerInsert));
-    sql::Statement list(db, "INSERT INTO member_lists VALUES(?1, ?2, ?3)");
-    sql::Statement entry(db, "INSERT INTO member_list_entries VALUES(?1, ?2, ?3, ?4, ?5)");
-    // Texts and bytes are bound without a copy, so each slot keeps its own until the step.
-    std::array<QString, kRowsPerInsert> descriptions, userDefined;
-    std::array<AttributeBytes, kRowsPerInsert> packed;
-    for (size_t d = 0; d < kDimensionCount; ++d) {
-        const DimensionModel& dim = model.dimensions[d];
-        const ResolvedDimension& r = resolved.dimensions[d];
-        const auto dimNumber = static_cast<int64_t>(d);
-        InsertRows(db, member, kMemberInsert, 5, dim.members.size(),
-                   [&](sql::Statement& insert, size_t i, int slot, int p) {
-                       const MemberModel& m = dim.members[i];
-                       const auto s = static_cast<size_t>(slot);
-                       descriptions[s] = JoinDescriptions(m.descriptions);
-                       userDefined[s] = JoinUserDefined(m.userDefined);
-                       MemberAttributes attributes;
-                       attributes.securityClass = r.securityClass[i];
-                       attributes.flags = MemberFlags(m);
-                       attributes.accountType = m.accountType;
-                       attributes.icpType = m.icpType;
-                       attributes.decimalPlaces = m.decimalPlaces;
-                       attributes.topCustom = r.topCustom[i];
-                       attributes.defaultCurrency = r.defaultCurrency[i];
-                       insert.Bind(p, MemberKey(dimNumber, static_cast<int64_t>(i)))
-                           .Bind(p + 1, m.label)
-                           .Bind(p + 2, descriptions[s])
-                           .Bind(p + 3, userDefined[s]);
-                       if (const auto bytes = PackAttributes(attributes)) {
-                           packed[s] = *bytes;
-                           insert.BindBlob(p + 4, packed[s].data(), kAttributeBytes);
-                       } else {
-                           insert.BindNull(p + 4);
-                       }
-                   });
-        InsertRows(db, relation, kRelationInsert, 3, r.relationChild.size(),
-                   [&](sql::Statement& insert, size_t k, int, int p) {
-                       insert.Bind(p, MemberKey(dimNumber, static_cast<int64_t>(k)))
-                           .Bind(p + 1, r.relationParent[k])
-                           .Bind(p + 2, r.relationChild[k]);
-                   });
-        for (size_t l = 0; l < dim.memberLists.size(); ++l) {
-            list.Bind(1, dimNumber)
-                .Bind(2, static_cast<int64_t>(l))
-                .Bind(3, dim.memberLists[l].name)
-                .Run();
-            const ResolvedList& entries = r.lists[l];
-            for (size_t k = 0; k < entries.members.size(); ++k) {
-                entry.Bind(1, dimNumber)
-                    .Bind(2, static_cast<int64_t>(l))
-                    .Bind(3, static_cast<int64_t>(k))
-                    .Bind(4, entries.members[k])
-                    .Bind(5, entries.parents[k])
-                    .Run();
-            }
-        }
-    }
-    if (model.memberListFile) {
-        sql::Statement put(db, "INSERT INTO member_list_file(id, content) VALUES(0, ?1)");
-        put.BindBlob(1, *model.memberListFile).Run();
-    }
+    InsertMetadata(db, model, resolved, nullptr);
     db.SetUserVersion(kApplicationSchemaVersion);
 }
 
-AppModel ReadApplication(sql::Database& db) {
+void ReplaceMetadata(sql::Database& db, const AppModel& model, const ResolvedModel& resolved,
+                     const MemberIds& ids) {
+    db.Exec(
+        "DELETE FROM members; DELETE FROM relations; DELETE FROM member_lists;"
+        "DELETE FROM member_list_entries; DELETE FROM languages; DELETE FROM security_classes;"
+        "DELETE FROM member_list_file;");
+    InsertMetadata(db, model, resolved, &ids);
+    CountChange(db);
+}
+
+void CountChange(sql::Database& db) {
+    db.Exec("UPDATE application SET value = value + 1 WHERE key = 'change_counter'");
+}
+
+void StoreMemberLists(sql::Database& db,
+                      const std::array<std::vector<UserList>, kDimensionCount>& lists,
+                      const QByteArray& file) {
+    db.Exec("DELETE FROM member_list_entries; DELETE FROM member_lists;");
+    sql::Statement list(db, kListInsert);
+    sql::Statement entry(db, kEntryInsert);
+    for (size_t d = 0; d < kDimensionCount; ++d) {
+        for (size_t l = 0; l < lists[d].size(); ++l) {
+            const UserList& u = lists[d][l];
+            InsertList(list, entry, static_cast<int64_t>(d), static_cast<int64_t>(l), u.name,
+                       u.members, u.parents);
+        }
+    }
+    sql::Statement put(db, "INSERT OR REPLACE INTO member_list_file(id, content) VALUES(0, ?1)");
+    put.BindBlob(1, file).Run();
+    CountChange(db);
+}
+
+AppModel ReadApplication(sql::Database& db, MemberIds* ids) {
     CheckApplicationSchema(db);
     sql::Transaction read(db, sql::Transaction::Kind::Read);
+    AppModel model = ReadMetadata(db, ids);
+    read.Commit();
+    return model;
+}
+
+AppModel ReadMetadata(sql::Database& db, MemberIds* ids) {
     AppModel model;
+    // Ids may have gaps (members a load removed): the place in the model of each id.
+    std::array<std::vector<int32_t>, kDimensionCount> placeOf;
+    MemberIds memberIds;
+    auto label = [&model, &placeOf](size_t d, int64_t id) {
+        const auto& places = placeOf[d];
+        const int32_t place = id >= 0 && static_cast<size_t>(id) < places.size()
+                                  ? places[static_cast<size_t>(id)]
+                                  : -1;
+        return place >= 0 ? model.dimensions[d].members[static_cast<size_t>(place)].label
+                          : QString();
+    };
     {
         sql::Statement q(db, "SELECT value FROM application WHERE key = 'name'");
         if (q.Step()) {
@@ -214,8 +277,8 @@ AppModel ReadApplication(sql::Database& db) {
     }
     {
         sql::Statement q(db,
-                         "SELECT dim, label, descriptions, user_defined, attributes FROM members "
-                         "ORDER BY key");
+                         "SELECT dim, label, descriptions, user_defined, attributes, id FROM "
+                         "members ORDER BY key");
         // Labels of the dimensions referred to across (Custom1..4, Value) are known only
         // once every dimension is read, so the ids are kept and turned into labels after.
         struct Reference {
@@ -229,6 +292,10 @@ AppModel ReadApplication(sql::Database& db) {
                 continue;
             }
             DimensionModel& dim = model.dimensions[d];
+            const auto id = static_cast<int32_t>(q.Int(5));
+            placeOf[d].resize(std::max(placeOf[d].size(), static_cast<size_t>(id) + 1), -1);
+            placeOf[d][static_cast<size_t>(id)] = static_cast<int32_t>(dim.members.size());
+            memberIds[d].push_back(id);
             MemberModel& m = dim.members.emplace_back();
             m.label = q.Text(1);
             const QString descriptions = q.Text(2);
@@ -253,11 +320,8 @@ AppModel ReadApplication(sql::Database& db) {
                 references.push_back(ref);
             }
         }
-        auto labelOf = [&model](Dimension d, int64_t id) {
-            const auto& members = model.dim(d).members;
-            return id >= 0 && static_cast<size_t>(id) < members.size()
-                       ? members[static_cast<size_t>(id)].label
-                       : QString();
+        auto labelOf = [&label](Dimension d, int64_t id) {
+            return label(static_cast<size_t>(d), id);
         };
         for (const Reference& ref : references) {
             MemberModel& m = model.dimensions[ref.dim].members[ref.member];
@@ -269,12 +333,6 @@ AppModel ReadApplication(sql::Database& db) {
             m.defaultCurrency = labelOf(Dimension::Value, ref.ids[4]);
         }
     }
-    auto label = [&model](size_t d, int64_t id) {
-        const auto& members = model.dimensions[d].members;
-        return id >= 0 && static_cast<size_t>(id) < members.size()
-                   ? members[static_cast<size_t>(id)].label
-                   : QString();
-    };
     {
         sql::Statement q(db, "SELECT dim, parent, child FROM relations ORDER BY key");
         while (q.Step()) {
@@ -310,7 +368,9 @@ AppModel ReadApplication(sql::Database& db) {
             model.memberListFile = q.Blob(0);
         }
     }
-    read.Commit();
+    if (ids) {
+        *ids = std::move(memberIds);
+    }
     return model;
 }
 

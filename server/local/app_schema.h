@@ -10,7 +10,9 @@
 //           key = dim << 32 | id, so that a dimension is one range of the rowid and a bulk
 //           insert only appends; dim and id are generated from the key.
 //           descriptions: one per language joined by U+001F; ids are 0.. per dimension in
-//           the order the members were defined; user_defined and attributes as
+//           the order the members were defined at creation; a metadata load keeps the id
+//           of every member that stays, numbers new members after the highest id and
+//           leaves the ids of removed members unused; user_defined and attributes as
 //           member_record.h describes (member ids of Custom1..4 for the top custom members,
 //           of Value for the default currency, -1 for none).
 //   relations(key, parent, child; dim, seq)  key = dim << 32 | seq; seq = stored order;
@@ -20,6 +22,7 @@
 //   member_list_file(id = 0, content)    absent row: no member list file
 
 #include "server/local/app_model.h"
+#include "server/local/dimension_index.h"
 #include "server/local/model_check.h"
 #include "server/local/sqlite_db.h"
 
@@ -40,7 +43,28 @@ void CheckApplicationSchema(sql::Database& db);
 void WriteApplication(sql::Database& db, const QString& name, const AppModel& model,
                       const ResolvedModel& resolved);
 
-// The whole model, read in one read transaction.
-AppModel ReadApplication(sql::Database& db);
+// The stored id of each member of a model, per dimension, parallel to its members.
+using MemberIds = std::array<std::vector<int32_t>, kDimensionCount>;
+
+// Replaces the whole metadata (members, relations, lists, languages, security classes, the
+// member list file) with the model's in the caller's write transaction, each member under
+// its id of ids; resolved must already name those ids. Adds 1 to the change counter.
+void ReplaceMetadata(sql::Database& db, const AppModel& model, const ResolvedModel& resolved,
+                     const MemberIds& ids);
+
+// Adds 1 to the change counter; every committed load calls it once, in its transaction.
+void CountChange(sql::Database& db);
+
+// Makes lists (indexed by dimension) the application's user lists and file its stored
+// member list file, in the caller's write transaction.
+void StoreMemberLists(sql::Database& db,
+                      const std::array<std::vector<UserList>, kDimensionCount>& lists,
+                      const QByteArray& file);
+
+// The whole model, read in one read transaction, members in id order; ids, when given,
+// receives each member's stored id.
+AppModel ReadApplication(sql::Database& db, MemberIds* ids = nullptr);
+// As ReadApplication, in the caller's transaction (a load reads and writes in one).
+AppModel ReadMetadata(sql::Database& db, MemberIds* ids);
 
 }  // namespace tarsel::local

@@ -260,6 +260,8 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
         const char* failure;
         const char* subject;  // with the fields p1, p2, ...
         const char* emptySubject;
+        // The header and detail of a built command given p1, p2, ... (null: not built).
+        const char* built = nullptr;
     } rows[] = {
         {"CONSOLIDATE", 7, "Batch Error #40023", "Error consolidating data",
          "POV: p1, p2, p3, p4, p5, p6", "POV: , , , , , "},
@@ -269,21 +271,34 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
          "Error extracting data using member lists", "POV: p3, p4, p5, p6", "POV: , , , "},
         {"EXTRACT_JOURNALS", 9, "Batch Error #40038", "Error extracting Journals",
          "POV: p3, p4, p5, p6", "POV: , , , "},
-        {"EXTRACT_METADATA", 3, "Runtime Error #3", "Error extracting metadata", "p1", ""},
+        {"EXTRACT_METADATA", 3, "Runtime Error #3", "Error extracting metadata", "p1", "",
+         "Batch Error #40068\r\n"
+         "               -> Unrecognized metadata file type. Expected 'XML' or 'App'"},
         {"EXTRACT_MEMBER_LISTS", 2, "Runtime Error #2", "Error extracting member lists file", "p1",
-         ""},
+         "",
+         "Tarsel Error #-2147215030\r\n"
+         "               -> The application \"Demo\" has no member list file to extract; load "
+         "one first."},
         {"EXTRACT_RULES", 2, "Runtime Error #2", "Error extracting rules file", "p1", ""},
         {"EXTRACT_SECURITY", 6, "Batch Error #40063", "Error extracting security", "p1", ""},
         {"FORCE_CALCULATE", 7, "Batch Error #40065", "Error force calculating data",
          "POV: p1, p2, p3, p4, p5, p6, p7", "POV: , , , , , , "},
         {"LOAD_DATA", 4, "Batch Error #40014", "Error loading data file", "p1", ""},
         {"LOAD_JOURNALS", 2, "Batch Error #40033", "Error loading journal file", "p1", ""},
-        {"LOAD_MEMBER_LISTS", 2, "Runtime Error #2", "Error loading member lists file", "p1", ""},
-        {"LOAD_METADATA", 4, "Runtime Error #4", "Error loading metadata file", "p1", ""},
+        {"LOAD_MEMBER_LISTS", 2, "Runtime Error #2", "Error loading member lists file", "p1", "",
+         "Tarsel Error #-2147215030\r\n"
+         "               -> p1: no such file"},
+        {"LOAD_METADATA", 4, "Runtime Error #4", "Error loading metadata file", "p1", "",
+         "Batch Error #40006\r\n"
+         "               -> Invalid entry for Load Type option. Expected 'Merge', 'Replace' or "
+         "'Clear'"},
         {"LOAD_RULES", 3, "Runtime Error #3", "Error loading rules file", "p1", ""},
         {"LOAD_SECURITY", 7, "Batch Error #40048", "Error loading security", "p1", ""},
         {"SCAN_METADATA", 4, "Runtime Error #4",
-         "Metadata scan has identified errors in the metadata file.", "p1", ""},
+         "Metadata scan has identified errors in the metadata file.", "p1", "",
+         "Batch Error #40027\r\n"
+         "               -> Invalid entry for Load Type option. Expected 'Merge', 'Replace' or "
+         "'Clear'"},
         {"SCAN_DATA", 4, "Batch Error #40029", "Data scan has identified errors in the data file.",
          "p1", ""},
         {"DELETE_INVALID_RECORDS", 1, "Batch Error #40066", "Error deleting invalid records", "p1",
@@ -306,10 +321,12 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
     for (const auto& row : rows) {
         const QString keyword = QString::fromLatin1(row.keyword);
         const QString failure = QStringLiteral("  *  06:18:48  ") + row.failure + "\r\n";
-        const QString notAvailable = QStringLiteral(
-                                         "               -> Batch Error #40099\r\n"
-                                         "               -> ") +
-                                     keyword + " is not available in this build\r\n";
+        const QString notAvailable = row.built
+                                         ? QStringLiteral("               -> ") + row.built + "\r\n"
+                                         : QStringLiteral(
+                                               "               -> Batch Error #40099\r\n"
+                                               "               -> ") +
+                                               keyword + " is not available in this build\r\n";
 
         // One field short: the LOGON's quit flag still stands, so the batch ends. (A blank
         // after the keyword already makes one empty field.)

@@ -1,7 +1,135 @@
 #include "server/local/loads/metadata_load.h"
 
+#include "server/local/app_schema.h"
+#include "server/local/format/app_text.h"
+#include "server/local/loads/metadata_plan.h"
+#include "server/local/model_check.h"
+#include "server/tarsel_error.h"
+
 namespace tarsel::local {
 
-LocalMetadataLoad::LocalMetadataLoad() : NotBuiltLoad(QStringLiteral("Metadata loads")) {}
+namespace {
+
+namespace option {
+constexpr int32_t kScan = 18, kFormat = 20, kReplace = 21, kCheckIntegrity = 29,
+                  kExtractFormat = 14;
+constexpr int32_t kClear[] = {9, 10, 11, 12, 13, 14, 15, 16, 23};
+}  // namespace option
+
+constexpr int32_t kAppFormat = 0;
+
+const QString kLoader = QStringLiteral("metadata loader");
+
+}  // namespace
+
+LocalMetadataLoad::LocalMetadataLoad()
+    : loadOptions_(std::make_shared<OptionSet>(
+          std::initializer_list<DeclaredOption>{
+              {9, false, {}},
+              {10, false, {}},
+              {11, false, {}},
+              {12, false, {}},
+              {13, false, {}},
+              {14, false, {}},
+              {15, false, {}},
+              {16, false, {}},
+              {23, false, {}},
+              {option::kScan, false, {}},
+              {option::kFormat, int32_t{0}, {0, 1}},
+              {option::kReplace, false, {}},
+              {option::kCheckIntegrity, false, {}},
+          },
+          kLoader)),
+      extractOptions_(std::make_shared<OptionSet>(
+          std::initializer_list<DeclaredOption>{{option::kExtractFormat, int32_t{0}, {0, 1}}},
+          kLoader)) {}
+
+void LocalMetadataLoad::SetSession(std::shared_ptr<ApplicationSession> session) {
+    session_.Bind(session);
+}
+
+std::shared_ptr<LoadOptions> LocalMetadataLoad::GetLoadOptions() {
+    session_.Require(QStringLiteral("metadata loads"));
+    return loadOptions_;
+}
+
+std::shared_ptr<LoadOptions> LocalMetadataLoad::GetExtractOptions() {
+    session_.Require(QStringLiteral("metadata extracts"));
+    return extractOptions_;
+}
+
+void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile) {
+    LocalApplicationSession& session = session_.Require(QStringLiteral("metadata loads"));
+    if (loadOptions_->Int(option::kFormat) != kAppFormat) {
+        ThrowNotAvailable(QStringLiteral("Metadata loads of the .xml format"));
+    }
+    const bool scan = loadOptions_->Bool(option::kScan);
+    const MetadataMode mode = std::any_of(std::begin(option::kClear), std::end(option::kClear),
+                                          [&](int32_t i) { return loadOptions_->Bool(i); })
+                                  ? MetadataMode::Clear
+                              : loadOptions_->Bool(option::kReplace) ? MetadataMode::Replace
+                                                                     : MetadataMode::Merge;
+    const QByteArray bytes = ReadInputFile(metadataFile);
+    ApplicationFile& file = *session.file();
+    LoadLog log(logFile);
+    // The stored state is read in the transaction that writes, so that no other writer's
+    // commit falls between them and is lost.
+    sql::Transaction write(file.db(), sql::Transaction::Kind::Write);
+    MemberIds currentIds;
+    const AppModel current = ReadMetadata(file.db(), &currentIds);
+    PlannedMetadata planned;
+    ResolvedModel resolved;
+    try {
+        planned =
+            PlanMetadata(current, currentIds, format::ParseAppText(bytes, metadataFile), mode);
+        resolved = CheckModel(planned.model);
+        ResolveToIds(resolved, planned.ids);
+    } catch (const TarselError& error) {
+        if (error.number() != code::kMalformedFile) {
+            throw;
+        }
+        log.ErrorText(error.description());
+    }
+    if (loadOptions_->Bool(option::kCheckIntegrity) && log.errors() == 0) {
+        // Refuses removing a member with data and leaving data on a member that stops
+        // being a base member. The application file holds no cells yet, so nothing can
+        // be found; the cells will be looked up here once they are stored.
+    }
+    if (log.errors() > 0) {
+        log.Write();
+        ThrowClientError(code::kMalformedFile,
+                         QStringLiteral("The metadata file %1 has %2 error(s), listed in the "
+                                        "load log %3; nothing was stored.")
+                             .arg(metadataFile)
+                             .arg(log.errors())
+                             .arg(logFile));
+    }
+    if (scan) {
+        log.Note(QStringLiteral("Scanned %1: nothing was stored.").arg(metadataFile));
+        log.Write();
+        return;
+    }
+    ReplaceMetadata(file.db(), planned.model, resolved, planned.ids);
+    log.Note(QStringLiteral("Loaded %1.").arg(metadataFile));
+    log.Write();
+    write.Commit();
+    file.NoteChanged();
+}
+
+void LocalMetadataLoad::Extract(const QString& metadataFile, const QString& logFile) {
+    LocalApplicationSession& session = session_.Require(QStringLiteral("metadata extracts"));
+    if (extractOptions_->Int(option::kExtractFormat) != kAppFormat) {
+        ThrowNotAvailable(QStringLiteral("Metadata extracts in the .xml format"));
+    }
+    const AppModel model = ReadApplication(session.file()->db());
+    const QByteArray text = format::WriteAppText(model);
+    LoadLog log(logFile);
+    log.Note(QStringLiteral("Extracted the metadata of %1 (%2 bytes, .app) to %3.")
+                 .arg(session.file()->name())
+                 .arg(text.size())
+                 .arg(metadataFile));
+    WriteOutputFile(metadataFile, text);
+    log.Write();
+}
 
 }  // namespace tarsel::local

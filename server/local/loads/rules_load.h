@@ -4,12 +4,12 @@
 
 #include <memory>
 
-#include "server/local/local_session.h"
-#include "server/tarsel.h"
+#include "server/local/loads/loader_support.h"
 
 namespace tarsel::local {
 
-// Not built yet: every call fails with kNotImplemented.
+// The member list file is built; the rules file is not yet, and its calls fail with
+// kNotImplemented.
 class LocalRulesLoad final : public RulesLoad {
   public:
     void SetSession(std::shared_ptr<ApplicationSession> session, int32_t mode) override;
@@ -19,6 +19,9 @@ class LocalRulesLoad final : public RulesLoad {
                                    int32_t zero) override;
     void ExtractRulesFile(const QString& rulesFile, const QString& logFile) override;
     void ExtractMemberListFile(const QString& memberListFile, const QString& logFile) override;
+
+  private:
+    BoundSession session_;
 };
 
 }  // namespace tarsel::local

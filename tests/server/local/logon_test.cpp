@@ -114,8 +114,21 @@ TEST_F(LocalLogonTest, UnbuiltServicesFailWithNotImplemented) {
     auto& library = *server().library();
     auto session = server().Session();
     expectNotAvailable([&] { library.CreateLogonPrompt(); }, "logon prompt");
-    expectNotAvailable([&] { library.CreateMetadataLoad()->Load("a", "b"); }, "metadata load");
-    expectNotAvailable([&] { library.CreateRulesLoad()->ExtractRulesFile("a", "b"); }, "rules");
+    expectNotAvailable(
+        [&] {
+            auto load = library.CreateMetadataLoad();
+            load->SetSession(session);
+            load->GetExtractOptions()->Item(14)->SetCurrentValue(int32_t{1});
+            load->Extract("a.xml", "b");
+        },
+        "metadata .xml extract");
+    expectNotAvailable(
+        [&] {
+            auto load = library.CreateRulesLoad();
+            load->SetSession(session, -2);
+            load->ExtractRulesFile("a", "b");
+        },
+        "rules");
     expectNotAvailable([&] { library.CreateDataLoad()->SetSession(session); }, "data load");
     expectNotAvailable([&] { library.CreateJournalLoad()->Extract("a", "b"); }, "journals");
     expectNotAvailable([&] { library.CreateSecurityLoad()->Load("a", "b"); }, "security");

@@ -1,0 +1,85 @@
+#pragma once
+// What the local loaders share: the bound session, the numbered option collections, the
+// load log and the writing of output files.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <initializer_list>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "server/local/local_session.h"
+#include "server/tarsel.h"
+
+namespace tarsel::local {
+
+// The session a loader is bound to.
+class BoundSession {
+  public:
+    // Fails with kNoSession for a session that is not the local server's.
+    void Bind(const std::shared_ptr<ApplicationSession>& session);
+    // The bound session of a user allowed to run operation; kNoSession before Bind,
+    // kAccessDenied for a user without the administrator role.
+    LocalApplicationSession& Require(const QString& operation) const;
+
+  private:
+    std::shared_ptr<LocalApplicationSession> session_;
+};
+
+// How an option is declared: its index, its default (which fixes its kind) and, for an
+// integer, the values it takes (empty: any).
+struct DeclaredOption {
+    int32_t index;
+    OptionValue initial;
+    std::vector<int32_t> allowed;
+};
+
+// A loader's option collection; the options keep their values as long as the collection.
+class OptionSet final : public LoadOptions {
+  public:
+    OptionSet(std::initializer_list<DeclaredOption> declared, QString loader);
+    std::shared_ptr<LoadOption> Item(int32_t index) override;
+
+    bool Bool(int32_t index) const;
+    int32_t Int(int32_t index) const;
+
+  private:
+    std::map<int32_t, std::shared_ptr<LoadOption>> options_;
+    QString loader_;
+};
+
+// The load log of one load or extract. Error lines begin with "Error:"; every other line
+// leaves the word out, so that a reader may search the log for it.
+class LoadLog {
+  public:
+    explicit LoadLog(QString path) : path_(std::move(path)) {}
+
+    void Error(const QString& file, int line, const QString& reason);
+    void Warning(const QString& file, int line, const QString& reason);
+    // A client error's text as it stands (it names the file and the line itself).
+    void ErrorText(const QString& text);
+    void Note(const QString& text);
+
+    int errors() const { return errors_; }
+    int warnings() const { return warnings_; }
+
+    // Writes the lines and a closing count to the path, replacing the file; fails with
+    // kFileUnwritable.
+    void Write();
+
+  private:
+    QString path_;
+    QStringList lines_;
+    int errors_ = 0;
+    int warnings_ = 0;
+};
+
+// Puts bytes at path whole or not at all; kFileUnwritable naming the path otherwise.
+void WriteOutputFile(const QString& path, const QByteArray& bytes);
+
+// The file's bytes; kFileNotFound, or kFileUnreadable (also for a folder).
+QByteArray ReadInputFile(const QString& path);
+
+}  // namespace tarsel::local

@@ -1,0 +1,200 @@
+#include "server/local/loads/metadata_plan.h"
+
+#include <QHash>
+#include <algorithm>
+#include <set>
+#include <utility>
+
+namespace tarsel::local {
+
+namespace {
+
+// Appends the names of extra that names lacks; gives the place in names of each of extra.
+std::vector<qsizetype> MergeNames(QStringList& names, const QStringList& extra) {
+    std::vector<qsizetype> places;
+    for (const QString& name : extra) {
+        qsizetype place = -1;
+        for (qsizetype i = 0; i < names.size() && place < 0; ++i) {
+            if (names[i].compare(name, Qt::CaseInsensitive) == 0) {
+                place = i;
+            }
+        }
+        if (place < 0) {
+            place = names.size();
+            names << name;
+        }
+        places.push_back(place);
+    }
+    return places;
+}
+
+// The file member's descriptions in the order of the combined languages.
+QStringList Redescribe(const QStringList& descriptions, const std::vector<qsizetype>& places) {
+    QStringList out;
+    for (qsizetype i = 0; i < descriptions.size() && i < static_cast<qsizetype>(places.size());
+         ++i) {
+        if (descriptions[i].isEmpty()) {
+            continue;
+        }
+        while (out.size() <= places[static_cast<size_t>(i)]) {
+            out << QString();
+        }
+        out[places[static_cast<size_t>(i)]] = descriptions[i];
+    }
+    return out;
+}
+
+int32_t NextId(const std::vector<int32_t>& ids) {
+    return ids.empty() ? 0 : *std::max_element(ids.begin(), ids.end()) + 1;
+}
+
+QHash<QString, size_t> PlacesByLabel(const std::vector<MemberModel>& members) {
+    QHash<QString, size_t> places;
+    places.reserve(static_cast<qsizetype>(members.size()));
+    for (size_t i = 0; i < members.size(); ++i) {
+        places.insert(members[i].label.toCaseFolded(), i);
+    }
+    return places;
+}
+
+void ReplaceDimension(DimensionModel& dim, std::vector<int32_t>& ids, const DimensionModel& file,
+                      const std::vector<qsizetype>& languages) {
+    const QHash<QString, size_t> stored = PlacesByLabel(dim.members);
+    int32_t next = NextId(ids);
+    std::vector<MemberModel> members;
+    std::vector<int32_t> newIds;
+    for (const MemberModel& m : file.members) {
+        MemberModel copy = m;
+        copy.descriptions = Redescribe(m.descriptions, languages);
+        const auto it = stored.constFind(m.label.toCaseFolded());
+        newIds.push_back(it != stored.constEnd() ? ids[it.value()] : next++);
+        members.push_back(std::move(copy));
+    }
+    dim.members = std::move(members);
+    ids = std::move(newIds);
+    dim.hierarchy = file.hierarchy;
+    dim.memberLists = file.memberLists;
+}
+
+void MergeDimension(DimensionModel& dim, std::vector<int32_t>& ids, const DimensionModel& file,
+                    const std::vector<qsizetype>& languages) {
+    QHash<QString, size_t> places = PlacesByLabel(dim.members);
+    int32_t next = NextId(ids);
+    for (const MemberModel& m : file.members) {
+        MemberModel copy = m;
+        copy.descriptions = Redescribe(m.descriptions, languages);
+        const auto it = places.constFind(m.label.toCaseFolded());
+        if (it == places.constEnd()) {
+            places.insert(m.label.toCaseFolded(), dim.members.size());
+            dim.members.push_back(std::move(copy));
+            ids.push_back(next++);
+            continue;
+        }
+        // The attributes are the file's; descriptions it leaves out stay.
+        MemberModel& stored = dim.members[it.value()];
+        QStringList descriptions = stored.descriptions;
+        for (qsizetype l = 0; l < copy.descriptions.size(); ++l) {
+            if (copy.descriptions[l].isEmpty()) {
+                continue;
+            }
+            while (descriptions.size() <= l) {
+                descriptions << QString();
+            }
+            descriptions[l] = copy.descriptions[l];
+        }
+        copy.label = stored.label;
+        copy.descriptions = descriptions;
+        stored = std::move(copy);
+    }
+    std::set<std::pair<QString, QString>> relations;
+    for (const RelationModel& r : dim.hierarchy) {
+        relations.emplace(r.parent.toCaseFolded(), r.child.toCaseFolded());
+    }
+    for (const RelationModel& r : file.hierarchy) {
+        if (relations.emplace(r.parent.toCaseFolded(), r.child.toCaseFolded()).second) {
+            dim.hierarchy.push_back(r);
+        }
+    }
+    for (const MemberListModel& list : file.memberLists) {
+        const auto same = std::find_if(
+            dim.memberLists.begin(), dim.memberLists.end(), [&](const MemberListModel& stored) {
+                return stored.name.compare(list.name, Qt::CaseInsensitive) == 0;
+            });
+        if (same != dim.memberLists.end()) {
+            same->entries = list.entries;
+        } else {
+            dim.memberLists.push_back(list);
+        }
+    }
+}
+
+}  // namespace
+
+PlannedMetadata PlanMetadata(const AppModel& current, const MemberIds& currentIds,
+                             const AppModel& file, MetadataMode mode) {
+    if (mode == MetadataMode::Clear) {
+        PlannedMetadata planned{file, {}};
+        for (size_t d = 0; d < kDimensionCount; ++d) {
+            auto& ids = planned.ids[d];
+            ids.resize(file.dimensions[d].members.size());
+            for (size_t i = 0; i < ids.size(); ++i) {
+                ids[i] = static_cast<int32_t>(i);
+            }
+        }
+        return planned;
+    }
+    PlannedMetadata planned{current, currentIds};
+    AppModel& model = planned.model;
+    const std::vector<qsizetype> languages = MergeNames(model.languages, file.languages);
+    MergeNames(model.securityClasses, file.securityClasses);
+    for (size_t d = 0; d < kDimensionCount; ++d) {
+        const DimensionModel& fileDim = file.dimensions[d];
+        if (fileDim.members.empty() && fileDim.hierarchy.empty() && fileDim.memberLists.empty()) {
+            continue;
+        }
+        if (mode == MetadataMode::Replace) {
+            ReplaceDimension(model.dimensions[d], planned.ids[d], fileDim, languages);
+        } else {
+            MergeDimension(model.dimensions[d], planned.ids[d], fileDim, languages);
+        }
+    }
+    if (file.memberListFile) {
+        model.memberListFile = file.memberListFile;
+    }
+    return planned;
+}
+
+void ResolveToIds(ResolvedModel& resolved, const MemberIds& ids) {
+    const auto map = [&ids](size_t d, int32_t& place) {
+        if (place >= 0) {
+            place = ids[d][static_cast<size_t>(place)];
+        }
+    };
+    for (size_t d = 0; d < kDimensionCount; ++d) {
+        ResolvedDimension& r = resolved.dimensions[d];
+        for (int32_t& p : r.relationParent) {
+            map(d, p);
+        }
+        for (int32_t& c : r.relationChild) {
+            map(d, c);
+        }
+        for (auto& tops : r.topCustom) {
+            for (size_t c = 0; c < 4; ++c) {
+                map(static_cast<size_t>(Dimension::Custom1) + c, tops[c]);
+            }
+        }
+        for (int32_t& currency : r.defaultCurrency) {
+            map(static_cast<size_t>(Dimension::Value), currency);
+        }
+        for (ResolvedList& list : r.lists) {
+            for (int32_t& m : list.members) {
+                map(d, m);
+            }
+            for (int32_t& p : list.parents) {
+                map(d, p);
+            }
+        }
+    }
+}
+
+}  // namespace tarsel::local
