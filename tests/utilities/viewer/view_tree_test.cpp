@@ -187,7 +187,8 @@ TEST_F(ViewerTree, FilteredListFollowsAllMemberIdsAndThePicks) {
     builder.Add(Dimension::Entity, "France").defaultCurrency = QStringLiteral("EUR");
     builder.Add(Dimension::Entity, "Paris").defaultCurrency = QStringLiteral("EUR");
     Start();
-    auto& entity = *Tree(Dimension::Entity);
+    const auto entityTree = Tree(Dimension::Entity);
+    auto& entity = *entityTree;
 
     auto all = Texts({}, {true, QString(), QString()});
     ViewTree list;
