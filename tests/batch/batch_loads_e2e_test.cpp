@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
+#include "server/local/application_file.h"
 #include "server/local/format/app_text.h"
 #include "tests/batch/batch_test_support.h"
 #include "tests/support/app_builder.h"
@@ -77,6 +79,9 @@ class BatchLoadsE2E : public ::testing::Test {
         batch.setWorkingDirectory(dir.path());
         batch.start(QStringLiteral(TARSEL_BATCH_BINARY), {job});
         EXPECT_TRUE(batch.waitForFinished(120000));
+        // The fixture's session reads the run's commit once its current operation is over:
+        // calls closer together than the freshness pause count as one operation.
+        QThread::msleep(local::kFreshnessCheckMs + 20);
         return MaskTimes(ReadText(Path(QStringLiteral("job.log"))));
     }
 
