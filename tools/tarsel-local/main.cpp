@@ -13,6 +13,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include "packaging/install_layout.h"
+#include "packaging/package_info.h"
 #include "server/client_library.h"
 #include "server/local/cluster_store.h"
 #include "server/local/format/app_text.h"
@@ -207,12 +209,22 @@ void PrintListsAsLoggedOn(const QString& home, const QString& cluster, const QSt
     }
 }
 
-// The demo files: --from, else the examples folder of the source tree this was built from.
+// The demo files: --from, else the examples shipped with the program.
 QString DemoFolder(const Arguments& a) {
     if (const auto from = a.Value("from")) {
         return *from;
     }
-    return QStringLiteral(TARSEL_SOURCE_DIR "/examples/demo");
+    using install::DataFolder;
+    const QString program = install::RunningProgramFolder();
+    const QString examples = install::FindDataFolder(DataFolder::Examples, program);
+    if (examples.isEmpty()) {
+        throw UsageError(QStringLiteral("the demo files were not found in %1; name their "
+                                        "folder with --from")
+                             .arg(install::DataFolderCandidates(DataFolder::Examples, program)
+                                      .join(QStringLiteral(" or ")))
+                             .toStdString());
+    }
+    return examples + QStringLiteral("/demo");
 }
 
 void Demo(const Arguments& a) {
@@ -313,8 +325,9 @@ const std::vector<Command>& Commands() {
         {"demo",
          "demo [--from FOLDER]",
          "Creates what is missing of the demo: cluster Demo, application Demo (from\n"
-         "FOLDER/Demo.app and Demo.lst; default the source tree's examples/demo) and user\n"
-         "demo with the password \"demo\", administrator of Demo. Then shows its summary.",
+         "FOLDER/Demo.app and Demo.lst; default the examples/demo shipped with the\n"
+         "program) and user demo with the password \"demo\", administrator of Demo. Then\n"
+         "shows its summary.",
          0,
          {"from"},
          {},
@@ -328,7 +341,8 @@ void PrintUsage() {
         "Usage: tarsel-local [--home DIR] COMMAND [ARGUMENTS]\n"
         "Administers the clusters, applications and users of the local Tarsel server.\n"
         "--home DIR overrides TARSEL_HOME (default $XDG_DATA_HOME/tarsel or\n"
-        "~/.local/share/tarsel). 'tarsel-local COMMAND --help' describes a command.\n\n"
+        "~/.local/share/tarsel). 'tarsel-local COMMAND --help' describes a command;\n"
+        "--version shows the program's version.\n\n"
         "Commands:"));
     for (const Command& c : Commands()) {
         Print(QStringLiteral("  ") + QLatin1String(c.usage));
@@ -352,6 +366,9 @@ int Run(int argc, char** argv) {
         const QString& arg = args[i];
         if (arg == u"--help" || arg == u"-h") {
             parsed.help = true;
+        } else if (arg == u"--version" && !command) {
+            Print(QStringLiteral("tarsel-local " TARSEL_VERSION));
+            return 0;
         } else if (arg == u"--home" || arg.startsWith(u"--home=")) {
             if (arg == u"--home" && i + 1 == args.size()) {
                 throw UsageError("--home needs a folder");
