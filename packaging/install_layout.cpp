@@ -23,15 +23,19 @@ Place PlaceOf(DataFolder folder) {
     return {"", ""};
 }
 
+QString InstalledFolder(DataFolder folder, const QString& programFolder) {
+    return QDir::cleanPath(
+        QDir(programFolder)
+            .filePath(QStringLiteral("../") + QString::fromLatin1(PlaceOf(folder).installed)));
+}
+
 }  // namespace
 
 QStringList DataFolderCandidates(DataFolder folder, const QString& programFolder) {
-    const Place place = PlaceOf(folder);
-    const QDir program(programFolder);
     return {
-        QDir::cleanPath(program.filePath(QString::fromLatin1(place.besideProgram))),
         QDir::cleanPath(
-            program.filePath(QStringLiteral("../") + QString::fromLatin1(place.installed))),
+            QDir(programFolder).filePath(QString::fromLatin1(PlaceOf(folder).besideProgram))),
+        InstalledFolder(folder, programFolder),
     };
 }
 
@@ -42,6 +46,10 @@ QString FindDataFolder(DataFolder folder, const QString& programFolder) {
         }
     }
     return {};
+}
+
+bool IsInstalled(const QString& programFolder) {
+    return QFileInfo(InstalledFolder(DataFolder::Help, programFolder)).isDir();
 }
 
 QString RunningProgramFolder() {

@@ -15,6 +15,10 @@ enum class DataFolder { Help, Examples };
 QStringList DataFolderCandidates(DataFolder folder, const QString& programFolder);
 // The first candidate that is a folder, as an absolute path; empty when none is.
 QString FindDataFolder(DataFolder folder, const QString& programFolder);
+// True when the program in programFolder is an installed one (<prefix>/bin with the
+// package's documentation beside it): such a folder belongs to the package manager and
+// takes no files of the program's own.
+bool IsInstalled(const QString& programFolder);
 // The folder of the running executable with links resolved, also before (or without) a
 // QCoreApplication; empty when the system does not tell.
 QString RunningProgramFolder();

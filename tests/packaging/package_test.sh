@@ -67,7 +67,7 @@ grep -E '^[EW]:' "$work/lintian.log" || true
 
 # --- the programs, run from the unpacked root
 bin=$root/usr/bin
-export TARSEL_HOME=$work/home
+export TARSEL_HOME=$work/home XDG_STATE_HOME=$work/state
 for program in TarselUtilities Tarsel_Batch tarsel-local; do
   QT_QPA_PLATFORM=offscreen "$bin/$program" --help >"$work/help.txt" 2>/dev/null ||
     fail "$program --help failed"
@@ -92,6 +92,9 @@ TARSEL_CLUSTER=Demo TARSEL_APPLICATION=Demo TARSEL_USER=demo TARSEL_PASSWORD=dem
   timeout 120 "${run_gui[@]}" "$bin/TarselUtilities" --screenshot "$shot" >"$work/gui.log" 2>&1 ||
   { cat "$work/gui.log" >&2; fail "TarselUtilities --screenshot failed (${run_gui[*]})"; }
 file "$shot" 2>/dev/null | grep -q 'PNG image' || fail "no screenshot was saved"
+# Run as root, the programs still leave the package's folders alone.
+stray=$(ls -A "$bin" | grep -v -x -E 'TarselUtilities|Tarsel_Batch|tarsel-local' || true)
+[ -z "$stray" ] || fail "the programs wrote into /usr/bin: $stray"
 
 # --- bash completion, with the installed programs and the demo's Tarsel home
 completions=$root/usr/share/bash-completion/completions
@@ -117,8 +120,11 @@ expect "" "$(complete_words _tarsel_local "$local_bin" --home "$work/none" list-
   "clusters of another home"
 expect "--admin --help " "$(complete_words _tarsel_local "$local_bin" provision Demo demo Demo --)" \
   "options of a command"
-mkdir -p "$work/jobs" && touch "$work/jobs/nightly.txt" "$work/jobs/weekly.txt"
+mkdir -p "$work/jobs"
+touch "$work/jobs/nightly.txt" "$work/jobs/weekly.txt" "$work/jobs/plan.app"
 cd "$work/jobs"
+expect "plan.app " "$(complete_words _tarsel_local "$local_bin" create-app Demo New "")" \
+  "the metadata file after the names (options in brackets skipped)"
 expect "--check " "$(complete_words _Tarsel_Batch Tarsel_Batch --ch)" "batch options"
 expect "nightly.txt " "$(complete_words _Tarsel_Batch Tarsel_Batch --check n)" "--check's file"
 expect "nightly.txt,weekly.txt " "$(complete_words _Tarsel_Batch Tarsel_Batch nightly.txt,w)" \
