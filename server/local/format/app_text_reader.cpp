@@ -45,17 +45,34 @@ struct DimensionState {
 
 class AppParser {
   public:
-    AppParser(const QByteArray& bytes, const QString& fileName, const ProgressFn& progress)
-        : reader_(bytes, fileName), progress_(progress) {}
+    AppParser(LineReader reader, FileFaults& faults, const ProgressFn& progress)
+        : reader_(std::move(reader)), faults_(faults), progress_(progress) {}
 
+    // Reads on past a fault in a line, so that the file's faults are all found in one
+    // load; a fault that leaves the rest unreadable (the encoding, a section header, a
+    // line outside any section) stops the reading there.
     AppModel Parse() {
-        while (reader_.Next()) {
+        while (true) {
+            try {
+                if (!reader_.Next()) {
+                    break;
+                }
+            } catch (const LineFault& fault) {
+                faults_.Add(fault);
+                return {};
+            }
             if ((reader_.LineNumber() & 0xFFFF) == 0 && progress_) {
                 progress_(reader_.BytesRead(), reader_.TotalBytes());
             }
-            ParseLine();
+            try {
+                ParseLine();
+            } catch (const LineFault& fault) {
+                if (!faults_.Add(fault) || stop_) {
+                    return {};
+                }
+            }
         }
-        FinishMemberListFile();
+        Collect([this] { FinishMemberListFile(); });
         CheckReferences();
         for (int d = 0; d < kDimensionCount; ++d) {
             CheckRepeatedRelations(static_cast<Dimension>(d));
@@ -92,7 +109,7 @@ class AppParser {
         }
         switch (section_) {
             case Section::None:
-                reader_.Fail(QStringLiteral(
+                Stop(QStringLiteral(
                     "a line outside any section (the file must begin with a section such "
                     "as !LANGUAGES or !MEMBERS=Entity)"));
             case Section::Languages:
@@ -118,8 +135,24 @@ class AppParser {
         }
     }
 
+    // A fault after which the lines that follow cannot be read for what they are.
+    [[noreturn]] void Stop(const QString& reason) {
+        stop_ = true;
+        reader_.Fail(reason);
+    }
+
+    // Runs a check that throws, recording its fault.
+    template <typename Check>
+    void Collect(const Check& check) {
+        try {
+            check();
+        } catch (const LineFault& fault) {
+            faults_.Add(fault);
+        }
+    }
+
     void StartSection(const QString& header) {
-        FinishMemberListFile();
+        Collect([this] { FinishMemberListFile(); });
         const qsizetype eq = header.indexOf(u'=');
         const QString name = (eq < 0 ? header : header.left(eq)).trimmed().toUpper();
         const QString argument = eq < 0 ? QString() : header.mid(eq + 1).trimmed();
@@ -139,9 +172,9 @@ class AppParser {
         };
         if (name == u"FILE_FORMAT") {
             if (argument != QString::number(kAppFormatVersion)) {
-                reader_.Fail(QStringLiteral("file format \"%1\" is not supported (expected %2)")
-                                 .arg(argument)
-                                 .arg(kAppFormatVersion));
+                Stop(QStringLiteral("file format \"%1\" is not supported (expected %2)")
+                         .arg(argument)
+                         .arg(kAppFormatVersion));
             }
             section_ = Section::None;
             return;
@@ -153,22 +186,21 @@ class AppParser {
             if (k.perDimension) {
                 const auto d = ParseDimensionName(argument);
                 if (!d) {
-                    reader_.Fail(
-                        argument.isEmpty()
-                            ? QStringLiteral("section !%1 needs a dimension, as in !%1=Entity")
-                                  .arg(name)
-                            : QStringLiteral("unknown dimension \"%1\" in section !%2")
-                                  .arg(argument, name));
+                    Stop(argument.isEmpty()
+                             ? QStringLiteral("section !%1 needs a dimension, as in !%1=Entity")
+                                   .arg(name)
+                             : QStringLiteral("unknown dimension \"%1\" in section !%2")
+                                   .arg(argument, name));
                 }
                 dimension_ = *d;
             } else if (!argument.isEmpty()) {
-                reader_.Fail(QStringLiteral("section !%1 takes no \"=\" part").arg(name));
+                Stop(QStringLiteral("section !%1 takes no \"=\" part").arg(name));
             }
             section_ = k.section;
             Reserve();
             if (section_ == Section::MemberListFile) {
                 if (model_.memberListFile) {
-                    reader_.Fail(QStringLiteral("a second !MEMBER_LIST_FILE section"));
+                    Stop(QStringLiteral("a second !MEMBER_LIST_FILE section"));
                 }
                 model_.memberListFile = QByteArray();
                 base64_.clear();
@@ -176,7 +208,7 @@ class AppParser {
             }
             return;
         }
-        reader_.Fail(QStringLiteral("unknown section \"!%1\"").arg(header));
+        Stop(QStringLiteral("unknown section \"!%1\"").arg(header));
     }
 
     void Reserve() {
@@ -400,9 +432,7 @@ class AppParser {
             const MemberModel& m = model_.dim(ref.dimension).members[ref.member];
             const AppAttribute& attribute = *ref.attribute;
             const QString target = attribute.write(m);
-            const auto fail = [&](const QString& reason) {
-                ThrowMalformed(reader_.FileName(), ref.line, reason);
-            };
+            const auto fail = [&](const QString& reason) { faults_.Add(ref.line, reason); };
             switch (attribute.reference) {
                 case AttributeReference::SecurityClass:
                     if (!classKeys_.Contains(target)) {
@@ -426,7 +456,7 @@ class AppParser {
     }
 
     // A member occurs once under a parent and once at the top. Sorting the relations
-    // finds repeats without a set of a million nodes; the first repeat in the file is named.
+    // finds repeats without a set of a million nodes.
     void CheckRepeatedRelations(Dimension d) {
         const DimensionState& state = state_[static_cast<size_t>(d)];
         std::vector<std::pair<uint64_t, size_t>> keys;  // ((parent + 1) << 32 | child, relation)
@@ -437,22 +467,20 @@ class AppParser {
                 {(static_cast<uint64_t>(parent + 1) << 32) | static_cast<uint32_t>(child), r});
         }
         std::sort(keys.begin(), keys.end());
-        size_t repeat = keys.size();
         for (size_t k = 1; k < keys.size(); ++k) {
-            if (keys[k].first == keys[k - 1].first) {
-                repeat = std::min(repeat, keys[k].second);
+            if (keys[k].first != keys[k - 1].first) {
+                continue;
             }
+            // Sorted pairs keep the file's order within one key: the later line repeats.
+            const size_t repeat = keys[k].second;
+            const RelationModel& rel = model_.dim(d).hierarchy[repeat];
+            faults_.Add(state.relationLines[repeat],
+                        rel.parent.isEmpty()
+                            ? QStringLiteral("\"%1\" is a top member twice").arg(rel.child)
+                            : QStringLiteral("\"%1\" is below \"%2\" twice (a member is shared "
+                                             "under the same parent only once)")
+                                  .arg(rel.child, rel.parent));
         }
-        if (repeat == keys.size()) {
-            return;
-        }
-        const RelationModel& rel = model_.dim(d).hierarchy[repeat];
-        ThrowMalformed(reader_.FileName(), state.relationLines[repeat],
-                       rel.parent.isEmpty()
-                           ? QStringLiteral("\"%1\" is a top member twice").arg(rel.child)
-                           : QStringLiteral("\"%1\" is below \"%2\" twice (a member is shared "
-                                            "under the same parent only once)")
-                                 .arg(rel.child, rel.parent));
     }
 
     // Depth-first over every member with an explicit stack; a relation that leads back
@@ -506,12 +534,12 @@ class AppParser {
                 const auto c =
                     static_cast<size_t>(state.relationIds[static_cast<size_t>(relation)].second);
                 if (mark[c] == kOnPath) {
-                    ThrowMalformed(reader_.FileName(),
-                                   state.relationLines[static_cast<size_t>(relation)],
-                                   QStringLiteral("\"%1\" below \"%2\" closes a cycle in the %3 "
-                                                  "hierarchy")
-                                       .arg(dim.members[c].label, dim.members[member].label,
-                                            DimensionDisplayName(d)));
+                    // Named, then passed over, so that the search goes on to other cycles.
+                    faults_.Add(state.relationLines[static_cast<size_t>(relation)],
+                                QStringLiteral("\"%1\" below \"%2\" closes a cycle in the %3 "
+                                               "hierarchy")
+                                    .arg(dim.members[c].label, dim.members[member].label,
+                                         DimensionDisplayName(d)));
                 }
                 if (mark[c] == kNew) {
                     mark[c] = kOnPath;
@@ -522,7 +550,9 @@ class AppParser {
     }
 
     LineReader reader_;
+    FileFaults& faults_;
     const ProgressFn& progress_;
+    bool stop_ = false;
     AppModel model_;
     Section section_ = Section::None;
     Dimension dimension_ = Dimension::Scenario;
@@ -537,13 +567,24 @@ class AppParser {
 
 }  // namespace
 
+AppModel ReadAppText(QIODevice& device, FileFaults& faults, const ProgressFn& progress) {
+    return AppParser(LineReader(device, faults.fileName()), faults, progress).Parse();
+}
+
 AppModel ParseAppText(const QByteArray& bytes, const QString& fileName,
                       const ProgressFn& progress) {
-    return AppParser(bytes, fileName, progress).Parse();
+    FileFaults faults(fileName);
+    AppModel model = AppParser(LineReader(bytes, fileName), faults, progress).Parse();
+    faults.ThrowFirst();
+    return model;
 }
 
 AppModel ParseAppFile(const QString& path, const ProgressFn& progress) {
-    return ParseAppText(ReadWholeFile(path), path, progress);
+    const std::unique_ptr<QFile> file = OpenInputFile(path);
+    FileFaults faults(path);
+    AppModel model = ReadAppText(*file, faults, progress);
+    faults.ThrowFirst();
+    return model;
 }
 
 }  // namespace tarsel::local::format

@@ -2,6 +2,7 @@
 
 #include "server/local/app_schema.h"
 #include "server/local/format/app_text.h"
+#include "server/local/format/text_lines.h"
 #include "server/local/loads/metadata_plan.h"
 #include "server/local/model_check.h"
 #include "server/tarsel_error.h"
@@ -69,26 +70,39 @@ void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile
                                   ? MetadataMode::Clear
                               : loadOptions_->Bool(option::kReplace) ? MetadataMode::Replace
                                                                      : MetadataMode::Merge;
-    const QByteArray bytes = ReadInputFile(metadataFile);
+    const std::unique_ptr<QFile> input = format::OpenInputFile(metadataFile);
     ApplicationFile& file = *session.file();
     LoadLog log(logFile);
-    // The stored state is read in the transaction that writes, so that no other writer's
-    // commit falls between them and is lost.
+    // The file is read and checked before the write transaction opens, so that a long
+    // read holds no lock; the stored state is read in the transaction that writes, so
+    // that no other writer's commit falls between them and is lost.
+    format::FileFaults faults(metadataFile);
+    AppModel read = format::ReadAppText(*input, faults);
+    for (const format::LineFault& fault : faults.Sorted()) {
+        log.Error(metadataFile, fault.line(), fault.reason());
+    }
+    if (faults.count() >= format::FileFaults::kMostListed) {
+        log.Note(QStringLiteral("Reading stopped at fault %1; the rest of the file was not "
+                                "checked.")
+                     .arg(faults.count()));
+    }
     sql::Transaction write(file.db(), sql::Transaction::Kind::Write);
-    MemberIds currentIds;
-    const AppModel current = ReadMetadata(file.db(), &currentIds);
     PlannedMetadata planned;
     ResolvedModel resolved;
-    try {
-        planned =
-            PlanMetadata(current, currentIds, format::ParseAppText(bytes, metadataFile), mode);
-        resolved = CheckModel(planned.model);
-        ResolveToIds(resolved, planned.ids);
-    } catch (const TarselError& error) {
-        if (error.number() != code::kMalformedFile) {
-            throw;
+    if (faults.empty()) {
+        try {
+            MemberIds currentIds;
+            AppModel current = ReadMetadata(file.db(), &currentIds);
+            planned =
+                PlanMetadata(std::move(current), std::move(currentIds), std::move(read), mode);
+            resolved = CheckModel(planned.model);
+            ResolveToIds(resolved, planned.ids);
+        } catch (const TarselError& error) {
+            if (error.number() != code::kMalformedFile) {
+                throw;
+            }
+            log.ErrorText(error.description());
         }
-        log.ErrorText(error.description());
     }
     if (loadOptions_->Bool(option::kCheckIntegrity) && log.errors() == 0) {
         // Refuses removing a member with data and leaving data on a member that stops

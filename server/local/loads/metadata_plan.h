@@ -20,8 +20,9 @@ struct PlannedMetadata {
 // Languages and security classes the file names are added after the stored ones; labels
 // are compared without regard to case. The stored member list file is kept unless the
 // file carries one.
-PlannedMetadata PlanMetadata(const AppModel& current, const MemberIds& currentIds,
-                             const AppModel& file, MetadataMode mode);
+// Takes both models over, so that a large load holds each member once.
+PlannedMetadata PlanMetadata(AppModel current, MemberIds currentIds, AppModel file,
+                             MetadataMode mode);
 
 // Turns the places in planned.model that resolved names into the planned ids.
 void ResolveToIds(ResolvedModel& resolved, const MemberIds& ids);
