@@ -231,8 +231,8 @@ qsizetype LineReader::LinesBeforeNextSection() const {
     const qint64 resume = device_->pos();
     QByteArray chunk(kChunk, Qt::Uninitialized);
     qint64 got = 0;
-    while (device_->pos() - resume < kFarthest &&
-           (got = device_->read(chunk.data(), kChunk)) > 0 && !scan(chunk.constData(), got)) {
+    while (device_->pos() - resume < kFarthest && (got = device_->read(chunk.data(), kChunk)) > 0 &&
+           !scan(chunk.constData(), got)) {
     }
     device_->seek(resume);
     return lines;
