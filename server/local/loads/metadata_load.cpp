@@ -2,6 +2,7 @@
 
 #include "server/local/app_schema.h"
 #include "server/local/format/app_text.h"
+#include "server/local/format/app_xml.h"
 #include "server/local/format/text_lines.h"
 #include "server/local/loads/metadata_plan.h"
 #include "server/local/model_check.h"
@@ -61,9 +62,6 @@ std::shared_ptr<LoadOptions> LocalMetadataLoad::GetExtractOptions() {
 
 void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile) {
     LocalApplicationSession& session = session_.Require(QStringLiteral("metadata loads"));
-    if (loadOptions_->Int(option::kFormat) != kAppFormat) {
-        ThrowNotAvailable(QStringLiteral("Metadata loads of the .xml format"));
-    }
     const bool scan = loadOptions_->Bool(option::kScan);
     const MetadataMode mode = std::any_of(std::begin(option::kClear), std::end(option::kClear),
                                           [&](int32_t i) { return loadOptions_->Bool(i); })
@@ -77,7 +75,9 @@ void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile
     // read holds no lock; the stored state is read in the transaction that writes, so
     // that no other writer's commit falls between them and is lost.
     format::FileFaults faults(metadataFile);
-    AppModel read = format::ReadAppText(*input, faults);
+    AppModel read = loadOptions_->Int(option::kFormat) == kAppFormat
+                        ? format::ReadAppText(*input, faults)
+                        : format::ReadAppXml(*input, faults);
     for (const format::LineFault& fault : faults.Sorted()) {
         log.Error(metadataFile, fault.line(), fault.reason());
     }
@@ -132,15 +132,14 @@ void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile
 
 void LocalMetadataLoad::Extract(const QString& metadataFile, const QString& logFile) {
     LocalApplicationSession& session = session_.Require(QStringLiteral("metadata extracts"));
-    if (extractOptions_->Int(option::kExtractFormat) != kAppFormat) {
-        ThrowNotAvailable(QStringLiteral("Metadata extracts in the .xml format"));
-    }
+    const bool app = extractOptions_->Int(option::kExtractFormat) == kAppFormat;
     const AppModel model = ReadApplication(session.file()->db());
-    const QByteArray text = format::WriteAppText(model);
+    const QByteArray text = app ? format::WriteAppText(model) : format::WriteAppXml(model);
     LoadLog log(logFile);
-    log.Note(QStringLiteral("Extracted the metadata of %1 (%2 bytes, .app) to %3.")
+    log.Note(QStringLiteral("Extracted the metadata of %1 (%2 bytes, %3) to %4.")
                  .arg(session.file()->name())
                  .arg(text.size())
+                 .arg(app ? QStringLiteral(".app") : QStringLiteral(".xml"))
                  .arg(metadataFile));
     WriteOutputFile(metadataFile, text);
     log.Write();
