@@ -244,7 +244,26 @@ AppModel ReadApplication(sql::Database& db, MemberIds* ids) {
     return model;
 }
 
-AppModel ReadMetadata(sql::Database& db, MemberIds* ids) {
+StoredLabels ReadMemberLabels(sql::Database& db, Dimension dimension) {
+    const auto d = static_cast<int64_t>(dimension);
+    StoredLabels stored;
+    sql::Statement count(db, "SELECT count(*) FROM members WHERE key >= ?1 AND key < ?2");
+    count.Bind(1, MemberKey(d, 0)).Bind(2, MemberKey(d + 1, 0));
+    if (count.Step()) {
+        stored.ids.Reserve(static_cast<size_t>(count.Int(0)));
+    }
+    sql::Statement q(db, "SELECT label, id FROM members WHERE key >= ?1 AND key < ?2");
+    q.Bind(1, MemberKey(d, 0)).Bind(2, MemberKey(d + 1, 0));
+    while (q.Step()) {
+        const auto id = static_cast<int32_t>(q.Int(1));
+        stored.ids.Insert(q.Text(0), id);
+        stored.nextId = std::max(stored.nextId, id + 1);
+    }
+    return stored;
+}
+
+AppModel ReadMetadata(sql::Database& db, MemberIds* ids,
+                      const std::array<bool, kDimensionCount>& skip) {
     AppModel model;
     // Ids may have gaps (members a load removed): the place in the model of each id.
     std::array<std::vector<int32_t>, kDimensionCount> placeOf;
@@ -288,7 +307,7 @@ AppModel ReadMetadata(sql::Database& db, MemberIds* ids) {
         std::vector<Reference> references;
         while (q.Step()) {
             const auto d = static_cast<size_t>(q.Int(0));
-            if (d >= kDimensionCount) {
+            if (d >= kDimensionCount || skip[d]) {
                 continue;
             }
             DimensionModel& dim = model.dimensions[d];
@@ -337,7 +356,7 @@ AppModel ReadMetadata(sql::Database& db, MemberIds* ids) {
         sql::Statement q(db, "SELECT dim, parent, child FROM relations ORDER BY key");
         while (q.Step()) {
             const auto d = static_cast<size_t>(q.Int(0));
-            if (d < kDimensionCount) {
+            if (d < kDimensionCount && !skip[d]) {
                 model.dimensions[d].hierarchy.push_back({label(d, q.Int(1)), label(d, q.Int(2))});
             }
         }
@@ -346,7 +365,7 @@ AppModel ReadMetadata(sql::Database& db, MemberIds* ids) {
         sql::Statement q(db, "SELECT dim, name FROM member_lists ORDER BY dim, id");
         while (q.Step()) {
             const auto d = static_cast<size_t>(q.Int(0));
-            if (d < kDimensionCount) {
+            if (d < kDimensionCount && !skip[d]) {
                 model.dimensions[d].memberLists.push_back({q.Text(1), {}});
             }
         }

@@ -91,10 +91,28 @@ void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile
     ResolvedModel resolved;
     if (faults.empty()) {
         try {
-            MemberIds currentIds;
-            AppModel current = ReadMetadata(file.db(), &currentIds);
-            planned =
-                PlanMetadata(std::move(current), std::move(currentIds), std::move(read), mode);
+            // The stored labels go once the plan has its ids, before the check.
+            planned = [&] {
+                // A dimension REPLACE takes over is read as labels and ids only, unless
+                // another dimension's attributes name its members (Value, Custom1..4).
+                std::array<bool, kDimensionCount> skip{};
+                ReplacedLabels replaced;
+                for (size_t d = 0; d < kDimensionCount && mode == MetadataMode::Replace; ++d) {
+                    const auto dimension = static_cast<Dimension>(d);
+                    const bool referred =
+                        dimension == Dimension::Value ||
+                        (dimension >= Dimension::Custom1 && dimension <= Dimension::Custom4);
+                    if (!referred && NamesDimension(read.dimensions[d])) {
+                        skip[d] = true;
+                        replaced[d] =
+                            std::make_unique<StoredLabels>(ReadMemberLabels(file.db(), dimension));
+                    }
+                }
+                MemberIds currentIds;
+                AppModel current = ReadMetadata(file.db(), &currentIds, skip);
+                return PlanMetadata(std::move(current), std::move(currentIds), std::move(read),
+                                    mode, replaced);
+            }();
             resolved = CheckModel(planned.model);
             ResolveToIds(resolved, planned.ids);
         } catch (const TarselError& error) {

@@ -1,7 +1,5 @@
 #include "server/local/loads/metadata_plan.h"
 
-#include "server/local/label_index.h"
-
 #include <QHash>
 #include <algorithm>
 #include <set>
@@ -70,12 +68,17 @@ QHash<QString, size_t> PlacesByLabel(const std::vector<MemberModel>& members) {
 
 // Takes the file's dimension over; only the stored labels are looked at, for the ids.
 void ReplaceDimension(DimensionModel& dim, std::vector<int32_t>& ids, DimensionModel&& file,
-                      const std::vector<qsizetype>& languages) {
-    LabelIndex stored(dim.members.size());
-    for (size_t i = 0; i < dim.members.size(); ++i) {
-        stored.Insert(dim.members[i].label, static_cast<int32_t>(i));
+                      const std::vector<qsizetype>& languages, const StoredLabels* stored) {
+    StoredLabels own;
+    if (!stored) {
+        own.ids.Reserve(dim.members.size());
+        for (size_t i = 0; i < dim.members.size(); ++i) {
+            own.ids.Insert(dim.members[i].label, ids[i]);
+        }
+        own.nextId = NextId(ids);
+        stored = &own;
     }
-    int32_t next = NextId(ids);
+    int32_t next = stored->nextId;
     std::vector<int32_t> newIds;
     newIds.reserve(file.members.size());
     const bool sameLanguages = IsIdentity(languages);
@@ -83,8 +86,8 @@ void ReplaceDimension(DimensionModel& dim, std::vector<int32_t>& ids, DimensionM
         if (!sameLanguages) {
             m.descriptions = Redescribe(m.descriptions, languages);
         }
-        const int32_t place = stored.Find(m.label);
-        newIds.push_back(place >= 0 ? ids[static_cast<size_t>(place)] : next++);
+        const int32_t id = stored->ids.Find(m.label);
+        newIds.push_back(id >= 0 ? id : next++);
     }
     dim = std::move(file);
     ids = std::move(newIds);
@@ -144,8 +147,12 @@ void MergeDimension(DimensionModel& dim, std::vector<int32_t>& ids, const Dimens
 
 }  // namespace
 
+bool NamesDimension(const DimensionModel& file) {
+    return !file.members.empty() || !file.hierarchy.empty() || !file.memberLists.empty();
+}
+
 PlannedMetadata PlanMetadata(AppModel current, MemberIds currentIds, AppModel file,
-                             MetadataMode mode) {
+                             MetadataMode mode, const ReplacedLabels& replaced) {
     if (mode == MetadataMode::Clear) {
         PlannedMetadata planned{std::move(file), {}};
         for (size_t d = 0; d < kDimensionCount; ++d) {
@@ -163,11 +170,12 @@ PlannedMetadata PlanMetadata(AppModel current, MemberIds currentIds, AppModel fi
     MergeNames(model.securityClasses, file.securityClasses);
     for (size_t d = 0; d < kDimensionCount; ++d) {
         DimensionModel& fileDim = file.dimensions[d];
-        if (fileDim.members.empty() && fileDim.hierarchy.empty() && fileDim.memberLists.empty()) {
+        if (!NamesDimension(fileDim)) {
             continue;
         }
         if (mode == MetadataMode::Replace) {
-            ReplaceDimension(model.dimensions[d], planned.ids[d], std::move(fileDim), languages);
+            ReplaceDimension(model.dimensions[d], planned.ids[d], std::move(fileDim), languages,
+                             replaced[d].get());
         } else {
             MergeDimension(model.dimensions[d], planned.ids[d], fileDim, languages);
         }
