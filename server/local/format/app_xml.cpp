@@ -1,6 +1,7 @@
 #include "server/local/format/app_xml.h"
 
 #include <QIODevice>
+#include <algorithm>
 #include <cstring>
 #include <pugixml.hpp>
 
@@ -59,7 +60,8 @@ class XmlReader {
             return {};
         }
         const pugi::xml_parse_result parsed = document_.load_buffer_inplace(
-            text_.data(), static_cast<size_t>(text_.size()), pugi::parse_escapes | pugi::parse_eol | pugi::parse_ws_pcdata_single,
+            text_.data(), static_cast<size_t>(text_.size()),
+            pugi::parse_escapes | pugi::parse_eol | pugi::parse_ws_pcdata_single,
             pugi::encoding_utf8);
         if (!parsed) {
             faults_.Add(lines_.LineOf(parsed.offset),
@@ -288,40 +290,34 @@ class XmlReader {
     QStringList fields_;
 };
 
+// What XML cannot take as it stands, and how it is written instead.
+struct Reference {
+    char c;
+    const char* text;
+};
+constexpr Reference kReferences[] = {{'&', "&amp;"},  {'<', "&lt;"},  {'>', "&gt;"},
+                                     {'"', "&quot;"}, {'\t', "&#9;"}, {'\n', "&#10;"},
+                                     {'\r', "&#13;"}};
+
 // Text as it stands in an attribute value or between tags.
 void AppendEscaped(QByteArray& out, const QString& text, const QString& what) {
     const QByteArray utf8 = text.toUtf8();
     for (const char c : utf8) {
-        switch (c) {
-            case '&':
-                out.append("&amp;");
-                break;
-            case '<':
-                out.append("&lt;");
-                break;
-            case '>':
-                out.append("&gt;");
-                break;
-            case '"':
-                out.append("&quot;");
-                break;
-            case '\t':
-                out.append("&#9;");
-                break;
-            case '\n':
-                out.append("&#10;");
-                break;
-            case '\r':
-                out.append("&#13;");
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    ThrowClientError(code::kMalformedFile,
-                                     QStringLiteral("%1 holds a control character, which an "
-                                                    ".xml file cannot carry")
-                                         .arg(what));
-                }
-                out.append(c);
+        // Every character to replace sorts below '?', UTF-8 lead and trail bytes above.
+        if (static_cast<unsigned char>(c) >= '?') {
+            out.append(c);
+            continue;
+        }
+        const auto* r = std::find_if(std::begin(kReferences), std::end(kReferences),
+                                     [c](const Reference& x) { return x.c == c; });
+        if (r != std::end(kReferences)) {
+            out.append(r->text);
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            ThrowClientError(code::kMalformedFile, QStringLiteral("%1 holds a control character, "
+                                                                  "which an .xml file cannot carry")
+                                                       .arg(what));
+        } else {
+            out.append(c);
         }
     }
 }
