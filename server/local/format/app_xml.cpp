@@ -459,6 +459,14 @@ AppModel ReadAppXml(QIODevice& device, FileFaults& faults) {
                    QStringLiteral("the file is not XML (it does not begin with '<')"));
         return {};
     }
+    // The document is parsed whole; past this size the .app text, read a chunk at a time,
+    // is the form to use.
+    constexpr qint64 kLargest = qint64{1} << 30;
+    if (device.size() - device.pos() > kLargest) {
+        faults.Add(0, QStringLiteral("the file is larger than 1 GiB, the most an .xml load "
+                                     "reads; load the metadata as .app text instead"));
+        return {};
+    }
     QByteArray text = device.readAll();
     return XmlReader(text, faults).Read();
 }

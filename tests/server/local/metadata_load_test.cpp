@@ -119,6 +119,17 @@ TEST_F(MetadataLoadTest, FilesOfTheWrongKindAreRefusedAtOnce) {
         << lines.join(u'\n').toStdString();
     QFile::remove(huge);
 
+    // An .xml document is parsed whole: one too large for that is refused unread.
+    const QString xml = Write(QStringLiteral("huge.xml"), "<metadata>\n");
+    ASSERT_TRUE(QFile::resize(xml, qint64{3} << 29));
+    load->GetLoadOptions()->Item(20)->SetCurrentValue(int32_t{1});
+    timer.restart();
+    lines = Refused(xml, dir.filePath(QStringLiteral("xml.log"))).second;
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_TRUE(lines.value(0).contains(QStringLiteral("larger than 1 GiB")));
+    load->GetLoadOptions()->Item(20)->SetCurrentValue(int32_t{0});
+    QFile::remove(xml);
+
     // Latin-1 where UTF-8 belongs: the first such line is named and the reading stops,
     // as every line after it would be suspect.
     lines = Refused(Write(QStringLiteral("latin1.app"),
