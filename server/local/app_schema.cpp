@@ -168,6 +168,17 @@ void InsertMetadata(sql::Database& db, const AppModel& model, const ResolvedMode
     }
 }
 
+// The highest id or seq of a dimension's rows in table, plus one: its row count, or a
+// little more where removed members left their ids unused. One seek, where a count
+// would read every row.
+size_t RowsBelow(sql::Database& db, const char* table, Dimension dimension) {
+    const auto d = static_cast<int64_t>(dimension);
+    sql::Statement q(
+        db, std::string("SELECT max(key) FROM ") + table + " WHERE key >= ?1 AND key < ?2");
+    q.Bind(1, MemberKey(d, 0)).Bind(2, MemberKey(d + 1, 0));
+    return q.Step() && !q.IsNull(0) ? static_cast<size_t>(q.Int(0) - MemberKey(d, 0) + 1) : 0;
+}
+
 }  // namespace
 
 void CheckApplicationSchema(sql::Database& db) {
@@ -247,11 +258,7 @@ AppModel ReadApplication(sql::Database& db, MemberIds* ids) {
 StoredLabels ReadMemberLabels(sql::Database& db, Dimension dimension) {
     const auto d = static_cast<int64_t>(dimension);
     StoredLabels stored;
-    sql::Statement count(db, "SELECT count(*) FROM members WHERE key >= ?1 AND key < ?2");
-    count.Bind(1, MemberKey(d, 0)).Bind(2, MemberKey(d + 1, 0));
-    if (count.Step()) {
-        stored.ids.Reserve(static_cast<size_t>(count.Int(0)));
-    }
+    stored.ids.Reserve(RowsBelow(db, "members", dimension));
     sql::Statement q(db, "SELECT label, id FROM members WHERE key >= ?1 AND key < ?2");
     q.Bind(1, MemberKey(d, 0)).Bind(2, MemberKey(d + 1, 0));
     while (q.Step()) {
@@ -292,6 +299,17 @@ AppModel ReadMetadata(sql::Database& db, MemberIds* ids,
         sql::Statement q(db, "SELECT name FROM security_classes ORDER BY id");
         while (q.Step()) {
             model.securityClasses.append(q.Text(0));
+        }
+    }
+    // Room for each dimension's rows up front: growing a vector of a million members
+    // copies them again and again and, while it grows, holds them twice.
+    for (size_t d = 0; d < kDimensionCount; ++d) {
+        if (!skip[d]) {
+            const auto dimension = static_cast<Dimension>(d);
+            const size_t members = RowsBelow(db, "members", dimension);
+            model.dimensions[d].members.reserve(members);
+            memberIds[d].reserve(members);
+            model.dimensions[d].hierarchy.reserve(RowsBelow(db, "relations", dimension));
         }
     }
     {
