@@ -116,14 +116,6 @@ TEST_F(LocalLogonTest, UnbuiltServicesFailWithNotImplemented) {
     expectNotAvailable([&] { library.CreateLogonPrompt(); }, "logon prompt");
     expectNotAvailable(
         [&] {
-            auto load = library.CreateMetadataLoad();
-            load->SetSession(session);
-            load->GetExtractOptions()->Item(14)->SetCurrentValue(int32_t{1});
-            load->Extract("a.xml", "b");
-        },
-        "metadata .xml extract");
-    expectNotAvailable(
-        [&] {
             auto load = library.CreateRulesLoad();
             load->SetSession(session, -2);
             load->ExtractRulesFile("a", "b");
