@@ -22,6 +22,21 @@ QByteArray Read(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+// How a case is loaded, by its file's ending: %1 the file, %2 its load log. Files of other
+// endings are command files, checked with --check.
+const std::map<QString, QString> kLoads = {
+    {QStringLiteral(".app"), QStringLiteral("LOAD_METADATA %1, %2, REPLACE, FALSE")},
+    {QStringLiteral(".lst"), QStringLiteral("LOAD_MEMBER_LISTS %1, %2")},
+};
+
+QString Ending(const QString& file) {
+    return file.mid(file.lastIndexOf(QLatin1Char('.')));
+}
+
+QString LoadLog(const QString& file) {
+    return file.left(file.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".log");
+}
+
 struct Batch {
     int exitCode = -1;
     QStringList lines;  // of standard output
@@ -73,12 +88,8 @@ TEST(HardeningBadInputs, EveryCaseShowsItsLineAndStoresNothing) {
         "LOGON TestCluster, TestApp\r\nEXTRACT_METADATA before.app, , APP\r\n"
         "EXTRACT_MEMBER_LISTS before.lst, \r\n";
     for (const auto& [file, line] : expected) {
-        const QByteArray name = file.toUtf8();
-        const QByteArray log = name.left(name.lastIndexOf('.')) + ".log";
-        if (file.endsWith(QLatin1String(".app"))) {
-            loads += "LOAD_METADATA " + name + ", " + log + ", REPLACE, FALSE\r\n";
-        } else if (file.endsWith(QLatin1String(".lst"))) {
-            loads += "LOAD_MEMBER_LISTS " + name + ", " + log + "\r\n";
+        if (const auto load = kLoads.find(Ending(file)); load != kLoads.end()) {
+            loads += load->second.arg(file, LoadLog(file)).toUtf8() + "\r\n";
         }
     }
     loads += "EXTRACT_METADATA after.app, , APP\r\nEXTRACT_MEMBER_LISTS after.lst, \r\n";
@@ -90,13 +101,13 @@ TEST(HardeningBadInputs, EveryCaseShowsItsLineAndStoresNothing) {
 
     for (const auto& [file, line] : expected) {
         QStringList shown;
-        if (file.endsWith(QLatin1String(".txt"))) {
+        if (!kLoads.count(Ending(file))) {
             const Batch check = RunBatch(work.path(), {QStringLiteral("--check"), file});
             EXPECT_EQ(check.exitCode, 1) << file.toStdString();
             shown = check.lines;
         } else {
-            const QString log = file.left(file.lastIndexOf(QLatin1Char('.'))) + ".log";
-            shown = QString::fromUtf8(Read(work.filePath(log)).replace('\r', "")).split('\n');
+            shown =
+                QString::fromUtf8(Read(work.filePath(LoadLog(file))).replace('\r', "")).split('\n');
             EXPECT_EQ(shown.filter(QStringLiteral(": nothing was stored.")).size(), 1)
                 << file.toStdString();
         }
