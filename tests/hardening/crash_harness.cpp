@@ -99,7 +99,7 @@ class Fixture {
         if (!process.waitForFinished(600000)) {
             process.kill();
             process.waitForFinished();
-            Fail(child.program + QStringLiteral(" did not finish"));
+            Fail(child.program + QStringLiteral(" did not finish: ") + process.errorString());
         }
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
@@ -326,8 +326,10 @@ Tally Survive(const Fixture& fixture, const Row& row, int kills, QRandomGenerato
     Tally tally;
     for (int kill = 0; kill < kills; ++kill) {
         fixture.Reset();
-        const qint64 moment =
-            static_cast<qint64>(random.bounded(static_cast<quint32>(duration + 1)));
+        // Every other kill falls near the end, where the results are written and put in place.
+        const qint64 from = kill % 2 == 0 ? 0 : duration * 4 / 5;
+        const qint64 moment = from + static_cast<qint64>(random.bounded(
+                                         static_cast<quint32>(duration * 21 / 20 - from + 1)));
         const pid_t pid = fixture.Start(child);
         QThread::usleep(static_cast<unsigned long>(moment * 1000));
         ::kill(pid, SIGKILL);
