@@ -326,10 +326,12 @@ Tally Survive(const Fixture& fixture, const Row& row, int kills, QRandomGenerato
     Tally tally;
     for (int kill = 0; kill < kills; ++kill) {
         fixture.Reset();
-        // Every other kill falls near the end, where the results are written and put in place.
-        const qint64 from = kill % 2 == 0 ? 0 : duration * 4 / 5;
-        const qint64 moment = from + static_cast<qint64>(random.bounded(
-                                         static_cast<quint32>(duration * 21 / 20 - from + 1)));
+        // Every other kill falls near the end, where the results are written and put in
+        // place; the end moves with the machine's load, so the window reaches past it.
+        const qint64 from = kill % 2 == 0 ? 0 : duration * 7 / 10;
+        const qint64 to = kill % 2 == 0 ? duration : duration * 13 / 10;
+        const qint64 moment =
+            from + static_cast<qint64>(random.bounded(static_cast<quint32>(to - from + 1)));
         const pid_t pid = fixture.Start(child);
         QThread::usleep(static_cast<unsigned long>(moment * 1000));
         ::kill(pid, SIGKILL);
