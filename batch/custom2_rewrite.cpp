@@ -13,7 +13,6 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
-#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -90,14 +89,21 @@ class TemporaryOutput {
 constexpr size_t kReadSlack = 32;
 constexpr size_t kShortPiece = 256;
 
-// One job at a time on a thread of its own, so that reading, scanning and writing overlap
-// on two cores: Start hands a job over (after the one before has ended), Wait returns
-// once it has ended. The thread is joined by the destructor after its last job, on every
-// path, so a job may use whatever outlives this object.
-class BackgroundJob {
+// Buffered output whose write() calls run on a thread of their own, so that writing one
+// buffer overlaps filling the other: the time approaches the larger of reading and
+// writing instead of their sum. It can take back the line being written, also when part
+// of it has already reached the file (a long line that turns out to have too few
+// semicolons). Failures of the thread are raised through fail on the caller's thread.
+// The thread is joined by the destructor, on every path.
+class Writer {
   public:
-    BackgroundJob() : thread_([this] { Run(); }) {}
-    ~BackgroundJob() {
+    Writer(int fd, std::function<void(int)> fail, size_t size)
+        : fd_(fd),
+          fail_(std::move(fail)),
+          buffers_{std::vector<char>(size), std::vector<char>(size)} {
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~Writer() {
         {
             const std::lock_guard lock(mutex_);
             quit_ = true;
@@ -105,81 +111,15 @@ class BackgroundJob {
         changed_.notify_all();
         thread_.join();
     }
-    BackgroundJob(const BackgroundJob&) = delete;
-    BackgroundJob& operator=(const BackgroundJob&) = delete;
-
-    void Start(std::function<void()> job) {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return !job_; });
-        job_ = std::move(job);
-        lock.unlock();
-        changed_.notify_all();
-    }
-    void Wait() {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return !job_; });
-    }
-
-  private:
-    void Run() {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            changed_.wait(lock, [this] { return job_ || quit_; });
-            if (!job_) {
-                return;
-            }
-            lock.unlock();
-            job_();
-            lock.lock();
-            job_ = nullptr;
-            changed_.notify_all();
-        }
-    }
-
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::function<void()> job_;  // the job running or waiting to run
-    bool quit_ = false;
-    std::thread thread_;
-};
-
-// Writes all of data to fd; gives 0 or the failure's errno.
-int WriteAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return errno;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return 0;
-}
-
-// Buffered output whose write() calls run in the background: writing one buffer overlaps
-// filling the other. It can take back the line being written, also when part of it has
-// already reached the file (a long line that turns out to have too few semicolons).
-// Write failures are raised through fail on the caller's thread.
-class Writer {
-  public:
-    Writer(int fd, std::function<void(int)> fail, size_t size)
-        : fd_(fd),
-          fail_(std::move(fail)),
-          size_(size),
-          buffers_{std::make_unique_for_overwrite<char[]>(size),
-                   std::make_unique_for_overwrite<char[]>(size)} {}
     Writer(const Writer&) = delete;
     Writer& operator=(const Writer&) = delete;
 
     // data must be followed by kReadSlack readable bytes: short pieces (the bulk of a
     // rewrite) are copied in whole blocks, without a call.
     void Put(const char* data, size_t size) {
-        char* const buffer = buffers_[filling_].get();
-        if (size <= kShortPiece && used_ + size + kReadSlack <= size_) {
-            char* to = buffer + used_;
+        std::vector<char>& buffer = buffers_[filling_];
+        if (size <= kShortPiece && used_ + size + kReadSlack <= buffer.size()) {
+            char* to = buffer.data() + used_;
             for (size_t done = 0; done < size; done += kReadSlack) {
                 std::memcpy(to + done, data + done, kReadSlack);
             }
@@ -187,11 +127,11 @@ class Writer {
             return;
         }
         while (size > 0) {
-            if (used_ == size_) {
+            if (used_ == buffers_[filling_].size()) {
                 HandOver();
             }
-            const size_t room = std::min(size, size_ - used_);
-            std::memcpy(buffers_[filling_].get() + used_, data, room);
+            const size_t room = std::min(size, buffers_[filling_].size() - used_);
+            std::memcpy(buffers_[filling_].data() + used_, data, room);
             used_ += room;
             data += room;
             size -= room;
@@ -218,36 +158,78 @@ class Writer {
     }
 
   private:
-    // Starts writing the filled buffer and goes on with the other one, once the write
-    // before has ended.
+    // Gives the filled buffer to the thread and goes on with the other one, once the
+    // thread has finished writing it.
     void HandOver() {
         if (used_ == 0) {
             return;
         }
-        WaitIdle();
-        const char* const data = buffers_[filling_].get();
-        const size_t size = used_;
-        writing_.Start([this, data, size] { error_ = WriteAll(fd_, data, size); });
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return job_ == nullptr; });
+            if (error_ != 0) {
+                lock.unlock();
+                fail_(error_);
+            }
+            job_ = buffers_[filling_].data();
+            jobSize_ = used_;
+        }
+        changed_.notify_all();
         handed_ += static_cast<int64_t>(used_);
         filling_ ^= 1;
         used_ = 0;
     }
     void WaitIdle() {
-        writing_.Wait();
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return job_ == nullptr; });
         if (error_ != 0) {
+            lock.unlock();
             fail_(error_);
+        }
+    }
+    void Run() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [this] { return job_ != nullptr || quit_; });
+            if (quit_) {
+                return;
+            }
+            const char* data = job_;
+            size_t left = jobSize_;
+            int error = error_;
+            lock.unlock();
+            while (left > 0 && error == 0) {
+                const ssize_t written = ::write(fd_, data, left);
+                if (written < 0) {
+                    if (errno != EINTR) {
+                        error = errno;
+                    }
+                    continue;
+                }
+                data += written;
+                left -= static_cast<size_t>(written);
+            }
+            lock.lock();
+            error_ = error;
+            job_ = nullptr;
+            changed_.notify_all();
         }
     }
 
     int fd_;
     std::function<void(int)> fail_;
-    size_t size_;  // of each buffer
-    std::unique_ptr<char[]> buffers_[2];
-    int filling_ = 0;        // the buffer being filled; the other may be being written
-    size_t used_ = 0;        // bytes in the buffer being filled
-    int64_t handed_ = 0;     // bytes given to writing, all told
-    int error_ = 0;          // of the last write; read only after waiting for it
-    BackgroundJob writing_;  // last: joined before the buffers go
+    std::vector<char> buffers_[2];
+    int filling_ = 0;     // the buffer being filled; the other may be with the thread
+    size_t used_ = 0;     // bytes in the buffer being filled
+    int64_t handed_ = 0;  // bytes given to the thread, all told
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    const char* job_ = nullptr;  // the buffer the thread is writing, if any
+    size_t jobSize_ = 0;
+    int error_ = 0;  // the first failure of the thread
+    bool quit_ = false;
+    std::thread thread_;
 };
 
 // The semicolons, CRs and LFs of 64 bytes, one bit each, lowest bit first.
@@ -494,42 +476,24 @@ Custom2Counts RewriteCustom2(const QString& input, const QString& output, const 
     writer.Put(kHeader, 7);
     LineRewriter lines(writer, value);
 
-    // The next chunk is read while this one is scanned.
-    const size_t chunkSize = std::max<size_t>(chunkBytes, 1);
-    std::unique_ptr<char[]> chunks[2] = {
-        std::make_unique_for_overwrite<char[]>(chunkSize + kReadSlack),
-        std::make_unique_for_overwrite<char[]>(chunkSize + kReadSlack)};
-    ssize_t got = 0;
-    int readError = 0;
-    BackgroundJob reading;  // after what its jobs use: joined before they go
-    const auto readAhead = [&](char* into) {
-        reading.Start([&, into] {
-            do {
-                got = ::read(in.get(), into, chunkSize);
-            } while (got < 0 && errno == EINTR);
-            readError = got < 0 ? errno : 0;
-        });
-    };
-    int current = 0;
-    readAhead(chunks[current].get());
+    std::vector<char> chunk(std::max<size_t>(chunkBytes, 1) + kReadSlack);
     for (;;) {
-        reading.Wait();
-        if (got < 0) {
-            throw TarselError(err::kFileAccess, source,
-                              QStringLiteral("Cannot read %1: %2").arg(input, Reason(readError)));
-        }
-        if (got == 0) {
-            break;
-        }
-        const char* const data = chunks[current].get();
-        const size_t size = static_cast<size_t>(got);
-        current ^= 1;
-        readAhead(chunks[current].get());
         if (stop && stop()) {
             throw TarselError(err::kStopped, source,
                               QStringLiteral("Stopped before the end of %1").arg(input));
         }
-        lines.Feed(data, data + size);
+        const ssize_t got = ::read(in.get(), chunk.data(), chunk.size() - kReadSlack);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw TarselError(err::kFileAccess, source,
+                              QStringLiteral("Cannot read %1: %2").arg(input, Reason(errno)));
+        }
+        if (got == 0) {
+            break;
+        }
+        lines.Feed(chunk.data(), chunk.data() + got);
     }
     lines.Finish();
     writer.Flush();
