@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -100,7 +101,9 @@ class Writer {
     Writer(int fd, std::function<void(int)> fail, size_t size)
         : fd_(fd),
           fail_(std::move(fail)),
-          buffers_{std::vector<char>(size), std::vector<char>(size)} {
+          size_(size),
+          buffers_{std::make_unique_for_overwrite<char[]>(size),
+                   std::make_unique_for_overwrite<char[]>(size)} {
         thread_ = std::thread([this] { Run(); });
     }
     ~Writer() {
@@ -117,9 +120,8 @@ class Writer {
     // data must be followed by kReadSlack readable bytes: short pieces (the bulk of a
     // rewrite) are copied in whole blocks, without a call.
     void Put(const char* data, size_t size) {
-        std::vector<char>& buffer = buffers_[filling_];
-        if (size <= kShortPiece && used_ + size + kReadSlack <= buffer.size()) {
-            char* to = buffer.data() + used_;
+        if (size <= kShortPiece && used_ + size + kReadSlack <= size_) {
+            char* to = buffers_[filling_].get() + used_;
             for (size_t done = 0; done < size; done += kReadSlack) {
                 std::memcpy(to + done, data + done, kReadSlack);
             }
@@ -127,11 +129,11 @@ class Writer {
             return;
         }
         while (size > 0) {
-            if (used_ == buffers_[filling_].size()) {
+            if (used_ == size_) {
                 HandOver();
             }
-            const size_t room = std::min(size, buffers_[filling_].size() - used_);
-            std::memcpy(buffers_[filling_].data() + used_, data, room);
+            const size_t room = std::min(size, size_ - used_);
+            std::memcpy(buffers_[filling_].get() + used_, data, room);
             used_ += room;
             data += room;
             size -= room;
@@ -171,7 +173,7 @@ class Writer {
                 lock.unlock();
                 fail_(error_);
             }
-            job_ = buffers_[filling_].data();
+            job_ = buffers_[filling_].get();
             jobSize_ = used_;
         }
         changed_.notify_all();
@@ -218,7 +220,8 @@ class Writer {
 
     int fd_;
     std::function<void(int)> fail_;
-    std::vector<char> buffers_[2];
+    size_t size_;  // of each buffer; their bytes are not zeroed, every page is touched once
+    std::unique_ptr<char[]> buffers_[2];
     int filling_ = 0;     // the buffer being filled; the other may be with the thread
     size_t used_ = 0;     // bytes in the buffer being filled
     int64_t handed_ = 0;  // bytes given to the thread, all told
@@ -476,13 +479,14 @@ Custom2Counts RewriteCustom2(const QString& input, const QString& output, const 
     writer.Put(kHeader, 7);
     LineRewriter lines(writer, value);
 
-    std::vector<char> chunk(std::max<size_t>(chunkBytes, 1) + kReadSlack);
+    const size_t chunkSize = std::max<size_t>(chunkBytes, 1);
+    const auto chunk = std::make_unique_for_overwrite<char[]>(chunkSize + kReadSlack);
     for (;;) {
         if (stop && stop()) {
             throw TarselError(err::kStopped, source,
                               QStringLiteral("Stopped before the end of %1").arg(input));
         }
-        const ssize_t got = ::read(in.get(), chunk.data(), chunk.size() - kReadSlack);
+        const ssize_t got = ::read(in.get(), chunk.get(), chunkSize);
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
@@ -493,7 +497,7 @@ Custom2Counts RewriteCustom2(const QString& input, const QString& output, const 
         if (got == 0) {
             break;
         }
-        lines.Feed(chunk.data(), chunk.data() + got);
+        lines.Feed(chunk.get(), chunk.get() + got);
     }
     lines.Finish();
     writer.Flush();

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up and builds what is missing, then runs every test. In CI (CI=true) the tests
-# run a second time under AddressSanitizer and UndefinedBehaviorSanitizer.
+# run a second time under AddressSanitizer and UndefinedBehaviorSanitizer, and every fuzz
+# target runs 20 seconds on its seeds (any finding fails).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 export QT_QPA_PLATFORM=offscreen
@@ -15,4 +16,8 @@ if [ "${CI:-}" = "true" ] || [ "${1:-}" = "--sanitize" ]; then
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   LSAN_OPTIONS=suppressions="$top/scripts/lsan.supp" \
     ctest --test-dir "$asan_dir" --output-on-failure -j"$jobs" --timeout 900
+fi
+
+if [ "${CI:-}" = "true" ]; then
+  "$top/scripts/fuzz.sh" --seconds 20
 fi

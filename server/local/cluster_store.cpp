@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -84,6 +85,30 @@ QString StoredUserName(sql::Database& db, const QString& user) {
     return find.Bind(1, key).Step() ? find.Text(0) : QString();
 }
 
+// A cluster holds password hashes and every application's data: its folder and its files
+// are its owner's only. SQLite gives a database's journals the mode of the database file,
+// so creating that file 0600 before SQLite opens it covers -journal, -wal and -shm too.
+void MakePrivateFolder(const QString& path) {
+    const bool existed = QFileInfo::exists(path);
+    if (!QDir().mkpath(path) ||
+        (!existed && ::chmod(QFile::encodeName(path).constData(), 0700) != 0)) {
+        ThrowClientError(code::kFileUnwritable,
+                         QStringLiteral("The folder \"%1\" cannot be created: %2.")
+                             .arg(path, QString::fromLocal8Bit(strerror(errno))));
+    }
+}
+
+void CreatePrivateFile(const QString& path) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        ThrowClientError(code::kFileUnwritable,
+                         QStringLiteral("The file \"%1\" cannot be created: %2.")
+                             .arg(path, QString::fromLocal8Bit(strerror(errno))));
+    }
+    ::close(fd);
+}
+
 // Removes a half-built application file unless the build reached its end.
 class TemporaryFileGuard {
   public:
@@ -151,12 +176,11 @@ ClusterStore ClusterStore::Create(const QString& home, const QString& cluster) {
             code::kAlreadyExists,
             QStringLiteral("The cluster \"%1\" already exists under \"%2\".").arg(cluster, home));
     }
+    MakePrivateFolder(home);
     const QString path = QDir(home).filePath(cluster);
-    if (!QDir().mkpath(path)) {
-        ThrowClientError(code::kFileUnwritable,
-                         QStringLiteral("The cluster folder \"%1\" cannot be created.").arg(path));
-    }
+    MakePrivateFolder(path);
     {
+        CreatePrivateFile(QDir(path).filePath(kClusterFile));
         sql::Database db(QDir(path).filePath(kClusterFile), sql::OpenMode::Create);
         db.Exec("PRAGMA journal_mode = WAL");
         sql::Transaction create(db, sql::Transaction::Kind::Write);
@@ -366,6 +390,7 @@ void ClusterStore::CreateApplication(const QString& name, const AppModel& model)
             .arg(name, kApplicationSuffix)
             .arg(QCoreApplication::applicationPid())
             .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+    CreatePrivateFile(tempPath);
     TemporaryFileGuard guard(tempPath);
     {
         sql::Database db(tempPath, sql::OpenMode::Create);

@@ -1,0 +1,1 @@
+!FILE_FORMAT=1!LANGUAGESEnglish!MEMBERS=EntityAA

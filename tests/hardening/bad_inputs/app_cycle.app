@@ -1,0 +1,10 @@
+!FILE_FORMAT=1
+!LANGUAGES
+English
+!MEMBERS=Entity
+A
+B
+!HIERARCHIES=Entity
+;A
+A;B
+B;A

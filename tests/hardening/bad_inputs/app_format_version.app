@@ -1,0 +1,1 @@
+!FILE_FORMAT=9

@@ -1,0 +1,4 @@
+!FILE_FORMAT=1
+!LANGUAGES
+English
+English

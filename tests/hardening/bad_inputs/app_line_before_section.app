@@ -1,0 +1,2 @@
+!FILE_FORMAT=1
+stray line

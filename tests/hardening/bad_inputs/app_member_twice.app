@@ -1,0 +1,6 @@
+!FILE_FORMAT=1
+!LANGUAGES
+English
+!MEMBERS=Entity
+A
+A

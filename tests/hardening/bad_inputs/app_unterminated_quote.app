@@ -1,0 +1,5 @@
+!FILE_FORMAT=1
+!LANGUAGES
+English
+!MEMBERS=Entity
+"A;Currency=EUR

@@ -1,0 +1,124 @@
+// The bad-input catalogue (bad_inputs/catalogue.tsv) run end to end: every metadata and
+// member list case loaded by the real batch program into one application, every command
+// file checked by Tarsel_Batch --check; each must show its line, and the application must
+// be the same afterwards.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <map>
+
+#include "tests/support/app_builder.h"
+#include "tests/support/local_server.h"
+
+namespace tarsel::test {
+namespace {
+
+QByteArray Read(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// How a case is loaded, by its file's ending: %1 the file, %2 its load log. Files of other
+// endings are command files, checked with --check.
+const std::map<QString, QString> kLoads = {
+    {QStringLiteral(".app"), QStringLiteral("LOAD_METADATA %1, %2, REPLACE, FALSE")},
+    {QStringLiteral(".lst"), QStringLiteral("LOAD_MEMBER_LISTS %1, %2")},
+};
+
+QString Ending(const QString& file) {
+    return file.mid(file.lastIndexOf(QLatin1Char('.')));
+}
+
+QString LoadLog(const QString& file) {
+    return file.left(file.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".log");
+}
+
+struct Batch {
+    int exitCode = -1;
+    QStringList lines;  // of standard output
+};
+
+Batch RunBatch(const QString& folder, const QStringList& arguments) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TARSEL_USER"), QStringLiteral("admin"));
+    env.insert(QStringLiteral("TARSEL_PASSWORD"), QStringLiteral("secret"));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral(TARSEL_BATCH_BINARY), arguments);
+    Batch batch;
+    if (process.waitForFinished(300000)) {
+        batch.exitCode = process.exitCode();
+    }
+    batch.lines = QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'));
+    return batch;
+}
+
+TEST(HardeningBadInputs, EveryCaseShowsItsLineAndStoresNothing) {
+    QTemporaryDir work;
+    std::map<QString, QString> expected;  // file -> line
+    const QDir catalogue(QStringLiteral(BAD_INPUTS_DIR));
+    for (const QByteArray& line : Read(catalogue.filePath("catalogue.tsv")).split('\n')) {
+        if (line.isEmpty() || line.startsWith('#')) {
+            continue;
+        }
+        const qsizetype tab = line.indexOf('\t');
+        ASSERT_GT(tab, 0) << "no tab in: " << line.constData();
+        expected[QString::fromUtf8(line.left(tab))] = QString::fromUtf8(line.mid(tab + 1));
+    }
+    for (const QString& file : catalogue.entryList(QDir::Files)) {
+        if (file != QLatin1String("catalogue.tsv")) {
+            EXPECT_TRUE(expected.count(file))
+                << file.toStdString() << " has no line in catalogue.tsv";
+            QFile::copy(catalogue.filePath(file), work.filePath(file));
+        }
+    }
+    EXPECT_GE(expected.size(), 60u);
+
+    LocalServer server(AppBuilder()
+                           .Relate(Dimension::Entity, QString(), QStringLiteral("World"))
+                           .Relate(Dimension::Entity, QStringLiteral("World"), QStringLiteral("A"))
+                           .Build());
+    QByteArray loads =
+        "LOGON TestCluster, TestApp\r\nEXTRACT_METADATA before.app, , APP\r\n"
+        "EXTRACT_MEMBER_LISTS before.lst, \r\n";
+    for (const auto& [file, line] : expected) {
+        if (const auto load = kLoads.find(Ending(file)); load != kLoads.end()) {
+            loads += load->second.arg(file, LoadLog(file)).toUtf8() + "\r\n";
+        }
+    }
+    loads += "EXTRACT_METADATA after.app, , APP\r\nEXTRACT_MEMBER_LISTS after.lst, \r\n";
+    QFile commands(work.filePath("loads.cmd"));
+    ASSERT_TRUE(commands.open(QIODevice::WriteOnly));
+    commands.write(loads);
+    commands.close();
+    EXPECT_EQ(RunBatch(work.path(), {QStringLiteral("loads.cmd")}).exitCode, 1);
+
+    for (const auto& [file, line] : expected) {
+        QStringList shown;
+        if (!kLoads.count(Ending(file))) {
+            const Batch check = RunBatch(work.path(), {QStringLiteral("--check"), file});
+            EXPECT_EQ(check.exitCode, 1) << file.toStdString();
+            shown = check.lines;
+        } else {
+            shown =
+                QString::fromUtf8(Read(work.filePath(LoadLog(file))).replace('\r', "")).split('\n');
+            EXPECT_EQ(shown.filter(QStringLiteral(": nothing was stored.")).size(), 1)
+                << file.toStdString();
+        }
+        EXPECT_TRUE(shown.contains(line))
+            << file.toStdString() << " shows\n"
+            << shown.join(QLatin1Char('\n')).toStdString() << "\ninstead of\n"
+            << line.toStdString();
+    }
+    EXPECT_EQ(Read(work.filePath("before.app")), Read(work.filePath("after.app")));
+    EXPECT_EQ(Read(work.filePath("before.lst")), Read(work.filePath("after.lst")));
+}
+
+}  // namespace
+}  // namespace tarsel::test

@@ -1,0 +1,400 @@
+// Kills writing operations with SIGKILL at random moments and checks that what they write
+// is exactly as before the operation or exactly as after it, and that every store file
+// passes SQLite's integrity check.
+//   crash_harness [--kills N] [--seed S] [ROW...]   (default 5 kills of every row)
+// Each row runs the real program in a child process on a copy of one prepared Tarsel
+// home; a new writing operation is one row of kRows.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstdio>
+#include <map>
+#include <stdexcept>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct Failure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] void Fail(const QString& what) {
+    throw Failure(what.toStdString());
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size()) {
+        Fail(QStringLiteral("cannot write %1").arg(path));
+    }
+}
+
+// A child process of the harness, run in the work folder with the home of the work copy.
+struct Child {
+    QString program;
+    QStringList arguments;
+    QByteArray input;     // its standard input
+    QByteArray commands;  // when given, written to commands.txt in its folder first
+};
+
+// The prepared world and its working copy: pristine/ holds the Tarsel home (cluster C,
+// user admin, application App from the demo without its lists) and the input files;
+// work/ is pristine/ copied afresh before every run.
+class Fixture {
+  public:
+    Fixture() {
+        if (!dir_.isValid()) {
+            Fail(QStringLiteral("no temporary folder"));
+        }
+        QDir(dir_.path()).mkpath(QStringLiteral("pristine/home"));
+    }
+    QString Pristine(const QString& name = {}) const {
+        return dir_.filePath(QStringLiteral("pristine/") + name);
+    }
+    QString Work(const QString& name = {}) const {
+        return dir_.filePath(QStringLiteral("work/") + name);
+    }
+    void Reset() const {
+        QDir(Work()).removeRecursively();
+        if (QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-a"), Pristine(), Work()}) !=
+            0) {
+            Fail(QStringLiteral("cannot copy the prepared home"));
+        }
+    }
+    // Runs child in pristine/ or work/ to its end and gives its exit status.
+    int Run(const Child& child, bool pristine) const {
+        WriteCommands(child, pristine ? Pristine() : Work());
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const auto& [name, value] : Environment(pristine)) {
+            env.insert(name, value);
+        }
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(pristine ? Pristine() : Work());
+        process.start(child.program, child.arguments);
+        process.write(child.input);
+        process.closeWriteChannel();
+        if (!process.waitForFinished(600000)) {
+            process.kill();
+            process.waitForFinished();
+            Fail(child.program + QStringLiteral(" did not finish: ") + process.errorString());
+        }
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+    // Starts child in work/ without waiting; its output goes nowhere.
+    pid_t Start(const Child& child) const {
+        WriteCommands(child, Work());
+        std::vector<QByteArray> strings{QFile::encodeName(child.program)};
+        for (const QString& argument : child.arguments) {
+            strings.push_back(argument.toLocal8Bit());
+        }
+        std::vector<char*> argv;
+        for (QByteArray& s : strings) {
+            argv.push_back(s.data());
+        }
+        argv.push_back(nullptr);
+        std::vector<QByteArray> envStrings;
+        for (char** e = environ; *e != nullptr; ++e) {
+            envStrings.emplace_back(*e);
+        }
+        for (const auto& [name, value] : Environment(false)) {
+            envStrings.push_back(name.toLocal8Bit() + '=' + value.toLocal8Bit());
+        }
+        std::vector<char*> envp;
+        for (QByteArray& s : envStrings) {
+            envp.push_back(s.data());
+        }
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        const QByteArray cwd = QFile::encodeName(Work());
+        posix_spawn_file_actions_addchdir_np(&actions, cwd.constData());
+        pid_t pid = -1;
+        const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        if (rc != 0) {
+            Fail(QStringLiteral("cannot start %1").arg(child.program));
+        }
+        return pid;
+    }
+
+  private:
+    static void WriteCommands(const Child& child, const QString& folder) {
+        if (!child.commands.isEmpty()) {
+            WriteAll(folder + QStringLiteral("commands.txt"), child.commands);
+        }
+    }
+    std::map<QString, QString> Environment(bool pristine) const {
+        return {{QStringLiteral("TARSEL_HOME"), (pristine ? Pristine() : Work()) + "home"},
+                {QStringLiteral("TARSEL_USER"), QStringLiteral("admin")},
+                {QStringLiteral("TARSEL_PASSWORD"), QStringLiteral("secret")},
+                {QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8")}};
+    }
+    QTemporaryDir dir_;
+};
+
+Child Batch(const QString& commands) {
+    return {QStringLiteral(TARSEL_BATCH_BINARY),
+            {QStringLiteral("commands.txt")},
+            {},
+            commands.toUtf8()};
+}
+
+// The application App as its extracts give it, or "<no application>".
+QByteArray ApplicationState(const Fixture& fixture, const QString& application) {
+    QFile::remove(fixture.Work("state.app"));
+    QFile::remove(fixture.Work("state.lst"));
+    fixture.Run(Batch(QStringLiteral("LOGON C, %1\r\nEXTRACT_METADATA state.app, state.log, APP\r\n"
+                                     "EXTRACT_MEMBER_LISTS state.lst, state.log\r\n")
+                          .arg(application)),
+                false);
+    if (!QFile::exists(fixture.Work("state.app"))) {
+        return "<no application>";
+    }
+    return ReadAll(fixture.Work("state.app")) + "\n<lists>\n" + ReadAll(fixture.Work("state.lst"));
+}
+
+// Every SQLite file of the home opens (recovering its journal as the next user would) and
+// passes the integrity check.
+void CheckIntegrity(const Fixture& fixture) {
+    QDirIterator files(fixture.Work("home"), {QStringLiteral("*.db"), QStringLiteral("*.tapp")},
+                       QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        sqlite3* db = nullptr;
+        QString result;
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE,
+                            nullptr) == SQLITE_OK) {
+            sqlite3_stmt* statement = nullptr;
+            sqlite3_busy_timeout(db, 5000);
+            if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr) ==
+                SQLITE_OK) {
+                while (sqlite3_step(statement) == SQLITE_ROW) {
+                    result += QString::fromUtf8(
+                        reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+                }
+            }
+            sqlite3_finalize(statement);
+            if (result.isEmpty()) {
+                result = QString::fromUtf8(sqlite3_errmsg(db));
+            }
+        }
+        sqlite3_close(db);
+        if (result != QLatin1String("ok")) {
+            Fail(QStringLiteral("%1: integrity check: %2").arg(path, result));
+        }
+    }
+}
+
+struct Row {
+    const char* name;
+    Child (*operation)(const Fixture&);
+    // What the operation writes, read from work/.
+    QByteArray (*state)(const Fixture&);
+};
+
+QByteArray AppState(const Fixture& fixture) {
+    return ApplicationState(fixture, QStringLiteral("App"));
+}
+
+const Row kRows[] = {
+    {"create-app",
+     [](const Fixture&) {
+         return Child{QStringLiteral(TARSEL_LOCAL_BINARY),
+                      {QStringLiteral("create-app"), QStringLiteral("C"), QStringLiteral("New"),
+                       QStringLiteral("large.app")},
+                      {},
+                      {}};
+     },
+     [](const Fixture& fixture) {
+         // A new application opens to its creator once provisioned; when it is not there,
+         // provisioning fails and so does the extract.
+         fixture.Run({QStringLiteral(TARSEL_LOCAL_BINARY),
+                      {QStringLiteral("provision"), QStringLiteral("C"), QStringLiteral("admin"),
+                       QStringLiteral("New"), QStringLiteral("--admin")},
+                      {},
+                      {}},
+                     false);
+         return ApplicationState(fixture, QStringLiteral("New"));
+     }},
+    {"metadata-replace",
+     [](const Fixture&) {
+         return Batch(
+             QStringLiteral("LOGON C, App\r\nLOAD_METADATA large.app, , REPLACE, FALSE\r\n"));
+     },
+     AppState},
+    {"member-lists",
+     [](const Fixture&) {
+         return Batch(QStringLiteral("LOGON C, App\r\nLOAD_MEMBER_LISTS demo.lst, \r\n"));
+     },
+     AppState},
+    {"default-custom2",
+     [](const Fixture&) {
+         return Batch(
+             QStringLiteral("LOGON C, App\r\nDEFAULT_CUSTOM2 records.dat, out.dat, [None]\r\n"));
+     },
+     [](const Fixture& fixture) { return ReadAll(fixture.Work("out.dat")); }},
+};
+
+void Prepare(const Fixture& fixture) {
+    const QString home = fixture.Pristine("home");
+    const auto local = [&](const QStringList& arguments, const QByteArray& input = {}) {
+        if (fixture.Run({QStringLiteral(TARSEL_LOCAL_BINARY), arguments, input, {}}, true) != 0) {
+            Fail(QStringLiteral("tarsel-local %1 failed").arg(arguments.join(' ')));
+        }
+    };
+    QFile::copy(QStringLiteral(TARSEL_DEMO_DIR "/Demo.app"), fixture.Pristine("demo.app"));
+    QFile::copy(QStringLiteral(TARSEL_DEMO_DIR "/Demo.lst"), fixture.Pristine("demo.lst"));
+    local({QStringLiteral("create-cluster"), QStringLiteral("C")});
+    local({QStringLiteral("add-user"), QStringLiteral("C"), QStringLiteral("admin")}, "secret\n");
+    local({QStringLiteral("create-app"), QStringLiteral("C"), QStringLiteral("App"),
+           QStringLiteral("demo.app")});
+    local({QStringLiteral("provision"), QStringLiteral("C"), QStringLiteral("admin"),
+           QStringLiteral("App"), QStringLiteral("--admin")});
+    if (fixture.Run({QStringLiteral(GENERATE_APP_BINARY),
+                     {QStringLiteral("--entities"), QStringLiteral("30000"), QStringLiteral("-o"),
+                      QStringLiteral("large.app")},
+                     {},
+                     {}},
+                    true) != 0) {
+        Fail(QStringLiteral("generate-app failed"));
+    }
+    QByteArray records = "!DATA\r\n";
+    for (int i = 0; i < 200000; ++i) {
+        records += QStringLiteral(
+                       "Actual;2026;%1;YTD;E%2;EUR;A%3;[ICP None];P%4;C2_%5;[None];"
+                       "[None];%6.25\r\n")
+                       .arg(i % 12 + 1, 2, 10, QLatin1Char('0'))
+                       .arg(i % 997)
+                       .arg(i % 113)
+                       .arg(i % 40)
+                       .arg(i % 3000)
+                       .arg(i)
+                       .toLatin1();
+    }
+    WriteAll(fixture.Pristine("records.dat"), records);
+    WriteAll(fixture.Pristine("out.dat"), "an earlier output\r\n");
+}
+
+struct Tally {
+    int before = 0;
+    int after = 0;
+};
+
+// Runs the row once to its end for the states and its duration, then kills it kills times.
+Tally Survive(const Fixture& fixture, const Row& row, int kills, QRandomGenerator& random) {
+    fixture.Reset();
+    const QByteArray before = row.state(fixture);
+    fixture.Reset();
+    const Child child = row.operation(fixture);
+    QElapsedTimer timer;
+    timer.start();
+    if (fixture.Run(child, false) != 0) {
+        Fail(QStringLiteral("the operation fails when not killed"));
+    }
+    const qint64 duration = timer.elapsed();
+    const QByteArray after = row.state(fixture);
+    if (before == after) {
+        Fail(QStringLiteral("the operation changes nothing: the row proves nothing"));
+    }
+    std::printf("%s: runs %lld ms\n", row.name, static_cast<long long>(duration));
+    Tally tally;
+    for (int kill = 0; kill < kills; ++kill) {
+        fixture.Reset();
+        // Every other kill falls near the end, where the results are written and put in
+        // place; the end moves with the machine's load, so the window reaches past it.
+        const qint64 from = kill % 2 == 0 ? 0 : duration * 7 / 10;
+        const qint64 to = kill % 2 == 0 ? duration : duration * 13 / 10;
+        const qint64 moment =
+            from + static_cast<qint64>(random.bounded(static_cast<quint32>(to - from + 1)));
+        const pid_t pid = fixture.Start(child);
+        QThread::usleep(static_cast<unsigned long>(moment * 1000));
+        ::kill(pid, SIGKILL);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        CheckIntegrity(fixture);
+        const QByteArray state = row.state(fixture);
+        if (state == before) {
+            ++tally.before;
+        } else if (state == after) {
+            ++tally.after;
+        } else {
+            const QString kept =
+                QDir::tempPath() + QStringLiteral("/crash-harness-%1.state").arg(row.name);
+            WriteAll(kept, state);
+            Fail(QStringLiteral("killed after %1 ms: neither as before nor as after (kept in %2)")
+                     .arg(moment)
+                     .arg(kept));
+        }
+    }
+    return tally;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    int kills = 5;
+    quint32 seed = QRandomGenerator::system()->generate();
+    QStringList only;
+    const QStringList arguments = app.arguments().mid(1);
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--kills") && i + 1 < arguments.size()) {
+            kills = arguments[++i].toInt();
+        } else if (arguments[i] == QLatin1String("--seed") && i + 1 < arguments.size()) {
+            seed = arguments[++i].toUInt();
+        } else {
+            only << arguments[i];
+        }
+    }
+    std::printf("crash_harness: %d kills per row, --seed %u\n", kills, seed);
+    QRandomGenerator random(seed);
+    int failures = 0;
+    try {
+        Fixture fixture;
+        Prepare(fixture);
+        for (const Row& row : kRows) {
+            if (!only.isEmpty() && !only.contains(QLatin1String(row.name))) {
+                continue;
+            }
+            try {
+                const Tally tally = Survive(fixture, row, kills, random);
+                std::printf("%s: %d kills survived: %d as before, %d as after\n", row.name, kills,
+                            tally.before, tally.after);
+            } catch (const Failure& failure) {
+                std::printf("%s: FAILED: %s\n", row.name, failure.what());
+                ++failures;
+            }
+            std::fflush(stdout);
+        }
+    } catch (const Failure& failure) {
+        std::printf("crash_harness: cannot prepare: %s\n", failure.what());
+        return 2;
+    }
+    return failures == 0 ? 0 : 1;
+}
