@@ -49,17 +49,18 @@ void LocalMetadataLoad::SetSession(std::shared_ptr<ApplicationSession> session) 
 }
 
 std::shared_ptr<LoadOptions> LocalMetadataLoad::GetLoadOptions() {
-    session_.Require(QStringLiteral("metadata loads"));
+    session_.Require(format::Role::Metadata, QStringLiteral("metadata loads"));
     return loadOptions_;
 }
 
 std::shared_ptr<LoadOptions> LocalMetadataLoad::GetExtractOptions() {
-    session_.Require(QStringLiteral("metadata extracts"));
+    session_.Require(format::Role::Metadata, QStringLiteral("metadata extracts"));
     return extractOptions_;
 }
 
 void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile) {
-    LocalApplicationSession& session = session_.Require(QStringLiteral("metadata loads"));
+    LocalApplicationSession& session =
+        session_.Require(format::Role::Metadata, QStringLiteral("metadata loads"));
     if (loadOptions_->Int(option::kFormat) != kAppFormat) {
         ThrowNotAvailable(QStringLiteral("Metadata loads of the .xml format"));
     }
@@ -117,7 +118,8 @@ void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile
 }
 
 void LocalMetadataLoad::Extract(const QString& metadataFile, const QString& logFile) {
-    LocalApplicationSession& session = session_.Require(QStringLiteral("metadata extracts"));
+    LocalApplicationSession& session =
+        session_.Require(format::Role::Metadata, QStringLiteral("metadata extracts"));
     if (extractOptions_->Int(option::kExtractFormat) != kAppFormat) {
         ThrowNotAvailable(QStringLiteral("Metadata extracts in the .xml format"));
     }
