@@ -2,7 +2,6 @@
 
 #include <QHash>
 #include <algorithm>
-#include <map>
 
 #include "server/local/store_names.h"
 
@@ -11,7 +10,6 @@ namespace tarsel::local {
 namespace {
 
 using format::AccessLevel;
-using format::Role;
 
 constexpr const char* kSecuritySchema = R"sql(
 CREATE TABLE rules_file(id INTEGER PRIMARY KEY CHECK(id = 0), content BLOB NOT NULL);

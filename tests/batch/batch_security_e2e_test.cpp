@@ -173,11 +173,15 @@ TEST_F(BatchSecurityE2E, SecurityRoundTripsGrantsRolesAndReportsInvalidUsers) {
     Write(QStringLiteral("rules.rls"), kRules);
     log =
         Run("LOAD_RULES rules.rls, , FALSE\r\n"
-            "EXTRACT_METADATA meta.app, , APP\r\n",
+            "EXTRACT_METADATA meta.app, , APP\r\n"
+            "LOAD_SECURITY security.txt, , MAYBE, TRUE, TRUE, TRUE, TRUE\r\n",
             "reader", "reader-pw");
     EXPECT_TRUE(log.contains(QStringLiteral("Loaded rules file"))) << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral(
         "The user \"reader\" does not have the role Metadata of the application \"TestApp\"")));
+    // The server's refusal shows before the option word is judged.
+    EXPECT_TRUE(log.contains(QStringLiteral("does not have the role Security")));
+    EXPECT_FALSE(log.contains(QStringLiteral("40052")));
 
     // A user the cluster does not know is left out, the rest loads, and the batch fails
     // with the failure text broken before "Load Security Classes".
