@@ -169,6 +169,17 @@ void InsertMetadata(sql::Database& db, const AppModel& model, const ResolvedMode
     }
 }
 
+// The highest id or seq of a dimension's rows in table, plus one: its row count, or a
+// little more where removed members left their ids unused. One seek, where a count
+// would read every row.
+size_t RowsBelow(sql::Database& db, const char* table, Dimension dimension) {
+    const auto d = static_cast<int64_t>(dimension);
+    sql::Statement q(
+        db, std::string("SELECT max(key) FROM ") + table + " WHERE key >= ?1 AND key < ?2");
+    q.Bind(1, MemberKey(d, 0)).Bind(2, MemberKey(d + 1, 0));
+    return q.Step() && !q.IsNull(0) ? static_cast<size_t>(q.Int(0) - MemberKey(d, 0) + 1) : 0;
+}
+
 }  // namespace
 
 void CheckApplicationSchema(sql::Database& db) {
@@ -246,7 +257,22 @@ AppModel ReadApplication(sql::Database& db, MemberIds* ids) {
     return model;
 }
 
-AppModel ReadMetadata(sql::Database& db, MemberIds* ids) {
+StoredLabels ReadMemberLabels(sql::Database& db, Dimension dimension) {
+    const auto d = static_cast<int64_t>(dimension);
+    StoredLabels stored;
+    stored.ids.Reserve(RowsBelow(db, "members", dimension));
+    sql::Statement q(db, "SELECT label, id FROM members WHERE key >= ?1 AND key < ?2");
+    q.Bind(1, MemberKey(d, 0)).Bind(2, MemberKey(d + 1, 0));
+    while (q.Step()) {
+        const auto id = static_cast<int32_t>(q.Int(1));
+        stored.ids.Insert(q.Text(0), id);
+        stored.nextId = std::max(stored.nextId, id + 1);
+    }
+    return stored;
+}
+
+AppModel ReadMetadata(sql::Database& db, MemberIds* ids,
+                      const std::array<bool, kDimensionCount>& skip) {
     AppModel model;
     // Ids may have gaps (members a load removed): the place in the model of each id.
     std::array<std::vector<int32_t>, kDimensionCount> placeOf;
@@ -277,6 +303,17 @@ AppModel ReadMetadata(sql::Database& db, MemberIds* ids) {
             model.securityClasses.append(q.Text(0));
         }
     }
+    // Room for each dimension's rows up front: growing a vector of a million members
+    // copies them again and again and, while it grows, holds them twice.
+    for (size_t d = 0; d < kDimensionCount; ++d) {
+        if (!skip[d]) {
+            const auto dimension = static_cast<Dimension>(d);
+            const size_t members = RowsBelow(db, "members", dimension);
+            model.dimensions[d].members.reserve(members);
+            memberIds[d].reserve(members);
+            model.dimensions[d].hierarchy.reserve(RowsBelow(db, "relations", dimension));
+        }
+    }
     {
         sql::Statement q(db,
                          "SELECT dim, label, descriptions, user_defined, attributes, id FROM "
@@ -290,7 +327,7 @@ AppModel ReadMetadata(sql::Database& db, MemberIds* ids) {
         std::vector<Reference> references;
         while (q.Step()) {
             const auto d = static_cast<size_t>(q.Int(0));
-            if (d >= kDimensionCount) {
+            if (d >= kDimensionCount || skip[d]) {
                 continue;
             }
             DimensionModel& dim = model.dimensions[d];
@@ -339,7 +376,7 @@ AppModel ReadMetadata(sql::Database& db, MemberIds* ids) {
         sql::Statement q(db, "SELECT dim, parent, child FROM relations ORDER BY key");
         while (q.Step()) {
             const auto d = static_cast<size_t>(q.Int(0));
-            if (d < kDimensionCount) {
+            if (d < kDimensionCount && !skip[d]) {
                 model.dimensions[d].hierarchy.push_back({label(d, q.Int(1)), label(d, q.Int(2))});
             }
         }
@@ -348,7 +385,7 @@ AppModel ReadMetadata(sql::Database& db, MemberIds* ids) {
         sql::Statement q(db, "SELECT dim, name FROM member_lists ORDER BY dim, id");
         while (q.Step()) {
             const auto d = static_cast<size_t>(q.Int(0));
-            if (d < kDimensionCount) {
+            if (d < kDimensionCount && !skip[d]) {
                 model.dimensions[d].memberLists.push_back({q.Text(1), {}});
             }
         }

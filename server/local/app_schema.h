@@ -24,6 +24,7 @@
 
 #include "server/local/app_model.h"
 #include "server/local/dimension_index.h"
+#include "server/local/label_index.h"
 #include "server/local/model_check.h"
 #include "server/local/sqlite_db.h"
 
@@ -65,7 +66,17 @@ void StoreMemberLists(sql::Database& db,
 // The whole model, read in one read transaction, members in id order; ids, when given,
 // receives each member's stored id.
 AppModel ReadApplication(sql::Database& db, MemberIds* ids = nullptr);
-// As ReadApplication, in the caller's transaction (a load reads and writes in one).
-AppModel ReadMetadata(sql::Database& db, MemberIds* ids);
+// As ReadApplication, in the caller's transaction (a load reads and writes in one);
+// dimensions marked in skip are left empty.
+AppModel ReadMetadata(sql::Database& db, MemberIds* ids,
+                      const std::array<bool, kDimensionCount>& skip = {});
+
+// The stored labels of one dimension with their ids, and the id after the highest: what a
+// load that replaces the dimension needs of it, at a fraction of the memory of its model.
+struct StoredLabels {
+    LabelIndex ids;
+    int32_t nextId = 0;
+};
+StoredLabels ReadMemberLabels(sql::Database& db, Dimension dimension);
 
 }  // namespace tarsel::local

@@ -302,5 +302,37 @@ TEST_F(BatchLoadsE2E, MetadataLoadsKeepIdsAndStoreAllOrNothing) {
     EXPECT_EQ(server->Tree(Dimension::Entity)->GetMemberID(QStringLiteral("Japan")), 1);
 }
 
+TEST_F(BatchLoadsE2E, XmlAndAppCarryTheSameMetadata) {
+    // .app -> load -> .xml extract -> load -> .app extract: the same bytes; each format's
+    // extract, loaded back with REPLACE, extracts the same again.
+    Write(QStringLiteral("start.app"), local::format::WriteAppText(model));
+    QString log =
+        Run("LOAD_METADATA start.app, , REPLACE, FALSE\r\n"
+            "EXTRACT_METADATA first.xml, , XML\r\n"
+            "LOAD_METADATA first.xml, xml.log, REPLACE, FALSE\r\n"
+            "EXTRACT_METADATA second.xml, , XML\r\n"
+            "EXTRACT_METADATA last.app, , APP\r\n");
+    EXPECT_TRUE(log.contains(Entry(QStringLiteral(" "), QStringLiteral("Extracted metadata"),
+                                   {QStringLiteral("first.xml")})))
+        << log.toStdString();
+    EXPECT_EQ(Bytes(QStringLiteral("last.app")), Bytes(QStringLiteral("start.app")));
+    EXPECT_EQ(Bytes(QStringLiteral("second.xml")), Bytes(QStringLiteral("first.xml")));
+    EXPECT_TRUE(Bytes(QStringLiteral("first.xml"))
+                    .contains("<description language=\"English\">La France</description>"));
+    EXPECT_TRUE(ReadText(Path(QStringLiteral("xml.log"))).contains(QStringLiteral("0 problems")));
+
+    // A broken .xml stores nothing and its log names the line.
+    QByteArray broken = Bytes(QStringLiteral("first.xml"));
+    broken.replace("<member label=\"US\"/>", "<member label=\"US\">");
+    Write(QStringLiteral("broken.xml"), broken);
+    log =
+        Run("LOAD_METADATA broken.xml, , MERGE, FALSE\r\n"
+            "EXTRACT_METADATA after.app, , APP\r\n");
+    EXPECT_TRUE(log.contains(QStringLiteral("Error loading metadata file"))) << log.toStdString();
+    EXPECT_TRUE(ReadText(Path(QStringLiteral("broken.log")))
+                    .startsWith(QStringLiteral("Error: broken.xml, line ")));
+    EXPECT_EQ(Bytes(QStringLiteral("after.app")), Bytes(QStringLiteral("start.app")));
+}
+
 }  // namespace
 }  // namespace tarsel::batch::test

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -183,9 +184,13 @@ TEST_F(TarselLocalTest, TarselHomeFromTheEnvironmentWhenNoHomeIsGiven) {
 }
 
 TEST_F(TarselLocalTest, DemoCreatesWhatIsMissingOnceAndShowsIt) {
-    const Result first = Run({"demo", "--from", TARSEL_DEMO_DIR});
+    // Without --from, the examples the build lays beside the program.
+    const Result first = Run({"demo"});
     ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
-    EXPECT_TRUE(first.out.contains("Created application Demo"));
+    EXPECT_TRUE(first.out.contains("Created application Demo from " +
+                                   QFileInfo(QStringLiteral(TARSEL_LOCAL_BINARY)).canonicalPath() +
+                                   "/examples/demo/Demo.app"))
+        << first.out.toStdString();
     EXPECT_TRUE(first.out.contains(QRegularExpression("Entity +60 Group, Segments")))
         << first.out.toStdString();
     EXPECT_TRUE(first.out.contains("Entity: EuropeLegal"));

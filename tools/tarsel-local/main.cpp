@@ -13,6 +13,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include "packaging/install_layout.h"
+#include "packaging/package_info.h"
 #include "server/client_library.h"
 #include "server/local/cluster_store.h"
 #include "server/local/format/app_text.h"
@@ -64,7 +66,8 @@ struct Arguments {
 struct Command {
     const char* name;
     const char* usage;
-    const char* summary;
+    const char* brief;    // one line: the command list of --help, the start of its own --help
+    const char* details;  // what its own --help adds below the brief; may be empty
     int positionals;
     QStringList valueOptions;
     QStringList flagOptions;
@@ -207,12 +210,22 @@ void PrintListsAsLoggedOn(const QString& home, const QString& cluster, const QSt
     }
 }
 
-// The demo files: --from, else the examples folder of the source tree this was built from.
+// The demo files: --from, else the examples shipped with the program.
 QString DemoFolder(const Arguments& a) {
     if (const auto from = a.Value("from")) {
         return *from;
     }
-    return QStringLiteral(TARSEL_SOURCE_DIR "/examples/demo");
+    using install::DataFolder;
+    const QString program = install::RunningProgramFolder();
+    const QString examples = install::FindDataFolder(DataFolder::Examples, program);
+    if (examples.isEmpty()) {
+        throw UsageError(QStringLiteral("the demo files were not found in %1; name their "
+                                        "folder with --from")
+                             .arg(install::DataFolderCandidates(DataFolder::Examples, program)
+                                      .join(QStringLiteral(" or ")))
+                             .toStdString());
+    }
+    return examples + QStringLiteral("/demo");
 }
 
 void Demo(const Arguments& a) {
@@ -252,45 +265,51 @@ const std::vector<Command>& Commands() {
         {"create-cluster",
          "create-cluster CLUSTER",
          "Creates an empty cluster.",
+         "",
          1,
          {},
          {},
          CreateCluster},
         {"create-app",
          "create-app CLUSTER APPLICATION FILE.app [--lists FILE.lst] [--progress]",
-         "Creates an application from an .app metadata file, optionally with a member list\n"
-         "file whose lists become the application's user lists. --progress reports progress\n"
-         "on standard error (on by default when it is a terminal).",
+         "Creates an application from an .app file.",
+         "--lists names a member list file whose lists become the application's user lists.\n"
+         "--progress reports progress on standard error (on by default when it is a\n"
+         "terminal).",
          3,
          {"lists"},
          {"progress"},
          CreateApp},
         {"add-user",
          "add-user CLUSTER USER",
-         "Adds a user. The password is asked at the terminal without echo, or read as the\n"
-         "first line of standard input when that is not a terminal.",
+         "Adds a user.",
+         "The password is asked at the terminal without echo, or read as the first line of\n"
+         "standard input when that is not a terminal.",
          2,
          {},
          {},
          AddUser},
         {"set-password",
          "set-password CLUSTER USER",
-         "Sets a user's password, read as for add-user.",
+         "Sets a user's password.",
+         "The password is read as for add-user.",
          2,
          {},
          {},
          SetPassword},
         {"provision",
          "provision CLUSTER USER APPLICATION [--admin]",
-         "Lets a user open an application; --admin gives the administrator role.",
+         "Lets a user open an application.",
+         "--admin gives the administrator role.",
          3,
          {},
          {"admin"},
          Provision},
-        {"list-clusters", "list-clusters", "Lists the clusters.", 0, {}, {}, ListClusters},
+        {"list-clusters", "list-clusters", "Lists the clusters.", "", 0, {}, {}, ListClusters},
         {"list-apps",
          "list-apps CLUSTER",
          "Lists the applications of a cluster.",
+         "",
          1,
          {},
          {},
@@ -298,23 +317,27 @@ const std::vector<Command>& Commands() {
         {"list-users",
          "list-users CLUSTER",
          "Lists the users and their applications.",
+         "",
          1,
          {},
          {},
          ListUsers},
         {"summary",
          "summary CLUSTER APPLICATION",
-         "Shows languages, security classes, dimensions with member counts and top members,\n"
-         "user member lists and whether a member list file is stored.",
+         "Shows what an application holds.",
+         "Languages, security classes, dimensions with member counts and top members, user\n"
+         "member lists and whether a member list file is stored.",
          2,
          {},
          {},
          Summary},
         {"demo",
          "demo [--from FOLDER]",
+         "Creates the demo application and its user.",
          "Creates what is missing of the demo: cluster Demo, application Demo (from\n"
-         "FOLDER/Demo.app and Demo.lst; default the source tree's examples/demo) and user\n"
-         "demo with the password \"demo\", administrator of Demo. Then shows its summary.",
+         "FOLDER/Demo.app and Demo.lst; default the examples/demo shipped with the\n"
+         "program) and user demo with the password \"demo\", administrator of Demo. Then\n"
+         "shows the application's summary.",
          0,
          {"from"},
          {},
@@ -328,16 +351,25 @@ void PrintUsage() {
         "Usage: tarsel-local [--home DIR] COMMAND [ARGUMENTS]\n"
         "Administers the clusters, applications and users of the local Tarsel server.\n"
         "--home DIR overrides TARSEL_HOME (default $XDG_DATA_HOME/tarsel or\n"
-        "~/.local/share/tarsel). 'tarsel-local COMMAND --help' describes a command.\n\n"
+        "~/.local/share/tarsel). 'tarsel-local COMMAND --help' describes a command;\n"
+        "--version shows the program's version.\n\n"
         "Commands:"));
+    // GNU style: the brief in a column, on a line of its own after a long usage.
+    constexpr int kBriefColumn = 32;
     for (const Command& c : Commands()) {
-        Print(QStringLiteral("  ") + QLatin1String(c.usage));
+        const QString usage = QStringLiteral("  ") + QLatin1String(c.usage);
+        Print((usage.size() < kBriefColumn - 1 ? usage.leftJustified(kBriefColumn)
+                                               : usage + u'\n' + QString(kBriefColumn, u' ')) +
+              QLatin1String(c.brief));
     }
 }
 
 void PrintCommandHelp(const Command& c) {
     Print(QStringLiteral("Usage: tarsel-local [--home DIR] ") + QLatin1String(c.usage));
-    Print(QLatin1String(c.summary));
+    Print(QLatin1String(c.brief));
+    if (*c.details != '\0') {
+        Print(QLatin1String(c.details));
+    }
 }
 
 int Run(int argc, char** argv) {
@@ -352,6 +384,9 @@ int Run(int argc, char** argv) {
         const QString& arg = args[i];
         if (arg == u"--help" || arg == u"-h") {
             parsed.help = true;
+        } else if (arg == u"--version" && !command) {
+            Print(QStringLiteral("tarsel-local " TARSEL_VERSION));
+            return 0;
         } else if (arg == u"--home" || arg.startsWith(u"--home=")) {
             if (arg == u"--home" && i + 1 == args.size()) {
                 throw UsageError("--home needs a folder");

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 
+#include "packaging/install_layout.h"
+
 namespace modGlobal {
 
 namespace {
@@ -29,7 +31,8 @@ QString ErrorLogStateFolder() {
 
 bool ErrorLog::Start(const QString& programFolder) {
     path_.clear();
-    if (!programFolder.isEmpty() && Truncate(JoinFolder(programFolder))) {
+    if (!programFolder.isEmpty() && !tarsel::install::IsInstalled(programFolder) &&
+        Truncate(JoinFolder(programFolder))) {
         path_ = JoinFolder(programFolder);
         return true;
     }

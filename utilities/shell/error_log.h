@@ -15,8 +15,9 @@ inline constexpr const char* kErrorLogFileName = "tarselutilitieserror.log";
 
 class ErrorLog {
   public:
-    // Starts a new log: in programFolder when a file can be made there, else in
-    // $XDG_STATE_HOME/tarsel (default ~/.local/state/tarsel). Empties an earlier run's
+    // Starts a new log: in programFolder when a file can be made there and the program is
+    // not an installed one (/usr/bin is no place for it), else in $XDG_STATE_HOME/tarsel
+    // (default ~/.local/state/tarsel). Empties an earlier run's
     // file. False when no place could take the file; later entries are then dropped.
     bool Start(const QString& programFolder);
     // Appends one entry; false when it could not be written.

@@ -3,20 +3,15 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "packaging/install_layout.h"
+
 namespace ui {
 
 QStringList HelpIndexCandidates(const QString& programFolder) {
-    const QDir program(programFolder);
-    QStringList candidates{
-        program.filePath(QStringLiteral("help/index.html")),
-        program.filePath(QStringLiteral("../share/tarsel/help/index.html")),
-    };
-#ifdef TARSEL_SOURCE_HELP_DIR
-    candidates.append(
-        QDir(QStringLiteral(TARSEL_SOURCE_HELP_DIR)).filePath(QStringLiteral("index.html")));
-#endif
+    QStringList candidates =
+        tarsel::install::DataFolderCandidates(tarsel::install::DataFolder::Help, programFolder);
     for (QString& candidate : candidates) {
-        candidate = QDir::cleanPath(candidate);
+        candidate = QDir(candidate).filePath(QStringLiteral("index.html"));
     }
     return candidates;
 }

@@ -4,12 +4,14 @@
 #include <QString>
 #include <cstdint>
 
+#include "packaging/package_info.h"
+
 namespace modGlobal {
 
-inline constexpr int16_t kProgramMajor = 11;
-inline constexpr int16_t kProgramMinor = 1;
-inline constexpr int16_t kProgramRevision = 2;
-inline constexpr const char* kProgramFileVersion = "11.1.0.2";
+inline constexpr int16_t kProgramMajor = TARSEL_VERSION_MAJOR;
+inline constexpr int16_t kProgramMinor = TARSEL_VERSION_MINOR;
+inline constexpr int16_t kProgramRevision = TARSEL_VERSION_REVISION;
+inline constexpr const char* kProgramFileVersion = TARSEL_FILE_VERSION;
 
 // The title of the program's windows and of every message box without a title.
 inline constexpr const char* kProgramTitle = "Tarsel Utilities";

@@ -7,6 +7,8 @@
 #include <QString>
 #include <functional>
 
+class QIODevice;
+
 #include "server/local/app_model.h"
 
 namespace tarsel::local::format {
@@ -17,12 +19,20 @@ inline constexpr int kAppFormatVersion = 1;
 // Called now and then while a large file is read.
 using ProgressFn = std::function<void(qsizetype bytesDone, qsizetype bytesTotal)>;
 
+class FileFaults;
+
+// Reads .app text from the device, a chunk at a time, recording in faults every fault
+// found (file, line, reason) instead of stopping at the first. The model means nothing
+// when faults is not empty.
+AppModel ReadAppText(QIODevice& device, FileFaults& faults, const ProgressFn& progress = {});
+
 // Reads .app text. A malformed file is refused as a whole with the client error
 // kMalformedFile whose description names fileName, the line and the reason. The model's
 // name is left empty: the application name is given when the application is created.
 AppModel ParseAppText(const QByteArray& bytes, const QString& fileName,
                       const ProgressFn& progress = {});
-// As ParseAppText on a file's bytes; kFileNotFound or kFileUnreadable when it cannot be read.
+// As ParseAppText on a file read a chunk at a time; kFileNotFound or kFileUnreadable
+// (also for a folder) when it cannot be read.
 AppModel ParseAppFile(const QString& path, const ProgressFn& progress = {});
 
 // The model as .app text with CR LF line ends; reading it back gives the same model and

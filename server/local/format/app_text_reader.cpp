@@ -1,70 +1,49 @@
 #include "server/local/format/app_text.h"
 
-#include <algorithm>
-#include <cstdint>
-
-#include "server/local/format/app_attributes.h"
+#include "server/local/format/app_records.h"
 #include "server/local/format/text_lines.h"
-#include "server/local/label_index.h"
 #include "server/tarsel_error.h"
 
 namespace tarsel::local::format {
 
 namespace {
 
-enum class Section {
-    None,
-    Languages,
-    SecurityClasses,
-    Members,
-    Descriptions,
-    Hierarchies,
-    MemberLists,
-    MemberListFile
-};
-
-// A reference from a member to something defined anywhere in the file, checked at the end.
-struct PendingReference {
-    Dimension dimension;
-    size_t member;
-    const AppAttribute* attribute;
-    int line;
-};
-
-struct DimensionState {
-    LabelIndex index;  // label -> member position
-    std::vector<int> relationLines;
-    std::vector<std::pair<int, int>> relationIds;  // (parent or -1, child) per relation
-    LabelIndex lists;                              // list name -> position
-    // The members the last description and relation lines named: where the next line's
-    // members are looked for first.
-    int lastDescribed = -1;
-    int lastParent = -1;
-    int lastChild = -1;
-};
-
-class AppParser {
+// The .app syntax: lines, section headers and fields; what the records mean is
+// AppRecords' business.
+class AppTextReader {
   public:
-    AppParser(const QByteArray& bytes, const QString& fileName, const ProgressFn& progress)
-        : reader_(bytes, fileName), progress_(progress) {}
+    AppTextReader(LineReader reader, FileFaults& faults, const ProgressFn& progress)
+        : reader_(std::move(reader)), faults_(faults), records_(faults), progress_(progress) {}
 
+    // Reads on past a fault in a line, so that the file's faults are all found in one
+    // load; a fault that leaves the rest unreadable (the encoding, a section header, a
+    // line outside any section) stops the reading there.
     AppModel Parse() {
-        while (reader_.Next()) {
+        while (true) {
+            try {
+                if (!reader_.Next()) {
+                    break;
+                }
+            } catch (const LineFault& fault) {
+                faults_.Add(fault);
+                return {};
+            }
             if ((reader_.LineNumber() & 0xFFFF) == 0 && progress_) {
                 progress_(reader_.BytesRead(), reader_.TotalBytes());
             }
-            ParseLine();
+            try {
+                ParseLine();
+            } catch (const LineFault& fault) {
+                if (!faults_.Add(fault) || stop_) {
+                    return {};
+                }
+            }
         }
-        FinishMemberListFile();
-        CheckReferences();
-        for (int d = 0; d < kDimensionCount; ++d) {
-            CheckRepeatedRelations(static_cast<Dimension>(d));
-            CheckCycles(static_cast<Dimension>(d));
-        }
+        AppModel model = records_.Finish();
         if (progress_) {
             progress_(reader_.TotalBytes(), reader_.TotalBytes());
         }
-        return std::move(model_);
+        return model;
     }
 
   private:
@@ -81,469 +60,117 @@ class AppParser {
             StartSection(QString::fromUtf8(raw.sliced(first + 1)).trimmed());
             return;
         }
-        if (section_ == Section::MemberListFile) {
-            base64_.append(raw.sliced(first).toByteArray().trimmed());
-            base64Lines_.push_back(reader_.LineNumber());
+        if (section_ == AppSection::MemberListFile) {
+            records_.AddBase64(raw.sliced(first), reader_.LineNumber());
             return;
+        }
+        if (section_ == AppSection::None) {
+            Stop(
+                QStringLiteral("a line outside any section (the file must begin with a section "
+                               "such as !LANGUAGES or !MEMBERS=Entity)"));
         }
         const QString error = SplitFields(raw, fields_);
         if (!error.isEmpty()) {
             reader_.Fail(error);
         }
-        switch (section_) {
-            case Section::None:
-                reader_.Fail(QStringLiteral(
-                    "a line outside any section (the file must begin with a section such "
-                    "as !LANGUAGES or !MEMBERS=Entity)"));
-            case Section::Languages:
-                AddName(model_.languages, languageKeys_, QStringLiteral("language"));
-                return;
-            case Section::SecurityClasses:
-                AddName(model_.securityClasses, classKeys_, QStringLiteral("security class"));
-                return;
-            case Section::Members:
-                AddMember();
-                return;
-            case Section::Descriptions:
-                AddDescription();
-                return;
-            case Section::Hierarchies:
-                AddRelation();
-                return;
-            case Section::MemberLists:
-                AddListEntry();
-                return;
-            case Section::MemberListFile:
-                return;
-        }
+        records_.Add(fields_, reader_.LineNumber());
+    }
+
+    // A fault after which the lines that follow cannot be read for what they are.
+    [[noreturn]] void Stop(const QString& reason) {
+        stop_ = true;
+        reader_.Fail(reason);
     }
 
     void StartSection(const QString& header) {
-        FinishMemberListFile();
         const qsizetype eq = header.indexOf(u'=');
         const QString name = (eq < 0 ? header : header.left(eq)).trimmed().toUpper();
         const QString argument = eq < 0 ? QString() : header.mid(eq + 1).trimmed();
         struct Known {
             const char* name;
-            Section section;
+            AppSection section;
             bool perDimension;
         };
         static const Known known[] = {
-            {"LANGUAGES", Section::Languages, false},
-            {"SECURITY_CLASSES", Section::SecurityClasses, false},
-            {"MEMBERS", Section::Members, true},
-            {"DESCRIPTIONS", Section::Descriptions, true},
-            {"HIERARCHIES", Section::Hierarchies, true},
-            {"MEMBER_LISTS", Section::MemberLists, true},
-            {"MEMBER_LIST_FILE", Section::MemberListFile, false},
+            {"LANGUAGES", AppSection::Languages, false},
+            {"SECURITY_CLASSES", AppSection::SecurityClasses, false},
+            {"MEMBERS", AppSection::Members, true},
+            {"DESCRIPTIONS", AppSection::Descriptions, true},
+            {"HIERARCHIES", AppSection::Hierarchies, true},
+            {"MEMBER_LISTS", AppSection::MemberLists, true},
+            {"MEMBER_LIST_FILE", AppSection::MemberListFile, false},
         };
         if (name == u"FILE_FORMAT") {
             if (argument != QString::number(kAppFormatVersion)) {
-                reader_.Fail(QStringLiteral("file format \"%1\" is not supported (expected %2)")
-                                 .arg(argument)
-                                 .arg(kAppFormatVersion));
+                Stop(QStringLiteral("file format \"%1\" is not supported (expected %2)")
+                         .arg(argument)
+                         .arg(kAppFormatVersion));
             }
-            section_ = Section::None;
+            section_ = AppSection::None;
             return;
         }
         for (const Known& k : known) {
             if (name != QLatin1String(k.name)) {
                 continue;
             }
+            Dimension dimension = Dimension::Scenario;
             if (k.perDimension) {
                 const auto d = ParseDimensionName(argument);
                 if (!d) {
-                    reader_.Fail(
-                        argument.isEmpty()
-                            ? QStringLiteral("section !%1 needs a dimension, as in !%1=Entity")
-                                  .arg(name)
-                            : QStringLiteral("unknown dimension \"%1\" in section !%2")
-                                  .arg(argument, name));
+                    Stop(argument.isEmpty()
+                             ? QStringLiteral("section !%1 needs a dimension, as in !%1=Entity")
+                                   .arg(name)
+                             : QStringLiteral("unknown dimension \"%1\" in section !%2")
+                                   .arg(argument, name));
                 }
-                dimension_ = *d;
+                dimension = *d;
             } else if (!argument.isEmpty()) {
-                reader_.Fail(QStringLiteral("section !%1 takes no \"=\" part").arg(name));
+                Stop(QStringLiteral("section !%1 takes no \"=\" part").arg(name));
             }
             section_ = k.section;
-            Reserve();
-            if (section_ == Section::MemberListFile) {
-                if (model_.memberListFile) {
-                    reader_.Fail(QStringLiteral("a second !MEMBER_LIST_FILE section"));
-                }
-                model_.memberListFile = QByteArray();
-                base64_.clear();
-                base64Lines_.clear();
+            const bool sized =
+                section_ == AppSection::Members || section_ == AppSection::Hierarchies;
+            try {
+                records_.Begin(section_, dimension, reader_.LineNumber(),
+                               sized ? static_cast<size_t>(reader_.LinesBeforeNextSection()) : 0);
+            } catch (const LineFault&) {
+                stop_ = true;
+                throw;
             }
             return;
         }
-        reader_.Fail(QStringLiteral("unknown section \"!%1\"").arg(header));
-    }
-
-    void Reserve() {
-        if (section_ != Section::Members && section_ != Section::Hierarchies) {
-            return;
-        }
-        const auto lines = static_cast<size_t>(reader_.LinesBeforeNextSection());
-        DimensionModel& dim = Dim();
-        if (section_ == Section::Members) {
-            dim.members.reserve(dim.members.size() + lines);
-            State().index.Reserve(dim.members.size() + lines);
-        } else {
-            dim.hierarchy.reserve(dim.hierarchy.size() + lines);
-            State().relationIds.reserve(dim.hierarchy.size() + lines);
-            State().relationLines.reserve(dim.hierarchy.size() + lines);
-        }
-    }
-
-    void RequireFieldCount(qsizetype least, qsizetype most, const char* what) {
-        const qsizetype n = fields_.size();
-        if (n < least || n > most) {
-            reader_.Fail(QStringLiteral("%1 fields where %2 expects %3")
-                             .arg(n)
-                             .arg(QLatin1String(what))
-                             .arg(least == most ? QString::number(least)
-                                                : QStringLiteral("%1 to %2").arg(least).arg(most)));
-        }
-    }
-
-    void RequireLabel(const QString& label, const char* what) {
-        if (label.isEmpty()) {
-            reader_.Fail(QStringLiteral("empty %1").arg(QLatin1String(what)));
-        }
-    }
-
-    void AddName(QStringList& names, LabelIndex& keys, const QString& what) {
-        RequireFieldCount(1, 1, "a name line");
-        const QString& name = fields_[0];
-        if (name.isEmpty()) {
-            reader_.Fail(QStringLiteral("empty %1 name").arg(what));
-        }
-        if (keys.Insert(name, static_cast<int32_t>(names.size())) >= 0) {
-            reader_.Fail(QStringLiteral("%1 \"%2\" is defined twice").arg(what, name));
-        }
-        names.append(name);
-    }
-
-    DimensionModel& Dim() { return model_.dim(dimension_); }
-    DimensionState& State() { return state_[static_cast<size_t>(dimension_)]; }
-    QString DimName() const { return DimensionDisplayName(dimension_); }
-
-    int MemberIndex(const QString& label) {
-        const int position = State().index.Find(label);
-        if (position < 0) {
-            reader_.Fail(QStringLiteral("unknown member \"%1\" in dimension %2 (members are "
-                                        "defined in !MEMBERS=%2 before they are used)")
-                             .arg(label, DimName()));
-        }
-        return position;
-    }
-
-    // As MemberIndex, trying the guesses first. Files list descriptions in member order
-    // and a parent's children one after another, so a line mostly names the member after
-    // the one the line before named, and a comparison spares a lookup in the index. An
-    // exact match is the member: labels are unique without regard to case.
-    int MemberIndexNear(const QString& label, std::initializer_list<int> guesses) {
-        const auto& members = Dim().members;
-        for (const int guess : guesses) {
-            if (guess >= 0 && static_cast<size_t>(guess) < members.size() &&
-                members[static_cast<size_t>(guess)].label == label) {
-                return guess;
-            }
-        }
-        return MemberIndex(label);
-    }
-
-    void AddMember() {
-        const QString& label = fields_[0];
-        RequireLabel(label, "member label");
-        DimensionState& state = State();
-        DimensionModel& dim = Dim();
-        const size_t memberIndex = dim.members.size();
-        // A failure below refuses the whole file, so the label may be indexed first.
-        if (state.index.Insert(label, static_cast<int32_t>(memberIndex)) >= 0) {
-            reader_.Fail(QStringLiteral("member \"%1\" is defined twice in dimension %2")
-                             .arg(label, DimName()));
-        }
-        // Built in place: a failure below refuses the whole file, model included.
-        MemberModel& member = dim.members.emplace_back();
-        member.label = label;
-        uint64_t seen = 0;  // a bit per row of AppAttributes()
-        for (qsizetype f = 1; f < fields_.size(); ++f) {
-            const QString& field = fields_[f];
-            const qsizetype eq = field.indexOf(u'=');
-            if (eq <= 0) {
-                reader_.Fail(
-                    QStringLiteral("field %1 \"%2\" is not an attribute written Name=Value")
-                        .arg(f + 1)
-                        .arg(field));
-            }
-            // A view: the name is only compared, and a copy per attribute shows on big files.
-            const QStringView name = QStringView(field).left(eq).trimmed();
-            const AppAttribute* found = FindAppAttribute(name);
-            if (!found || !found->AppliesTo(dimension_)) {
-                reader_.Fail(QStringLiteral("unknown attribute \"%1\" for dimension %2")
-                                 .arg(name.toString(), DimName()));
-            }
-            const AppAttribute& attribute = *found;
-            const uint64_t bit = uint64_t{1} << (found - AppAttributes().data());
-            if (seen & bit) {
-                reader_.Fail(QStringLiteral("attribute %1 is given twice").arg(attribute.Name()));
-            }
-            seen |= bit;
-            // A view, as most values are flags and words that need no copy of their own.
-            const QStringView value = QStringView(field).mid(eq + 1);
-            const QString reason = attribute.read(member, value, attribute.Name());
-            if (!reason.isEmpty()) {
-                reader_.Fail(reason);
-            }
-            if (attribute.reference != AttributeReference::None && !value.isEmpty()) {
-                pending_.push_back({dimension_, memberIndex, &attribute, reader_.LineNumber()});
-            }
-        }
-    }
-
-    void AddDescription() {
-        RequireFieldCount(3, 3, "a description line (Label;Language;Text)");
-        DimensionState& state = State();
-        const int member =
-            MemberIndexNear(fields_[0], {state.lastDescribed + 1, state.lastDescribed});
-        state.lastDescribed = member;
-        const int lang = languageKeys_.Find(fields_[1]);
-        if (lang < 0) {
-            reader_.Fail(QStringLiteral("description for language \"%1\", which is not in "
-                                        "!LANGUAGES (languages are listed before descriptions)")
-                             .arg(fields_[1]));
-        }
-        if (fields_[2].isEmpty()) {
-            return;
-        }
-        QStringList& descriptions = Dim().members[static_cast<size_t>(member)].descriptions;
-        while (descriptions.size() < model_.languages.size()) {
-            descriptions.append(QString());
-        }
-        QString& text = descriptions[lang];
-        if (!text.isEmpty()) {
-            reader_.Fail(QStringLiteral("second description of \"%1\" in %2")
-                             .arg(fields_[0], model_.languages[lang]));
-        }
-        text = fields_[2];
-    }
-
-    void AddRelation() {
-        RequireFieldCount(2, 2, "a hierarchy line (Parent;Child)");
-        RequireLabel(fields_[1], "child label");
-        DimensionState& state = State();
-        const int parent = fields_[0].isEmpty()
-                               ? -1
-                               : MemberIndexNear(fields_[0], {state.lastParent, state.lastChild});
-        const int child = MemberIndexNear(fields_[1], {state.lastChild + 1});
-        state.lastParent = parent;
-        state.lastChild = child;
-        if (parent == child) {
-            reader_.Fail(QStringLiteral("\"%1\" is its own parent").arg(fields_[1]));
-        }
-        DimensionModel& dim = Dim();
-        dim.hierarchy.push_back(
-            {parent < 0 ? QString() : dim.members[static_cast<size_t>(parent)].label,
-             dim.members[static_cast<size_t>(child)].label});
-        state.relationLines.push_back(reader_.LineNumber());
-        state.relationIds.push_back({parent, child});
-    }
-
-    void AddListEntry() {
-        RequireFieldCount(1, 3, "a member list line (List[;Member[;Parent]])");
-        const QString& name = fields_[0];
-        RequireLabel(name, "member list name");
-        if (name.startsWith(u'[')) {
-            reader_.Fail(QStringLiteral("\"%1\": names in square brackets are the system's lists")
-                             .arg(name));
-        }
-        DimensionState& state = State();
-        DimensionModel& dim = Dim();
-        int list = state.lists.Find(name);
-        if (list < 0) {
-            list = static_cast<int>(dim.memberLists.size());
-            state.lists.Insert(name, list);
-            dim.memberLists.push_back({name, {}});
-        }
-        if (fields_.size() == 1) {
-            return;
-        }
-        MemberListEntry entry;
-        entry.member = dim.members[static_cast<size_t>(MemberIndex(fields_[1]))].label;
-        if (fields_.size() == 3 && !fields_[2].isEmpty()) {
-            if (dimension_ != Dimension::Entity) {
-                reader_.Fail(QStringLiteral("only entity lists name a parent"));
-            }
-            entry.parent = dim.members[static_cast<size_t>(MemberIndex(fields_[2]))].label;
-        }
-        dim.memberLists[static_cast<size_t>(list)].entries.push_back(std::move(entry));
-    }
-
-    void FinishMemberListFile() {
-        if (section_ != Section::MemberListFile) {
-            return;
-        }
-        auto decoded =
-            QByteArray::fromBase64Encoding(base64_, QByteArray::AbortOnBase64DecodingErrors);
-        if (!decoded) {
-            ThrowMalformed(reader_.FileName(),
-                           base64Lines_.empty() ? reader_.LineNumber() : base64Lines_.front(),
-                           QStringLiteral("the !MEMBER_LIST_FILE section is not valid base64"));
-        }
-        model_.memberListFile = *decoded;
-        section_ = Section::None;
-    }
-
-    void CheckReferences() {
-        for (const PendingReference& ref : pending_) {
-            const MemberModel& m = model_.dim(ref.dimension).members[ref.member];
-            const AppAttribute& attribute = *ref.attribute;
-            const QString target = attribute.write(m);
-            const auto fail = [&](const QString& reason) {
-                ThrowMalformed(reader_.FileName(), ref.line, reason);
-            };
-            switch (attribute.reference) {
-                case AttributeReference::SecurityClass:
-                    if (!classKeys_.Contains(target)) {
-                        fail(QStringLiteral("unknown security class \"%1\" of \"%2\" (not in "
-                                            "!SECURITY_CLASSES)")
-                                 .arg(target, m.label));
-                    }
-                    break;
-                case AttributeReference::Member:
-                    if (!state_[static_cast<size_t>(attribute.referredDimension)].index.Contains(
-                            target)) {
-                        fail(QStringLiteral("%1 \"%2\" of \"%3\" is not a member of %4")
-                                 .arg(QLatin1String(attribute.referredAs), target, m.label,
-                                      DimensionDisplayName(attribute.referredDimension)));
-                    }
-                    break;
-                case AttributeReference::None:
-                    break;
-            }
-        }
-    }
-
-    // A member occurs once under a parent and once at the top. Sorting the relations
-    // finds repeats without a set of a million nodes; the first repeat in the file is named.
-    void CheckRepeatedRelations(Dimension d) {
-        const DimensionState& state = state_[static_cast<size_t>(d)];
-        std::vector<std::pair<uint64_t, size_t>> keys;  // ((parent + 1) << 32 | child, relation)
-        keys.reserve(state.relationIds.size());
-        for (size_t r = 0; r < state.relationIds.size(); ++r) {
-            const auto [parent, child] = state.relationIds[r];
-            keys.push_back(
-                {(static_cast<uint64_t>(parent + 1) << 32) | static_cast<uint32_t>(child), r});
-        }
-        std::sort(keys.begin(), keys.end());
-        size_t repeat = keys.size();
-        for (size_t k = 1; k < keys.size(); ++k) {
-            if (keys[k].first == keys[k - 1].first) {
-                repeat = std::min(repeat, keys[k].second);
-            }
-        }
-        if (repeat == keys.size()) {
-            return;
-        }
-        const RelationModel& rel = model_.dim(d).hierarchy[repeat];
-        ThrowMalformed(reader_.FileName(), state.relationLines[repeat],
-                       rel.parent.isEmpty()
-                           ? QStringLiteral("\"%1\" is a top member twice").arg(rel.child)
-                           : QStringLiteral("\"%1\" is below \"%2\" twice (a member is shared "
-                                            "under the same parent only once)")
-                                 .arg(rel.child, rel.parent));
-    }
-
-    // Depth-first over every member with an explicit stack; a relation that leads back
-    // to a member still on the path closes a cycle.
-    void CheckCycles(Dimension d) {
-        const DimensionModel& dim = model_.dim(d);
-        const DimensionState& state = state_[static_cast<size_t>(d)];
-        const size_t n = dim.members.size();
-        if (dim.hierarchy.empty()) {
-            return;
-        }
-        // The relations below each member, grouped in two flat arrays: one allocation
-        // instead of one per parent.
-        std::vector<int> offsets(n + 1, 0);
-        for (const auto& [parent, child] : state.relationIds) {
-            if (parent >= 0) {
-                ++offsets[static_cast<size_t>(parent) + 1];
-            }
-        }
-        for (size_t i = 0; i < n; ++i) {
-            offsets[i + 1] += offsets[i];
-        }
-        std::vector<int> below(static_cast<size_t>(offsets[n]));  // relation numbers
-        {
-            std::vector<int> fill(offsets.begin(), offsets.end() - 1);
-            for (size_t r = 0; r < state.relationIds.size(); ++r) {
-                const int parent = state.relationIds[r].first;
-                if (parent >= 0) {
-                    below[static_cast<size_t>(fill[static_cast<size_t>(parent)]++)] =
-                        static_cast<int>(r);
-                }
-            }
-        }
-        enum : char { kNew, kOnPath, kDone };
-        std::vector<char> mark(n, kNew);
-        std::vector<std::pair<size_t, size_t>> stack;  // (member, next child position)
-        for (size_t start = 0; start < n; ++start) {
-            if (mark[start] != kNew) {
-                continue;
-            }
-            stack.push_back({start, static_cast<size_t>(offsets[start])});
-            mark[start] = kOnPath;
-            while (!stack.empty()) {
-                auto& [member, next] = stack.back();
-                if (next == static_cast<size_t>(offsets[member + 1])) {
-                    mark[member] = kDone;
-                    stack.pop_back();
-                    continue;
-                }
-                const int relation = below[next++];
-                const auto c =
-                    static_cast<size_t>(state.relationIds[static_cast<size_t>(relation)].second);
-                if (mark[c] == kOnPath) {
-                    ThrowMalformed(reader_.FileName(),
-                                   state.relationLines[static_cast<size_t>(relation)],
-                                   QStringLiteral("\"%1\" below \"%2\" closes a cycle in the %3 "
-                                                  "hierarchy")
-                                       .arg(dim.members[c].label, dim.members[member].label,
-                                            DimensionDisplayName(d)));
-                }
-                if (mark[c] == kNew) {
-                    mark[c] = kOnPath;
-                    stack.push_back({c, static_cast<size_t>(offsets[c])});
-                }
-            }
-        }
+        Stop(QStringLiteral("unknown section \"!%1\"").arg(header));
     }
 
     LineReader reader_;
+    FileFaults& faults_;
+    AppRecords records_;
     const ProgressFn& progress_;
-    AppModel model_;
-    Section section_ = Section::None;
-    Dimension dimension_ = Dimension::Scenario;
+    bool stop_ = false;
+    AppSection section_ = AppSection::None;
     QStringList fields_;
-    LabelIndex languageKeys_;
-    LabelIndex classKeys_;
-    std::array<DimensionState, kDimensionCount> state_;
-    std::vector<PendingReference> pending_;
-    QByteArray base64_;
-    std::vector<int> base64Lines_;
 };
 
 }  // namespace
 
+AppModel ReadAppText(QIODevice& device, FileFaults& faults, const ProgressFn& progress) {
+    return AppTextReader(LineReader(device, faults.fileName()), faults, progress).Parse();
+}
+
 AppModel ParseAppText(const QByteArray& bytes, const QString& fileName,
                       const ProgressFn& progress) {
-    return AppParser(bytes, fileName, progress).Parse();
+    FileFaults faults(fileName);
+    AppModel model = AppTextReader(LineReader(bytes, fileName), faults, progress).Parse();
+    faults.ThrowFirst();
+    return model;
 }
 
 AppModel ParseAppFile(const QString& path, const ProgressFn& progress) {
-    return ParseAppText(ReadWholeFile(path), path, progress);
+    const std::unique_ptr<QFile> file = OpenInputFile(path);
+    FileFaults faults(path);
+    AppModel model = ReadAppText(*file, faults, progress);
+    faults.ThrowFirst();
+    return model;
 }
 
 }  // namespace tarsel::local::format

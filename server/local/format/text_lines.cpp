@@ -1,28 +1,69 @@
 #include "server/local/format/text_lines.h"
 
-#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+#include <algorithm>
 #include <cstring>
 
 #include "server/tarsel_error.h"
 
 namespace tarsel::local::format {
 
-QByteArray ReadWholeFile(const QString& path) {
-    QFile file(path);
-    if (!file.exists()) {
+std::unique_ptr<QFile> OpenInputFile(const QString& path) {
+    auto file = std::make_unique<QFile>(path);
+    if (!file->exists()) {
         ThrowClientError(code::kFileNotFound, QStringLiteral("%1: no such file").arg(path));
     }
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (QFileInfo(path).isDir()) {
         ThrowClientError(code::kFileUnreadable,
-                         QStringLiteral("%1: cannot be read (%2)").arg(path, file.errorString()));
+                         QStringLiteral("%1: is a folder, not a file").arg(path));
     }
-    return file.readAll();
+    if (!file->open(QIODevice::ReadOnly)) {
+        ThrowClientError(code::kFileUnreadable,
+                         QStringLiteral("%1: cannot be read (%2)").arg(path, file->errorString()));
+    }
+    return file;
 }
 
+QByteArray ReadWholeFile(const QString& path) {
+    return OpenInputFile(path)->readAll();
+}
+
+namespace {
+QString Where(const QString& fileName, int line) {
+    return line > 0 ? QStringLiteral("%1, line %2: ").arg(fileName).arg(line)
+                    : QStringLiteral("%1: ").arg(fileName);
+}
+}  // namespace
+
+LineFault::LineFault(const QString& fileName, int line, const QString& reason)
+    : TarselError(code::kMalformedFile, QString::fromLatin1(kClientLibrarySource),
+                  Where(fileName, line) + reason),
+      line_(line),
+      reason_(reason) {}
+
 void ThrowMalformed(const QString& fileName, int line, const QString& reason) {
-    const QString where = line > 0 ? QStringLiteral("%1, line %2: ").arg(fileName).arg(line)
-                                   : QStringLiteral("%1: ").arg(fileName);
-    ThrowClientError(code::kMalformedFile, where + reason);
+    throw LineFault(fileName, line, reason);
+}
+
+bool FileFaults::Add(int line, const QString& reason) {
+    if (count() < kMostListed) {
+        faults_.emplace_back(fileName_, line, reason);
+    }
+    return count() < kMostListed;
+}
+
+std::vector<LineFault> FileFaults::Sorted() const {
+    std::vector<LineFault> sorted = faults_;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const LineFault& a, const LineFault& b) { return a.line() < b.line(); });
+    return sorted;
+}
+
+void FileFaults::ThrowFirst() const {
+    if (!faults_.empty()) {
+        throw Sorted().front();
+    }
 }
 
 bool IsValidUtf8(QByteArrayView bytes) {
@@ -66,23 +107,70 @@ bool IsValidUtf8(QByteArrayView bytes) {
     return true;
 }
 
+namespace {
+constexpr qsizetype kChunk = 1 << 20;
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
+}  // namespace
+
 LineReader::LineReader(const QByteArray& bytes, QString fileName)
-    : bytes_(bytes), fileName_(std::move(fileName)) {
-    if (bytes_.startsWith("\xEF\xBB\xBF")) {
+    : buffer_(bytes), fileName_(std::move(fileName)), total_(bytes.size()), atEnd_(true) {
+    if (buffer_.startsWith(kByteOrderMark)) {
         position_ = 3;
     }
 }
 
+LineReader::LineReader(QIODevice& device, QString fileName)
+    : device_(&device), fileName_(std::move(fileName)), total_(device.size() - device.pos()) {
+    while (buffer_.size() < 3 && Fill()) {
+    }
+    if (buffer_.startsWith(kByteOrderMark)) {
+        position_ = 3;
+    }
+}
+
+bool LineReader::Fill() {
+    if (!device_ || atEnd_) {
+        return false;
+    }
+    if (position_ > 0) {
+        buffer_.remove(0, position_);
+        consumed_ += position_;
+        position_ = 0;
+    }
+    const qsizetype kept = buffer_.size();
+    buffer_.resize(kept + kChunk);
+    const qint64 got = device_->read(buffer_.data() + kept, kChunk);
+    if (got < 0) {
+        ThrowClientError(
+            code::kFileUnreadable,
+            QStringLiteral("%1: cannot be read (%2)").arg(fileName_, device_->errorString()));
+    }
+    buffer_.resize(kept + got);
+    atEnd_ = got == 0;
+    return !atEnd_;
+}
+
 bool LineReader::Next() {
-    if (position_ >= bytes_.size()) {
+    qsizetype end = buffer_.indexOf('\n', position_);
+    while (end < 0) {
+        const qsizetype pending = buffer_.size() - position_;
+        if (pending > kLongestLine) {
+            ++lineNumber_;
+            Fail(QStringLiteral("the line is longer than %1 bytes").arg(kLongestLine));
+        }
+        if (!Fill()) {
+            break;
+        }
+        end = buffer_.indexOf('\n', pending);
+    }
+    if (position_ >= buffer_.size()) {
         return false;
     }
     ++lineNumber_;
-    const char* data = bytes_.constData();
+    const char* data = buffer_.constData();
     const qsizetype start = position_;
-    qsizetype end = bytes_.indexOf('\n', start);
     if (end < 0) {
-        end = bytes_.size();
+        end = buffer_.size();
         position_ = end;
     } else {
         position_ = end + 1;
@@ -90,6 +178,9 @@ bool LineReader::Next() {
     qsizetype lineEnd = end;
     if (lineEnd > start && data[lineEnd - 1] == '\r') {
         --lineEnd;
+    }
+    if (lineEnd - start > kLongestLine) {
+        Fail(QStringLiteral("the line is longer than %1 bytes").arg(kLongestLine));
     }
     line_ = QByteArrayView(data + start, lineEnd - start);
     // memchr scans far faster than a byte loop; the first offender is the one reported.
@@ -110,15 +201,40 @@ bool LineReader::Next() {
 
 qsizetype LineReader::LinesBeforeNextSection() const {
     qsizetype lines = 0;
-    qsizetype at = position_;
-    while (at < bytes_.size() && bytes_[at] != '!') {
-        ++lines;
-        const qsizetype end = bytes_.indexOf('\n', at);
-        if (end < 0) {
-            break;
+    bool lineStart = true;
+    // True at the first line that begins with '!'.
+    const auto scan = [&](const char* p, qsizetype n) {
+        qsizetype i = 0;
+        while (i < n) {
+            if (lineStart) {
+                if (p[i] == '!') {
+                    return true;
+                }
+                ++lines;
+                lineStart = false;
+            }
+            const void* lf = std::memchr(p + i, '\n', static_cast<size_t>(n - i));
+            if (!lf) {
+                return false;
+            }
+            i = static_cast<const char*>(lf) - p + 1;
+            lineStart = true;
         }
-        at = end + 1;
+        return false;
+    };
+    if (scan(buffer_.constData() + position_, buffer_.size() - position_) || atEnd_ || !device_) {
+        return lines;
     }
+    // Ahead of the buffer: read on, then put the device back where it was. The count
+    // only sizes a reservation, so a section too long to look through gets what was seen.
+    constexpr qint64 kFarthest = qint64{256} << 20;
+    const qint64 resume = device_->pos();
+    QByteArray chunk(kChunk, Qt::Uninitialized);
+    qint64 got = 0;
+    while (device_->pos() - resume < kFarthest && (got = device_->read(chunk.data(), kChunk)) > 0 &&
+           !scan(chunk.constData(), got)) {
+    }
+    device_->seek(resume);
     return lines;
 }
 

@@ -5,36 +5,92 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+#include "server/tarsel_error.h"
+
+class QIODevice;
 
 namespace tarsel::local::format {
 
-// Reads a whole file; kFileNotFound / kFileUnreadable naming the path.
+// Opens a file for reading; kFileNotFound, or kFileUnreadable (also for a folder), naming
+// the path.
+std::unique_ptr<QFile> OpenInputFile(const QString& path);
+// Reads a whole file, with the failures of OpenInputFile.
 QByteArray ReadWholeFile(const QString& path);
 
-// Throws the client error kMalformedFile: "<file>, line <n>: <reason>" (no line part
-// when line is 0).
+// The client error kMalformedFile about one line of a file, which keeps the line and the
+// reason apart for readers that list every fault of a file.
+class LineFault : public TarselError {
+  public:
+    LineFault(const QString& fileName, int line, const QString& reason);
+    int line() const noexcept { return line_; }
+    const QString& reason() const noexcept { return reason_; }
+
+  private:
+    int line_;
+    QString reason_;
+};
+
+// Throws LineFault: "<file>, line <n>: <reason>" (no line part when line is 0).
 [[noreturn]] void ThrowMalformed(const QString& fileName, int line, const QString& reason);
+
+// The faults a reader found in one file, for a load log that names every one. A file in
+// which everything is wrong stops the reader after kMostListed faults, so that a large
+// file of the wrong kind is refused without reading it all.
+class FileFaults {
+  public:
+    static constexpr int kMostListed = 100;
+
+    explicit FileFaults(QString fileName) : fileName_(std::move(fileName)) {}
+
+    // False once kMostListed faults are recorded: the reader stops there.
+    bool Add(int line, const QString& reason);
+    bool Add(const LineFault& fault) { return Add(fault.line(), fault.reason()); }
+
+    const QString& fileName() const { return fileName_; }
+    bool empty() const { return faults_.empty(); }
+    int count() const { return static_cast<int>(faults_.size()); }
+    // In line order (faults found at the end of the file, such as a cycle, are sorted in).
+    std::vector<LineFault> Sorted() const;
+    // Throws the first in line order as it stands; nothing when there is none.
+    void ThrowFirst() const;
+
+  private:
+    QString fileName_;
+    std::vector<LineFault> faults_;
+};
 
 // True when bytes is well-formed UTF-8 (no overlong forms, no surrogates).
 bool IsValidUtf8(QByteArrayView bytes);
 
-// Walks the lines of a file. Refuses a NUL byte, invalid UTF-8 and a carriage return
-// that does not end a line, naming the line. A UTF-8 byte order mark is skipped.
+// Walks the lines of a file, a chunk at a time, so that a large file is never held
+// whole. Refuses a NUL byte, invalid UTF-8, a carriage return that does not end a line
+// and a line longer than kLongestLine, naming the line. A UTF-8 byte order mark is
+// skipped.
 class LineReader {
   public:
-    LineReader(const QByteArray& bytes, QString fileName);
+    static constexpr qsizetype kLongestLine = 4 << 20;
 
-    // Moves to the next line; false at the end of the file.
+    // Over bytes the caller keeps alive.
+    LineReader(const QByteArray& bytes, QString fileName);
+    // Over an open device, read from where it stands to its end; the device must be
+    // able to seek for LinesBeforeNextSection.
+    LineReader(QIODevice& device, QString fileName);
+
+    // Moves to the next line; false at the end of the file. kFileUnreadable when the
+    // device fails.
     bool Next();
     int LineNumber() const { return lineNumber_; }
-    // The current line without its line end; valid UTF-8.
+    // The current line without its line end; valid UTF-8; valid until the next Next().
     QByteArrayView Line() const { return line_; }
-    qsizetype BytesRead() const { return position_; }
-    qsizetype TotalBytes() const { return bytes_.size(); }
+    qsizetype BytesRead() const { return consumed_ + position_; }
+    qsizetype TotalBytes() const { return total_; }
     // Lines ahead before the next one that begins with '!': room to reserve for a section.
     qsizetype LinesBeforeNextSection() const;
     const QString& FileName() const { return fileName_; }
@@ -42,9 +98,17 @@ class LineReader {
     [[noreturn]] void Fail(const QString& reason) const;
 
   private:
-    const QByteArray& bytes_;
+    // Moves the unread bytes to the front of the buffer and appends the next chunk;
+    // false at the end of the device.
+    bool Fill();
+
+    QIODevice* device_ = nullptr;
+    QByteArray buffer_;
     QString fileName_;
-    qsizetype position_ = 0;
+    qsizetype total_ = 0;
+    qsizetype consumed_ = 0;  // bytes dropped from the front of buffer_
+    qsizetype position_ = 0;  // in buffer_
+    bool atEnd_ = false;
     int lineNumber_ = 0;
     QByteArrayView line_;
 };

@@ -1,6 +1,5 @@
 #include "server/local/loads/loader_support.h"
 
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include "server/local/format/text_lines.h"
@@ -178,10 +177,6 @@ void WriteOutputFile(const QString& path, const QByteArray& bytes) {
 }
 
 QByteArray ReadInputFile(const QString& path) {
-    if (QFileInfo(path).isDir()) {
-        ThrowClientError(code::kFileUnreadable,
-                         QStringLiteral("%1: is a folder, not a file").arg(path));
-    }
     return format::ReadWholeFile(path);
 }
 

@@ -2,6 +2,8 @@
 
 #include "server/local/app_schema.h"
 #include "server/local/format/app_text.h"
+#include "server/local/format/app_xml.h"
+#include "server/local/format/text_lines.h"
 #include "server/local/loads/metadata_plan.h"
 #include "server/local/model_check.h"
 #include "server/tarsel_error.h"
@@ -61,35 +63,65 @@ std::shared_ptr<LoadOptions> LocalMetadataLoad::GetExtractOptions() {
 void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile) {
     LocalApplicationSession& session =
         session_.Require(format::Role::Metadata, QStringLiteral("metadata loads"));
-    if (loadOptions_->Int(option::kFormat) != kAppFormat) {
-        ThrowNotAvailable(QStringLiteral("Metadata loads of the .xml format"));
-    }
     const bool scan = loadOptions_->Bool(option::kScan);
     const MetadataMode mode = std::any_of(std::begin(option::kClear), std::end(option::kClear),
                                           [&](int32_t i) { return loadOptions_->Bool(i); })
                                   ? MetadataMode::Clear
                               : loadOptions_->Bool(option::kReplace) ? MetadataMode::Replace
                                                                      : MetadataMode::Merge;
-    const QByteArray bytes = ReadInputFile(metadataFile);
+    const std::unique_ptr<QFile> input = format::OpenInputFile(metadataFile);
     ApplicationFile& file = *session.file();
     LoadLog log(logFile);
-    // The stored state is read in the transaction that writes, so that no other writer's
-    // commit falls between them and is lost.
+    // The file is read and checked before the write transaction opens, so that a long
+    // read holds no lock; the stored state is read in the transaction that writes, so
+    // that no other writer's commit falls between them and is lost.
+    format::FileFaults faults(metadataFile);
+    AppModel read = loadOptions_->Int(option::kFormat) == kAppFormat
+                        ? format::ReadAppText(*input, faults)
+                        : format::ReadAppXml(*input, faults);
+    for (const format::LineFault& fault : faults.Sorted()) {
+        log.Error(metadataFile, fault.line(), fault.reason());
+    }
+    if (faults.count() >= format::FileFaults::kMostListed) {
+        log.Note(QStringLiteral("Reading stopped at fault %1; the rest of the file was not "
+                                "checked.")
+                     .arg(faults.count()));
+    }
     sql::Transaction write(file.db(), sql::Transaction::Kind::Write);
-    MemberIds currentIds;
-    const AppModel current = ReadMetadata(file.db(), &currentIds);
     PlannedMetadata planned;
     ResolvedModel resolved;
-    try {
-        planned =
-            PlanMetadata(current, currentIds, format::ParseAppText(bytes, metadataFile), mode);
-        resolved = CheckModel(planned.model);
-        ResolveToIds(resolved, planned.ids);
-    } catch (const TarselError& error) {
-        if (error.number() != code::kMalformedFile) {
-            throw;
+    if (faults.empty()) {
+        try {
+            // The stored labels go once the plan has its ids, before the check.
+            planned = [&] {
+                // A dimension REPLACE takes over is read as labels and ids only, unless
+                // another dimension's attributes name its members (Value, Custom1..4).
+                std::array<bool, kDimensionCount> skip{};
+                ReplacedLabels replaced;
+                for (size_t d = 0; d < kDimensionCount && mode == MetadataMode::Replace; ++d) {
+                    const auto dimension = static_cast<Dimension>(d);
+                    const bool referred =
+                        dimension == Dimension::Value ||
+                        (dimension >= Dimension::Custom1 && dimension <= Dimension::Custom4);
+                    if (!referred && NamesDimension(read.dimensions[d])) {
+                        skip[d] = true;
+                        replaced[d] =
+                            std::make_unique<StoredLabels>(ReadMemberLabels(file.db(), dimension));
+                    }
+                }
+                MemberIds currentIds;
+                AppModel current = ReadMetadata(file.db(), &currentIds, skip);
+                return PlanMetadata(std::move(current), std::move(currentIds), std::move(read),
+                                    mode, replaced);
+            }();
+            resolved = CheckModel(planned.model);
+            ResolveToIds(resolved, planned.ids);
+        } catch (const TarselError& error) {
+            if (error.number() != code::kMalformedFile) {
+                throw;
+            }
+            log.ErrorText(error.description());
         }
-        log.ErrorText(error.description());
     }
     if (loadOptions_->Bool(option::kCheckIntegrity) && log.errors() == 0) {
         // Refuses removing a member with data and leaving data on a member that stops
@@ -120,15 +152,14 @@ void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile
 void LocalMetadataLoad::Extract(const QString& metadataFile, const QString& logFile) {
     LocalApplicationSession& session =
         session_.Require(format::Role::Metadata, QStringLiteral("metadata extracts"));
-    if (extractOptions_->Int(option::kExtractFormat) != kAppFormat) {
-        ThrowNotAvailable(QStringLiteral("Metadata extracts in the .xml format"));
-    }
+    const bool app = extractOptions_->Int(option::kExtractFormat) == kAppFormat;
     const AppModel model = ReadApplication(session.file()->db());
-    const QByteArray text = format::WriteAppText(model);
+    const QByteArray text = app ? format::WriteAppText(model) : format::WriteAppXml(model);
     LoadLog log(logFile);
-    log.Note(QStringLiteral("Extracted the metadata of %1 (%2 bytes, .app) to %3.")
+    log.Note(QStringLiteral("Extracted the metadata of %1 (%2 bytes, %3) to %4.")
                  .arg(session.file()->name())
                  .arg(text.size())
+                 .arg(app ? QStringLiteral(".app") : QStringLiteral(".xml"))
                  .arg(metadataFile));
     WriteOutputFile(metadataFile, text);
     log.Write();

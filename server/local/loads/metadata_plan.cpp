@@ -44,6 +44,15 @@ QStringList Redescribe(const QStringList& descriptions, const std::vector<qsizet
     return out;
 }
 
+bool IsIdentity(const std::vector<qsizetype>& places) {
+    for (size_t i = 0; i < places.size(); ++i) {
+        if (places[i] != static_cast<qsizetype>(i)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 int32_t NextId(const std::vector<int32_t>& ids) {
     return ids.empty() ? 0 : *std::max_element(ids.begin(), ids.end()) + 1;
 }
@@ -57,23 +66,31 @@ QHash<QString, size_t> PlacesByLabel(const std::vector<MemberModel>& members) {
     return places;
 }
 
-void ReplaceDimension(DimensionModel& dim, std::vector<int32_t>& ids, const DimensionModel& file,
-                      const std::vector<qsizetype>& languages) {
-    const QHash<QString, size_t> stored = PlacesByLabel(dim.members);
-    int32_t next = NextId(ids);
-    std::vector<MemberModel> members;
-    std::vector<int32_t> newIds;
-    for (const MemberModel& m : file.members) {
-        MemberModel copy = m;
-        copy.descriptions = Redescribe(m.descriptions, languages);
-        const auto it = stored.constFind(m.label.toCaseFolded());
-        newIds.push_back(it != stored.constEnd() ? ids[it.value()] : next++);
-        members.push_back(std::move(copy));
+// Takes the file's dimension over; only the stored labels are looked at, for the ids.
+void ReplaceDimension(DimensionModel& dim, std::vector<int32_t>& ids, DimensionModel&& file,
+                      const std::vector<qsizetype>& languages, const StoredLabels* stored) {
+    StoredLabels own;
+    if (!stored) {
+        own.ids.Reserve(dim.members.size());
+        for (size_t i = 0; i < dim.members.size(); ++i) {
+            own.ids.Insert(dim.members[i].label, ids[i]);
+        }
+        own.nextId = NextId(ids);
+        stored = &own;
     }
-    dim.members = std::move(members);
+    int32_t next = stored->nextId;
+    std::vector<int32_t> newIds;
+    newIds.reserve(file.members.size());
+    const bool sameLanguages = IsIdentity(languages);
+    for (MemberModel& m : file.members) {
+        if (!sameLanguages) {
+            m.descriptions = Redescribe(m.descriptions, languages);
+        }
+        const int32_t id = stored->ids.Find(m.label);
+        newIds.push_back(id >= 0 ? id : next++);
+    }
+    dim = std::move(file);
     ids = std::move(newIds);
-    dim.hierarchy = file.hierarchy;
-    dim.memberLists = file.memberLists;
 }
 
 void MergeDimension(DimensionModel& dim, std::vector<int32_t>& ids, const DimensionModel& file,
@@ -130,36 +147,41 @@ void MergeDimension(DimensionModel& dim, std::vector<int32_t>& ids, const Dimens
 
 }  // namespace
 
-PlannedMetadata PlanMetadata(const AppModel& current, const MemberIds& currentIds,
-                             const AppModel& file, MetadataMode mode) {
+bool NamesDimension(const DimensionModel& file) {
+    return !file.members.empty() || !file.hierarchy.empty() || !file.memberLists.empty();
+}
+
+PlannedMetadata PlanMetadata(AppModel current, MemberIds currentIds, AppModel file,
+                             MetadataMode mode, const ReplacedLabels& replaced) {
     if (mode == MetadataMode::Clear) {
-        PlannedMetadata planned{file, {}};
+        PlannedMetadata planned{std::move(file), {}};
         for (size_t d = 0; d < kDimensionCount; ++d) {
             auto& ids = planned.ids[d];
-            ids.resize(file.dimensions[d].members.size());
+            ids.resize(planned.model.dimensions[d].members.size());
             for (size_t i = 0; i < ids.size(); ++i) {
                 ids[i] = static_cast<int32_t>(i);
             }
         }
         return planned;
     }
-    PlannedMetadata planned{current, currentIds};
+    PlannedMetadata planned{std::move(current), std::move(currentIds)};
     AppModel& model = planned.model;
     const std::vector<qsizetype> languages = MergeNames(model.languages, file.languages);
     MergeNames(model.securityClasses, file.securityClasses);
     for (size_t d = 0; d < kDimensionCount; ++d) {
-        const DimensionModel& fileDim = file.dimensions[d];
-        if (fileDim.members.empty() && fileDim.hierarchy.empty() && fileDim.memberLists.empty()) {
+        DimensionModel& fileDim = file.dimensions[d];
+        if (!NamesDimension(fileDim)) {
             continue;
         }
         if (mode == MetadataMode::Replace) {
-            ReplaceDimension(model.dimensions[d], planned.ids[d], fileDim, languages);
+            ReplaceDimension(model.dimensions[d], planned.ids[d], std::move(fileDim), languages,
+                             replaced[d].get());
         } else {
             MergeDimension(model.dimensions[d], planned.ids[d], fileDim, languages);
         }
     }
     if (file.memberListFile) {
-        model.memberListFile = file.memberListFile;
+        model.memberListFile = std::move(file.memberListFile);
     }
     return planned;
 }

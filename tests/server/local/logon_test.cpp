@@ -114,14 +114,6 @@ TEST_F(LocalLogonTest, UnbuiltServicesFailWithNotImplemented) {
     auto& library = *server().library();
     auto session = server().Session();
     expectNotAvailable([&] { library.CreateLogonPrompt(); }, "logon prompt");
-    expectNotAvailable(
-        [&] {
-            auto load = library.CreateMetadataLoad();
-            load->SetSession(session);
-            load->GetExtractOptions()->Item(14)->SetCurrentValue(int32_t{1});
-            load->Extract("a.xml", "b");
-        },
-        "metadata .xml extract");
     expectNotAvailable([&] { library.CreateDataLoad()->SetSession(session); }, "data load");
     expectNotAvailable([&] { library.CreateJournalLoad()->Extract("a", "b"); }, "journals");
     expectNotAvailable([&] { session->GetAdministration()->RemoveInvalidRecords(0, 1, "x"); },

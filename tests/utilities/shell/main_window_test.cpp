@@ -338,4 +338,30 @@ TEST_F(ShellMainWindow, HelpOpensTheHtmlHelpBesideTheProgram) {
     EXPECT_TRUE(boxes->shown()[0].text.contains(QFileInfo(index.fileName()).absoluteFilePath()));
 }
 
+// Installed, the program lives in <prefix>/bin and its help in the package's documentation
+// folder; the message for missing help names every place looked at.
+TEST_F(ShellMainWindow, HelpInstalledBesideTheProgramsFolder) {
+    const QDir prefix(temp.path());
+    ASSERT_TRUE(prefix.mkpath(QStringLiteral("bin")));
+    services.programFolder = prefix.filePath(QStringLiteral("bin"));
+    window = std::make_unique<frmMain>(services);
+    const QString installed = prefix.filePath(QStringLiteral("share/doc/tarsel-utilities/help"));
+
+    Trigger("mnuTarselHelp");
+    ASSERT_EQ(boxes->shown().size(), 1u);
+    EXPECT_TRUE(
+        boxes->shown()[0].text.contains(prefix.filePath(QStringLiteral("bin/help/index.html"))));
+    EXPECT_TRUE(boxes->shown()[0].text.contains(installed + QStringLiteral("/index.html")))
+        << boxes->shown()[0].text.toStdString();
+    EXPECT_TRUE(desktop->opened.empty());
+
+    ASSERT_TRUE(QDir().mkpath(installed));
+    QFile index(installed + QStringLiteral("/index.html"));
+    ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+    index.close();
+    Trigger("mnuTarselHelp");
+    ASSERT_EQ(desktop->opened.size(), 1u);
+    EXPECT_EQ(desktop->opened[0], QUrl::fromLocalFile(QFileInfo(index).absoluteFilePath()));
+}
+
 }  // namespace

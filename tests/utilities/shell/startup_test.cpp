@@ -200,5 +200,15 @@ TEST_F(ShellStartup, LogFallsBackToStateFolderWhenProgramFolderIsUnusable) {
               state + QStringLiteral("/tarsel/") + QString::fromLatin1(kErrorLogFileName));
     EXPECT_TRUE(log.Write(QStringLiteral("entry")));
     EXPECT_TRUE(ReadAll(log.path()).contains(QStringLiteral("\r\nentry\r\n\r\n")));
+
+    // An installed program's folder is writable for root, yet belongs to the package
+    // manager: the log goes to the state folder all the same.
+    const QDir prefix(QDir(temp.path()).filePath(QStringLiteral("usr")));
+    ASSERT_TRUE(prefix.mkpath(QStringLiteral("bin")));
+    ASSERT_TRUE(prefix.mkpath(QStringLiteral("share/doc/tarsel-utilities/help")));
+    ErrorLog installed;
+    EXPECT_TRUE(installed.Start(prefix.filePath(QStringLiteral("bin"))));
+    EXPECT_EQ(installed.path(), log.path());
+    EXPECT_TRUE(QDir(prefix.filePath(QStringLiteral("bin"))).isEmpty());
     qputenv("XDG_STATE_HOME", saved);
 }

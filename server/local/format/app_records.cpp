@@ -1,0 +1,488 @@
+#include "server/local/format/app_records.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "server/local/format/app_attributes.h"
+#include "server/local/label_index.h"
+#include "server/tarsel_error.h"
+
+namespace tarsel::local::format {
+
+namespace {
+
+// A reference from a member to something defined anywhere in the file, checked at the end.
+struct PendingReference {
+    Dimension dimension;
+    size_t member;
+    const AppAttribute* attribute;
+    int line;
+};
+
+struct DimensionState {
+    LabelIndex index;  // label -> member position
+    std::vector<int> relationLines;
+    std::vector<std::pair<int, int>> relationIds;  // (parent or -1, child) per relation
+    LabelIndex lists;                              // list name -> position
+    // The members the last description and relation lines named: where the next line's
+    // members are looked for first.
+    int lastDescribed = -1;
+    int lastParent = -1;
+    int lastChild = -1;
+};
+
+}  // namespace
+
+class AppRecords::Impl {
+  public:
+    explicit Impl(FileFaults& faults) : faults_(faults) {}
+
+    void Begin(AppSection section, Dimension dimension, int line, size_t expected) {
+        Collect([this] { FinishMemberListFile(); });
+        line_ = line;
+        section_ = section;
+        dimension_ = dimension;
+        Reserve(expected);
+        if (section_ == AppSection::MemberListFile) {
+            if (model_.memberListFile) {
+                Fail(QStringLiteral("a second member list file"));
+            }
+            model_.memberListFile = QByteArray();
+            base64_.clear();
+            base64Lines_.clear();
+        }
+    }
+
+    void Add(QStringList& fields, int line) {
+        line_ = line;
+        // The handlers read fields_; the caller's list is handed back, storage and all.
+        fields_.swap(fields);
+        struct Restore {
+            QStringList& a;
+            QStringList& b;
+            ~Restore() { a.swap(b); }
+        } restore{fields_, fields};
+        switch (section_) {
+            case AppSection::None:
+            case AppSection::MemberListFile:
+                Fail(QStringLiteral("a record outside any section"));
+            case AppSection::Languages:
+                AddName(model_.languages, languageKeys_, QStringLiteral("language"));
+                return;
+            case AppSection::SecurityClasses:
+                AddName(model_.securityClasses, classKeys_, QStringLiteral("security class"));
+                return;
+            case AppSection::Members:
+                AddMember();
+                return;
+            case AppSection::Descriptions:
+                AddDescription();
+                return;
+            case AppSection::Hierarchies:
+                AddRelation();
+                return;
+            case AppSection::MemberLists:
+                AddListEntry();
+                return;
+        }
+    }
+
+    void AddBase64(QByteArrayView text, int line) {
+        base64_.append(text.toByteArray().trimmed());
+        base64Lines_.push_back(line);
+    }
+
+    AppModel Finish() {
+        Collect([this] { FinishMemberListFile(); });
+        CheckReferences();
+        for (int d = 0; d < kDimensionCount; ++d) {
+            CheckRepeatedRelations(static_cast<Dimension>(d));
+            CheckCycles(static_cast<Dimension>(d));
+        }
+        return std::move(model_);
+    }
+
+    [[noreturn]] void Fail(const QString& reason) const {
+        ThrowMalformed(faults_.fileName(), line_, reason);
+    }
+
+  private:
+    // Runs a check that throws, recording its fault.
+    template <typename Check>
+    void Collect(const Check& check) {
+        try {
+            check();
+        } catch (const LineFault& fault) {
+            faults_.Add(fault);
+        }
+    }
+
+    void Reserve(size_t lines) {
+        if (section_ != AppSection::Members && section_ != AppSection::Hierarchies) {
+            return;
+        }
+        DimensionModel& dim = Dim();
+        if (section_ == AppSection::Members) {
+            dim.members.reserve(dim.members.size() + lines);
+            State().index.Reserve(dim.members.size() + lines);
+        } else {
+            dim.hierarchy.reserve(dim.hierarchy.size() + lines);
+            State().relationIds.reserve(dim.hierarchy.size() + lines);
+            State().relationLines.reserve(dim.hierarchy.size() + lines);
+        }
+    }
+
+    void RequireFieldCount(qsizetype least, qsizetype most, const char* what) {
+        const qsizetype n = fields_.size();
+        if (n < least || n > most) {
+            Fail(QStringLiteral("%1 fields where %2 expects %3")
+                     .arg(n)
+                     .arg(QLatin1String(what))
+                     .arg(least == most ? QString::number(least)
+                                        : QStringLiteral("%1 to %2").arg(least).arg(most)));
+        }
+    }
+
+    void RequireLabel(const QString& label, const char* what) {
+        if (label.isEmpty()) {
+            Fail(QStringLiteral("empty %1").arg(QLatin1String(what)));
+        }
+    }
+
+    void AddName(QStringList& names, LabelIndex& keys, const QString& what) {
+        RequireFieldCount(1, 1, "a name line");
+        const QString& name = fields_[0];
+        if (name.isEmpty()) {
+            Fail(QStringLiteral("empty %1 name").arg(what));
+        }
+        if (keys.Insert(name, static_cast<int32_t>(names.size())) >= 0) {
+            Fail(QStringLiteral("%1 \"%2\" is defined twice").arg(what, name));
+        }
+        names.append(name);
+    }
+
+    DimensionModel& Dim() { return model_.dim(dimension_); }
+    DimensionState& State() { return state_[static_cast<size_t>(dimension_)]; }
+    QString DimName() const { return DimensionDisplayName(dimension_); }
+
+    int MemberIndex(const QString& label) {
+        const int position = State().index.Find(label);
+        if (position < 0) {
+            Fail(QStringLiteral("unknown member \"%1\" in dimension %2 (members are "
+                                "defined in !MEMBERS=%2 before they are used)")
+                     .arg(label, DimName()));
+        }
+        return position;
+    }
+
+    // As MemberIndex, trying the guesses first. Files list descriptions in member order
+    // and a parent's children one after another, so a line mostly names the member after
+    // the one the line before named, and a comparison spares a lookup in the index. An
+    // exact match is the member: labels are unique without regard to case.
+    int MemberIndexNear(const QString& label, std::initializer_list<int> guesses) {
+        const auto& members = Dim().members;
+        for (const int guess : guesses) {
+            if (guess >= 0 && static_cast<size_t>(guess) < members.size() &&
+                members[static_cast<size_t>(guess)].label == label) {
+                return guess;
+            }
+        }
+        return MemberIndex(label);
+    }
+
+    void AddMember() {
+        const QString& label = fields_[0];
+        RequireLabel(label, "member label");
+        DimensionState& state = State();
+        DimensionModel& dim = Dim();
+        const size_t memberIndex = dim.members.size();
+        // A failure below refuses the whole file, so the label may be indexed first.
+        if (state.index.Insert(label, static_cast<int32_t>(memberIndex)) >= 0) {
+            Fail(QStringLiteral("member \"%1\" is defined twice in dimension %2")
+                     .arg(label, DimName()));
+        }
+        // Built in place: a failure below refuses the whole file, model included.
+        MemberModel& member = dim.members.emplace_back();
+        member.label = label;
+        uint64_t seen = 0;  // a bit per row of AppAttributes()
+        for (qsizetype f = 1; f < fields_.size(); ++f) {
+            const QString& field = fields_[f];
+            const qsizetype eq = field.indexOf(u'=');
+            if (eq <= 0) {
+                Fail(QStringLiteral("field %1 \"%2\" is not an attribute written Name=Value")
+                         .arg(f + 1)
+                         .arg(field));
+            }
+            // A view: the name is only compared, and a copy per attribute shows on big files.
+            const QStringView name = QStringView(field).left(eq).trimmed();
+            const AppAttribute* found = FindAppAttribute(name);
+            if (!found || !found->AppliesTo(dimension_)) {
+                Fail(QStringLiteral("unknown attribute \"%1\" for dimension %2")
+                         .arg(name.toString(), DimName()));
+            }
+            const AppAttribute& attribute = *found;
+            const uint64_t bit = uint64_t{1} << (found - AppAttributes().data());
+            if (seen & bit) {
+                Fail(QStringLiteral("attribute %1 is given twice").arg(attribute.Name()));
+            }
+            seen |= bit;
+            // A view, as most values are flags and words that need no copy of their own.
+            const QStringView value = QStringView(field).mid(eq + 1);
+            const QString reason = attribute.read(member, value, attribute.Name());
+            if (!reason.isEmpty()) {
+                Fail(reason);
+            }
+            if (attribute.reference != AttributeReference::None && !value.isEmpty()) {
+                pending_.push_back({dimension_, memberIndex, &attribute, line_});
+            }
+        }
+    }
+
+    void AddDescription() {
+        RequireFieldCount(3, 3, "a description line (Label;Language;Text)");
+        DimensionState& state = State();
+        const int member =
+            MemberIndexNear(fields_[0], {state.lastDescribed + 1, state.lastDescribed});
+        state.lastDescribed = member;
+        const int lang = languageKeys_.Find(fields_[1]);
+        if (lang < 0) {
+            Fail(QStringLiteral("description for language \"%1\", which is not in "
+                                "!LANGUAGES (languages are listed before descriptions)")
+                     .arg(fields_[1]));
+        }
+        if (fields_[2].isEmpty()) {
+            return;
+        }
+        QStringList& descriptions = Dim().members[static_cast<size_t>(member)].descriptions;
+        while (descriptions.size() < model_.languages.size()) {
+            descriptions.append(QString());
+        }
+        QString& text = descriptions[lang];
+        if (!text.isEmpty()) {
+            Fail(QStringLiteral("second description of \"%1\" in %2")
+                     .arg(fields_[0], model_.languages[lang]));
+        }
+        text = fields_[2];
+    }
+
+    void AddRelation() {
+        RequireFieldCount(2, 2, "a hierarchy line (Parent;Child)");
+        RequireLabel(fields_[1], "child label");
+        DimensionState& state = State();
+        const int parent = fields_[0].isEmpty()
+                               ? -1
+                               : MemberIndexNear(fields_[0], {state.lastParent, state.lastChild});
+        const int child = MemberIndexNear(fields_[1], {state.lastChild + 1});
+        state.lastParent = parent;
+        state.lastChild = child;
+        if (parent == child) {
+            Fail(QStringLiteral("\"%1\" is its own parent").arg(fields_[1]));
+        }
+        DimensionModel& dim = Dim();
+        dim.hierarchy.push_back(
+            {parent < 0 ? QString() : dim.members[static_cast<size_t>(parent)].label,
+             dim.members[static_cast<size_t>(child)].label});
+        state.relationLines.push_back(line_);
+        state.relationIds.push_back({parent, child});
+    }
+
+    void AddListEntry() {
+        RequireFieldCount(1, 3, "a member list line (List[;Member[;Parent]])");
+        const QString& name = fields_[0];
+        RequireLabel(name, "member list name");
+        if (name.startsWith(u'[')) {
+            Fail(QStringLiteral("\"%1\": names in square brackets are the system's lists")
+                     .arg(name));
+        }
+        DimensionState& state = State();
+        DimensionModel& dim = Dim();
+        int list = state.lists.Find(name);
+        if (list < 0) {
+            list = static_cast<int>(dim.memberLists.size());
+            state.lists.Insert(name, list);
+            dim.memberLists.push_back({name, {}});
+        }
+        if (fields_.size() == 1) {
+            return;
+        }
+        MemberListEntry entry;
+        entry.member = dim.members[static_cast<size_t>(MemberIndex(fields_[1]))].label;
+        if (fields_.size() == 3 && !fields_[2].isEmpty()) {
+            if (dimension_ != Dimension::Entity) {
+                Fail(QStringLiteral("only entity lists name a parent"));
+            }
+            entry.parent = dim.members[static_cast<size_t>(MemberIndex(fields_[2]))].label;
+        }
+        dim.memberLists[static_cast<size_t>(list)].entries.push_back(std::move(entry));
+    }
+
+    void FinishMemberListFile() {
+        if (section_ != AppSection::MemberListFile) {
+            return;
+        }
+        auto decoded =
+            QByteArray::fromBase64Encoding(base64_, QByteArray::AbortOnBase64DecodingErrors);
+        if (!decoded) {
+            ThrowMalformed(faults_.fileName(), base64Lines_.empty() ? line_ : base64Lines_.front(),
+                           QStringLiteral("the !MEMBER_LIST_FILE section is not valid base64"));
+        }
+        model_.memberListFile = *decoded;
+        section_ = AppSection::None;
+    }
+
+    void CheckReferences() {
+        for (const PendingReference& ref : pending_) {
+            const MemberModel& m = model_.dim(ref.dimension).members[ref.member];
+            const AppAttribute& attribute = *ref.attribute;
+            const QString target = attribute.write(m);
+            const auto fail = [&](const QString& reason) { faults_.Add(ref.line, reason); };
+            switch (attribute.reference) {
+                case AttributeReference::SecurityClass:
+                    if (!classKeys_.Contains(target)) {
+                        fail(QStringLiteral("unknown security class \"%1\" of \"%2\" (not in "
+                                            "!SECURITY_CLASSES)")
+                                 .arg(target, m.label));
+                    }
+                    break;
+                case AttributeReference::Member:
+                    if (!state_[static_cast<size_t>(attribute.referredDimension)].index.Contains(
+                            target)) {
+                        fail(QStringLiteral("%1 \"%2\" of \"%3\" is not a member of %4")
+                                 .arg(QLatin1String(attribute.referredAs), target, m.label,
+                                      DimensionDisplayName(attribute.referredDimension)));
+                    }
+                    break;
+                case AttributeReference::None:
+                    break;
+            }
+        }
+    }
+
+    // A member occurs once under a parent and once at the top. Sorting the relations
+    // finds repeats without a set of a million nodes.
+    void CheckRepeatedRelations(Dimension d) {
+        const DimensionState& state = state_[static_cast<size_t>(d)];
+        std::vector<std::pair<uint64_t, size_t>> keys;  // ((parent + 1) << 32 | child, relation)
+        keys.reserve(state.relationIds.size());
+        for (size_t r = 0; r < state.relationIds.size(); ++r) {
+            const auto [parent, child] = state.relationIds[r];
+            keys.push_back(
+                {(static_cast<uint64_t>(parent + 1) << 32) | static_cast<uint32_t>(child), r});
+        }
+        std::sort(keys.begin(), keys.end());
+        for (size_t k = 1; k < keys.size(); ++k) {
+            if (keys[k].first != keys[k - 1].first) {
+                continue;
+            }
+            // Sorted pairs keep the file's order within one key: the later line repeats.
+            const size_t repeat = keys[k].second;
+            const RelationModel& rel = model_.dim(d).hierarchy[repeat];
+            faults_.Add(state.relationLines[repeat],
+                        rel.parent.isEmpty()
+                            ? QStringLiteral("\"%1\" is a top member twice").arg(rel.child)
+                            : QStringLiteral("\"%1\" is below \"%2\" twice (a member is shared "
+                                             "under the same parent only once)")
+                                  .arg(rel.child, rel.parent));
+        }
+    }
+
+    // Depth-first over every member with an explicit stack; a relation that leads back
+    // to a member still on the path closes a cycle.
+    void CheckCycles(Dimension d) {
+        const DimensionModel& dim = model_.dim(d);
+        const DimensionState& state = state_[static_cast<size_t>(d)];
+        const size_t n = dim.members.size();
+        if (dim.hierarchy.empty()) {
+            return;
+        }
+        // The relations below each member, grouped in two flat arrays: one allocation
+        // instead of one per parent.
+        std::vector<int> offsets(n + 1, 0);
+        for (const auto& [parent, child] : state.relationIds) {
+            if (parent >= 0) {
+                ++offsets[static_cast<size_t>(parent) + 1];
+            }
+        }
+        for (size_t i = 0; i < n; ++i) {
+            offsets[i + 1] += offsets[i];
+        }
+        std::vector<int> below(static_cast<size_t>(offsets[n]));  // relation numbers
+        {
+            std::vector<int> fill(offsets.begin(), offsets.end() - 1);
+            for (size_t r = 0; r < state.relationIds.size(); ++r) {
+                const int parent = state.relationIds[r].first;
+                if (parent >= 0) {
+                    below[static_cast<size_t>(fill[static_cast<size_t>(parent)]++)] =
+                        static_cast<int>(r);
+                }
+            }
+        }
+        enum : char { kNew, kOnPath, kDone };
+        std::vector<char> mark(n, kNew);
+        std::vector<std::pair<size_t, size_t>> stack;  // (member, next child position)
+        for (size_t start = 0; start < n; ++start) {
+            if (mark[start] != kNew) {
+                continue;
+            }
+            stack.push_back({start, static_cast<size_t>(offsets[start])});
+            mark[start] = kOnPath;
+            while (!stack.empty()) {
+                auto& [member, next] = stack.back();
+                if (next == static_cast<size_t>(offsets[member + 1])) {
+                    mark[member] = kDone;
+                    stack.pop_back();
+                    continue;
+                }
+                const int relation = below[next++];
+                const auto c =
+                    static_cast<size_t>(state.relationIds[static_cast<size_t>(relation)].second);
+                if (mark[c] == kOnPath) {
+                    // Named, then passed over, so that the search goes on to other cycles.
+                    faults_.Add(state.relationLines[static_cast<size_t>(relation)],
+                                QStringLiteral("\"%1\" below \"%2\" closes a cycle in the %3 "
+                                               "hierarchy")
+                                    .arg(dim.members[c].label, dim.members[member].label,
+                                         DimensionDisplayName(d)));
+                }
+                if (mark[c] == kNew) {
+                    mark[c] = kOnPath;
+                    stack.push_back({c, static_cast<size_t>(offsets[c])});
+                }
+            }
+        }
+    }
+
+    FileFaults& faults_;
+    int line_ = 0;
+    AppModel model_;
+    AppSection section_ = AppSection::None;
+    Dimension dimension_ = Dimension::Scenario;
+    QStringList fields_;
+    LabelIndex languageKeys_;
+    LabelIndex classKeys_;
+    std::array<DimensionState, kDimensionCount> state_;
+    std::vector<PendingReference> pending_;
+    QByteArray base64_;
+    std::vector<int> base64Lines_;
+};
+
+AppRecords::AppRecords(FileFaults& faults) : impl_(std::make_unique<Impl>(faults)) {}
+AppRecords::~AppRecords() = default;
+
+void AppRecords::Begin(AppSection section, Dimension dimension, int line, size_t expected) {
+    impl_->Begin(section, dimension, line, expected);
+}
+
+void AppRecords::Add(QStringList& fields, int line) {
+    impl_->Add(fields, line);
+}
+
+void AppRecords::AddBase64(QByteArrayView text, int line) {
+    impl_->AddBase64(text, line);
+}
+
+AppModel AppRecords::Finish() {
+    return impl_->Finish();
+}
+
+}  // namespace tarsel::local::format

@@ -1,0 +1,26 @@
+#pragma once
+// The .xml metadata of the local Tarsel server (docs/formats.md): what the .app text
+// holds, as elements and attributes. Read with pugixml into the same records as the
+// .app text, so both formats accept and refuse the same metadata.
+
+#include <QByteArray>
+
+#include "server/local/app_model.h"
+
+class QIODevice;
+
+namespace tarsel::local::format {
+
+class FileFaults;
+
+// Reads .xml metadata from the device, recording in faults every fault found (file, line,
+// reason). A file that does not begin as XML is refused after its first bytes; one that
+// is not well formed, or whose root is not <metadata>, with the line where it goes wrong.
+// The model means nothing when faults is not empty.
+AppModel ReadAppXml(QIODevice& device, FileFaults& faults);
+
+// The model as .xml with CR LF line ends; reading it back gives the same model. Fails
+// with kMalformedFile when a text holds a control character XML cannot carry.
+QByteArray WriteAppXml(const AppModel& model);
+
+}  // namespace tarsel::local::format

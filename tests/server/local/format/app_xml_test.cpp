@@ -1,0 +1,118 @@
+#include "server/local/format/app_xml.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+
+#include "server/local/format/app_text.h"
+#include "server/local/format/text_lines.h"
+#include "tests/server/local/format/rich_model.h"
+
+namespace tarsel::local::format {
+namespace {
+
+using testing_models::RichModel;
+
+// The faults of reading text as .xml, one line each: "<line>: <reason>".
+QStringList Faults(const QByteArray& text, AppModel* model = nullptr) {
+    QBuffer buffer;
+    buffer.setData(text);
+    buffer.open(QIODevice::ReadOnly);
+    FileFaults faults(QStringLiteral("m.xml"));
+    AppModel read = ReadAppXml(buffer, faults);
+    if (model) {
+        *model = std::move(read);
+    }
+    QStringList lines;
+    for (const LineFault& f : faults.Sorted()) {
+        lines << QStringLiteral("%1: %2").arg(f.line()).arg(f.reason());
+    }
+    return lines;
+}
+
+// Every attribute, awkward labels, both kinds of list entries and a member list file that
+// is not text: .xml and .app carry the same model, byte for byte both ways.
+TEST(AppXml, CarriesWhatTheAppTextCarries) {
+    const QByteArray xml = WriteAppXml(RichModel());
+    AppModel read;
+    ASSERT_EQ(Faults(xml, &read), QStringList());
+    EXPECT_EQ(WriteAppXml(read), xml);
+    EXPECT_EQ(WriteAppText(read), WriteAppText(RichModel()));
+    EXPECT_TRUE(xml.contains("<member label=\"&lt;Entity Currency&gt;\"/>\r\n")) << xml.data();
+    EXPECT_TRUE(xml.contains("<member label=\"Sales\" Type=\"Income\" ICP=\"Restricted\""));
+
+    // Hand-written: any layout, comments, a byte order mark.
+    const QByteArray hand =
+        "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- by hand -->\n<metadata>"
+        "<languages><language name=\"English\"/></languages>"
+        "<dimension name=\"entity\"><members>\n"
+        "  <member label=\"World\"><description language=\"english\">  all  </description>"
+        "</member>\n  <member label=\"France\" UD1=\"a&amp;b\"/>\n</members>\n"
+        "<hierarchy><relation child=\"World\"/><relation parent=\"world\" child=\"France\"/>"
+        "</hierarchy></dimension></metadata>";
+    ASSERT_EQ(Faults(hand, &read), QStringList());
+    const DimensionModel& entity = read.dim(Dimension::Entity);
+    ASSERT_EQ(entity.members.size(), 2u);
+    EXPECT_EQ(entity.members[0].descriptions.value(0), "  all  ");
+    EXPECT_EQ(entity.members[1].userDefined[0], "a&b");
+    EXPECT_EQ(entity.hierarchy[1].parent, "World");
+}
+
+struct BadXml {
+    const char* name;
+    QByteArray text;
+    QStringList faults;  // pieces: "<line>: <start of the reason>"
+};
+
+class AppXmlBad : public testing::TestWithParam<BadXml> {};
+
+TEST_P(AppXmlBad, IsRefusedNamingEveryFaultByLine) {
+    const BadXml& c = GetParam();
+    const QStringList faults = Faults(c.text);
+    ASSERT_EQ(faults.size(), c.faults.size()) << faults.join(u'\n').toStdString();
+    for (qsizetype i = 0; i < faults.size(); ++i) {
+        EXPECT_TRUE(faults[i].startsWith(c.faults[i])) << faults[i].toStdString();
+    }
+}
+
+const QByteArray kHead =
+    "<metadata>\n<languages><language name=\"English\"/></languages>\n"
+    "<dimension name=\"Entity\">\n<members>\n<member label=\"A\"/>\n<member label=\"B\"/>\n"
+    "<member label=\"C\"/>\n</members>\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AppXmlBad,
+    testing::Values(
+        BadXml{"NotWellFormed",
+               kHead + "<hierarchy>\n<relation child=\"A\">\n</dimension>",
+               {"11: the file is not well-formed XML"}},
+        BadXml{"NotXmlAtAll", "!MEMBERS=Entity\nA\n", {"1: the file is not XML"}},
+        BadXml{"WrongRoot",
+               "<?xml version=\"1.0\"?>\n\n<application/>",
+               {"3: the root element is <application>, not <metadata>"}},
+        BadXml{"UnknownDimension",
+               "<metadata>\n<dimension name=\"Colour\"/>\n<dimension name=\"Flavour\"/>\n"
+               "</metadata>",
+               {"2: unknown dimension \"Colour\"", "3: unknown dimension \"Flavour\""}},
+        BadXml{"MemberUnderItselfAndCycle",
+               kHead +
+                   "<hierarchy>\n<relation child=\"A\"/>\n<relation parent=\"B\" child=\"B\"/>\n"
+                   "<relation parent=\"A\" child=\"B\"/>\n<relation parent=\"B\" child=\"C\"/>\n"
+                   "<relation parent=\"C\" child=\"A\"/>\n</hierarchy></dimension></metadata>",
+               {"11: \"B\" is its own parent", "14: \"A\" below \"C\" closes a cycle"}},
+        BadXml{"UnknownLanguageAndElements",
+               "<metadata>\n<languages><language name=\"English\"/></languages>\n"
+               "<dimension name=\"Entity\"><members>\n"
+               "<member label=\"A\"><description language=\"Klingon\">x</description></member>\n"
+               "<item label=\"B\"/>\n<member label=\"C\" Colour=\"Red\"/>\n</members>\n"
+               "<tree/>\n</dimension></metadata>",
+               {"4: description for language \"Klingon\"", "5: unknown element <item>",
+                "6: unknown attribute \"Colour\"", "8: unknown element <tree>"}},
+        BadXml{"NotUtf8",
+               "<metadata>\n<languages><language name=\"Fran\xE7"
+               "ais\"/>",
+               {"2: the file is not valid UTF-8"}}),
+    [](const testing::TestParamInfo<BadXml>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace tarsel::local::format

@@ -1,0 +1,164 @@
+// Metadata loads of the local server: every fault of a file in the load log, nothing
+// stored when there is one, and files of the wrong kind refused without reading them whole.
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "server/tarsel_error.h"
+#include "tests/support/app_builder.h"
+#include "tests/support/local_server.h"
+
+namespace tarsel {
+namespace {
+
+using test::AppBuilder;
+
+class MetadataLoadTest : public test::LocalServerTest {
+  protected:
+    void SetUp() override {
+        StartServer(AppBuilder()
+                        .Children(Dimension::Entity, {}, {"World"})
+                        .Children(Dimension::Entity, "World", {"France", "Spain"})
+                        .Build());
+        load = server().library()->CreateMetadataLoad();
+        load->SetSession(server().Session());
+    }
+    QString Write(const QString& name, const QByteArray& bytes) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    }
+    QByteArray Read(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QByteArray Extract() {
+        const QString path = dir.filePath(QStringLiteral("extract.app"));
+        load->Extract(path, dir.filePath(QStringLiteral("extract.log")));
+        return Read(path);
+    }
+    // The client error of a load that must fail, and its load log's lines.
+    std::pair<QString, QStringList> Refused(const QString& file, const QString& log) {
+        try {
+            load->Load(file, log);
+        } catch (const TarselError& error) {
+            return {error.description(),
+                    QString::fromUtf8(Read(log)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)};
+        }
+        ADD_FAILURE() << "loaded: " << file.toStdString();
+        return {};
+    }
+
+    QTemporaryDir dir;
+    std::shared_ptr<MetadataLoad> load;
+};
+
+TEST_F(MetadataLoadTest, EveryFaultOfAFileIsListedAndNothingIsStored) {
+    const QByteArray before = Extract();
+    load->GetLoadOptions()->Item(21)->SetCurrentValue(true);
+    // Faults in lines, in references checked at the end, a repeat and two cycles: each
+    // named in line order, however the reader found it.
+    const QString bad = Write(QStringLiteral("bad.app"),
+                              "!LANGUAGES\nEnglish\n"
+                              "!MEMBERS=Entity\nWorld\nFrance;Currency=XXX\nSpain;Colour=Red\n"
+                              "Italy\nItaly\n"
+                              "!DESCRIPTIONS=Entity\nFrance;Klingon;Qapla\n"
+                              "!HIERARCHIES=Entity\n;World\nWorld;France\nWorld;France\n"
+                              "France;World\nSpain;Italy\nItaly;Spain\nWorld;Mars\n");
+    const auto [error, lines] = Refused(bad, dir.filePath(QStringLiteral("bad.log")));
+    EXPECT_TRUE(error.contains(QStringLiteral("has 8 error(s)"))) << error.toStdString();
+    const QStringList expected = {
+        "Error: %1, line 5: currency \"XXX\" of \"France\" is not a member of Value",
+        "Error: %1, line 6: unknown attribute \"Colour\" for dimension Entity",
+        "Error: %1, line 8: member \"Italy\" is defined twice in dimension Entity",
+        "Error: %1, line 10: description for language \"Klingon\"",
+        "Error: %1, line 14: \"France\" is below \"World\" twice",
+        "Error: %1, line 15: \"World\" below \"France\" closes a cycle",
+        "Error: %1, line 17: \"Spain\" below \"Italy\" closes a cycle",
+        "Error: %1, line 18: unknown member \"Mars\"",
+    };
+    ASSERT_EQ(lines.size(), expected.size() + 1) << lines.join(u'\n').toStdString();
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        EXPECT_TRUE(lines[i].startsWith(expected[i].arg(bad))) << lines[i].toStdString();
+    }
+    EXPECT_FALSE(lines.back().startsWith(QStringLiteral("Error")));
+    EXPECT_EQ(Extract(), before);
+
+    // A scan reads and reports alike and stores nothing either.
+    load->GetLoadOptions()->Item(18)->SetCurrentValue(true);
+    EXPECT_EQ(Refused(bad, dir.filePath(QStringLiteral("scan.log"))).second, lines);
+    EXPECT_EQ(Extract(), before);
+}
+
+TEST_F(MetadataLoadTest, FilesOfTheWrongKindAreRefusedAtOnce) {
+    const QByteArray before = Extract();
+    // 2 GiB that go wrong on the first line: refused after the first chunk, without
+    // the memory or the time that reading it all would take.
+    const QString huge = Write(QStringLiteral("huge.app"), "This is not metadata\n");
+    ASSERT_TRUE(QFile::resize(huge, qint64{2} << 30));
+    QElapsedTimer timer;
+    timer.start();
+    auto [error, lines] = Refused(huge, dir.filePath(QStringLiteral("huge.log")));
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_TRUE(lines.value(0).contains(QStringLiteral("line 1: a line outside any section")))
+        << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("has 1 error(s)")));
+
+    // A valid start, then one endless line of zeros: stopped at the length of a line.
+    QFile::remove(huge);
+    Write(QStringLiteral("huge.app"), "!MEMBERS=Entity\nWorld\n");
+    ASSERT_TRUE(QFile::resize(huge, qint64{2} << 30));
+    timer.restart();
+    lines = Refused(huge, dir.filePath(QStringLiteral("huge.log"))).second;
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_TRUE(lines.value(0).contains(QStringLiteral("line 3: the line is longer than")))
+        << lines.join(u'\n').toStdString();
+    QFile::remove(huge);
+
+    // An .xml document is parsed whole: one too large for that is refused unread.
+    const QString xml = Write(QStringLiteral("huge.xml"), "<metadata>\n");
+    ASSERT_TRUE(QFile::resize(xml, qint64{3} << 29));
+    load->GetLoadOptions()->Item(20)->SetCurrentValue(int32_t{1});
+    timer.restart();
+    lines = Refused(xml, dir.filePath(QStringLiteral("xml.log"))).second;
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_TRUE(lines.value(0).contains(QStringLiteral("larger than 1 GiB")));
+    load->GetLoadOptions()->Item(20)->SetCurrentValue(int32_t{0});
+    QFile::remove(xml);
+
+    // Latin-1 where UTF-8 belongs: the first such line is named and the reading stops,
+    // as every line after it would be suspect.
+    lines = Refused(Write(QStringLiteral("latin1.app"),
+                          "!MEMBERS=Entity\nWorld\nZ\xFCrich\nM\xFCnchen\n"),
+                    dir.filePath(QStringLiteral("latin1.log")))
+                .second;
+    EXPECT_TRUE(lines.value(0).contains(QStringLiteral("line 3: the line is not valid UTF-8")));
+    EXPECT_EQ(lines.size(), 2);
+
+    // A file of nothing but faults stops at the most a log lists.
+    QByteArray noise = "!MEMBERS=Entity\n";
+    for (int i = 0; i < 500; ++i) {
+        noise += "M" + QByteArray::number(i) + ";Nonsense=1\n";
+    }
+    lines = Refused(Write(QStringLiteral("noise.app"), noise),
+                    dir.filePath(QStringLiteral("noise.log")))
+                .second;
+    EXPECT_EQ(lines.filter(QStringLiteral("Error:")).size(), 100);
+
+    // Missing files and folders are client errors of their own, before any log.
+    try {
+        load->Load(dir.path(), dir.filePath(QStringLiteral("folder.log")));
+        ADD_FAILURE() << "a folder was loaded";
+    } catch (const TarselError& e) {
+        EXPECT_EQ(e.number(), code::kFileUnreadable);
+        EXPECT_TRUE(e.description().contains(QStringLiteral("is a folder")));
+    }
+    EXPECT_EQ(Extract(), before);
+}
+
+}  // namespace
+}  // namespace tarsel
