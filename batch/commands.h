@@ -29,6 +29,15 @@ void LoadMemberLists(CommandCall& call);
 void ExtractMetadata(CommandCall& call);
 void ExtractMemberLists(CommandCall& call);
 
+// security_commands.cpp: LOAD_RULES, EXTRACT_RULES, LOAD_SECURITY, EXTRACT_SECURITY
+void LoadRules(CommandCall& call);
+void ExtractRules(CommandCall& call);
+void LoadSecurity(CommandCall& call);
+void ExtractSecurity(CommandCall& call);
+
+// The description of 40011 and 40013, when a syntax checker reported errors or warnings.
+extern const QString kSyntaxCheckerMessage;
+
 // The file (parameter 1) and the load log (parameter 2) of a load or extract, with their
 // timestamp tokens replaced; an empty log is the file without its last four characters
 // plus ".log".

@@ -148,9 +148,12 @@ const std::array<DispatchEntry, 23> kTable = {{
     {"EXTRACT_MEMBER_LISTS", K::Server, 2, 2, "ExtractMemberLists",
      "Error extracting member lists file", 1, 1, false, &ExtractMemberLists, kExtractFile},
     {"EXTRACT_RULES", K::Server, 2, 2, "ExtractRules", "Error extracting rules file", 1, 1, false,
-     nullptr, kExtractFile},
-    {"EXTRACT_SECURITY", K::Server, 6, 40063, "ExtractSecurity", "Error extracting security", 1, 1,
-     false, nullptr, kExtractSecurity},
+     &ExtractRules, kExtractFile},
+    // The failure text as it stands before the option words are read.
+    {"EXTRACT_SECURITY", K::Server, 6, 40063, "ExtractSecurity",
+     "Error extracting security. Extract Users and Groups = , Extract Security Classes = , "
+     "Extract Role Access = , Extract Security Class Access = ",
+     1, 1, false, &ExtractSecurity, kExtractSecurity},
     {"FORCE_CALCULATE", K::Server, 7, 40065, "ForceCalculate", "Error force calculating data", 1, 7,
      false, nullptr, kNoRules},
     {"LOAD_DATA", K::Server, 4, 40014, "LoadData", "Error loading data file", 1, 1, false, nullptr,
@@ -161,10 +164,14 @@ const std::array<DispatchEntry, 23> kTable = {{
      1, false, &LoadMemberLists, kLoadFile},
     {"LOAD_METADATA", K::Server, 4, 4, "LoadMetadata", "Error loading metadata file", 1, 1, false,
      &LoadMetadata, kLoadMetadata},
-    {"LOAD_RULES", K::Server, 3, 3, "LoadRules", "Error loading rules file", 1, 1, false, nullptr,
-     kLoadRules},
-    {"LOAD_SECURITY", K::Server, 7, 40048, "LoadSecurity", "Error loading security", 1, 1, false,
-     nullptr, kLoadSecurity},
+    {"LOAD_RULES", K::Server, 3, 3, "LoadRules", "Error loading rules file", 1, 1, false,
+     &LoadRules, kLoadRules},
+    // The failure text as it stands before the option words are read.
+    {"LOAD_SECURITY", K::Server, 7, 40048, "LoadSecurity",
+     "Error loading security. Clear All Security = , Load Users and Groups = , \r\n"
+     "                  Load Security Classes = , Load Role Access = , Load Security Class "
+     "Access = ",
+     1, 1, false, &LoadSecurity, kLoadSecurity},
     {"LOGON", K::Logon, 2, 40003, "Connect", "Could not connect", 0, 0, false, &Connect, kNoRules},
     {"KARST_EXPORT", K::SessionFree, 10, 40019, "KarstExport",
      "Error exporting book/report from Karst. Name = ", 6, 6, true, &KarstExport, kKarstExport},

@@ -7,9 +7,6 @@ namespace {
 
 constexpr int32_t kMemberListCheckFailed = 40013;
 
-const QString kSyntaxCheckerMessage = QStringLiteral(
-    "An error or warning was issued by the syntax checker. See the Tarsel load log for details.");
-
 void SetOption(LoadOptions& options, int32_t index, const OptionValue& value) {
     options.Item(index)->SetCurrentValue(value);
 }
@@ -44,6 +41,9 @@ void LoadOrScanMetadata(CommandCall& call, bool scan) {
 }
 
 }  // namespace
+
+const QString kSyntaxCheckerMessage = QStringLiteral(
+    "An error or warning was issued by the syntax checker. See the Tarsel load log for details.");
 
 FilePaths ReadFilePaths(const CommandCall& call) {
     FilePaths paths;

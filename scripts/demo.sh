@@ -11,6 +11,10 @@ build_dir=$("$top/scripts/setup.sh" | tail -n 1)
 logdir=${TARSEL_DEMO_LOGS:-${XDG_STATE_HOME:-$HOME/.local/state}/tarsel/demo}
 mkdir -p "$logdir"
 log="$logdir/nightly.log"
+# The nightly file loads the demo's rules and security from examples/demo/ below the
+# folder it runs in.
+mkdir -p "$logdir/examples/demo"
+cp "$top/examples/demo/Demo.rls" "$top/examples/demo/Demo.sec" "$logdir/examples/demo/"
 rc=0
 # In the log folder (the command file's relative paths), with the export utility's
 # stand-in on the PATH and the credentials in the environment, not in the process list.

@@ -544,15 +544,16 @@ class JournalLoad {
 // security classes, role access and security class access.
 //
 // Load options (all bool, default false):
-//   2  clear all security: empty the application's security (classes, role access, class
-//      access) before loading.
+//   2  clear all security: remove the application's groups, role access and class access
+//      before loading (its security classes stay: members refer to them).
 //   3  load the users and groups section.
 //   4  load the security classes section.
 //   5  load the role access section.
 //   6  load the security class access section.
 //   7  set true by the batch before every security load; the local server ignores it.
-// Users and groups belong to the cluster: a user the cluster does not know is not stored,
-// the rest of the file loads, and Load gives back true.
+// Users belong to the cluster: a user the cluster does not know is not stored, the rest of
+// the file loads, and Load gives back true. Any other problem of the file stores nothing
+// and fails with kMalformedFile saying how many errors the load log lists.
 //
 // Extract options (all bool, default false): 2 users and groups, 3 security classes,
 // 4 role access, 5 security class access: the sections written.

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "server/local/member_record.h"
+#include "server/local/security_store.h"
 #include "server/tarsel_error.h"
 
 namespace tarsel::local {
@@ -204,6 +205,7 @@ void CheckApplicationSchema(sql::Database& db) {
 void WriteApplication(sql::Database& db, const QString& name, const AppModel& model,
                       const ResolvedModel& resolved) {
     db.Exec(kSchema);
+    CreateSecurityTables(db);
     {
         sql::Statement put(db, "INSERT INTO application(key, value) VALUES(?1, ?2)");
         const QString nameKey = QStringLiteral("name");

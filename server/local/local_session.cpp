@@ -1,5 +1,6 @@
 #include "server/local/local_session.h"
 
+#include <algorithm>
 #include <array>
 #include <numeric>
 
@@ -125,6 +126,35 @@ void LocalApplicationSession::RequireAdministrator(const QString& operation) con
                                         "cluster's administrator for the administrator role.")
                              .arg(userName_, file_->name(), operation));
     }
+}
+
+void LocalApplicationSession::RequireRole(format::Role role, const QString& operation) const {
+    if (administrator_) {
+        return;
+    }
+    const UserRoles roles = RolesOf(file_->db(), userName_);
+    if (!roles.anyRoleGranted) {
+        RequireAdministrator(operation);
+        return;
+    }
+    if (std::any_of(roles.roles.begin(), roles.roles.end(), [role](format::Role granted) {
+            return granted == role || granted == format::Role::Administrator;
+        })) {
+        return;
+    }
+    ThrowClientError(code::kAccessDenied,
+                     QStringLiteral("The user \"%1\" does not have the role %2 of the application "
+                                    "\"%3\" and may not run %4. Ask the application's "
+                                    "administrator to grant the role (LOAD_SECURITY).")
+                         .arg(userName_, format::RoleName(role), file_->name(), operation));
+}
+
+WritableClasses LocalApplicationSession::WritableSecurityClasses() const {
+    if (administrator_ || std::ranges::count(RolesOf(file_->db(), userName_).roles,
+                                             format::Role::Administrator) > 0) {
+        return {};
+    }
+    return local::WritableSecurityClasses(file_->db(), userName_);
 }
 
 std::shared_ptr<LocalApplicationSession> AsLocalSession(

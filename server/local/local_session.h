@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "server/local/application_file.h"
+#include "server/local/format/security_file.h"
+#include "server/local/security_store.h"
 #include "server/tarsel.h"
 
 namespace tarsel::local {
@@ -29,6 +31,16 @@ class LocalApplicationSession : public ApplicationSession,
     bool isAdministrator() const { return administrator_; }
     // Throws kAccessDenied naming the user and what was refused unless administrator.
     void RequireAdministrator(const QString& operation) const;
+    // Throws kAccessDenied naming the user, the role and operation unless the user may run
+    // it: an administrator of the application (by provisioning, or by the Administrator
+    // role) may run everything; in an application that grants no role to anybody only an
+    // administrator may; otherwise the user needs role, given to it or to one of its
+    // groups. The roles of the operations: format::Role (Data for data loads, scans and
+    // extracts, Journals, Consolidation, Calculation, InvalidRecords, ...).
+    void RequireRole(format::Role role, const QString& operation) const;
+    // The security classes whose cells the user may write (REPLACE WITH SECURITY); every
+    // class for an administrator and in an application without class access.
+    WritableClasses WritableSecurityClasses() const;
 
   private:
     std::shared_ptr<ApplicationFile> file_;

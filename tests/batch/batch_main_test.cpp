@@ -210,8 +210,8 @@ TEST_F(BatchMain, KeywordCaseParameterSplittingAndTheQuitField) {
               "     06:18:48  Connected as demo to Demo on Demo\r\n"
               "  *  06:18:48  Error loading rules file\r\n"
               "               -> /in/Rules.rle\r\n"
-              "               -> Batch Error #40099\r\n"
-              "               -> LOAD_RULES is not available in this build\r\n"
+              "               -> Tarsel Error #-2147215030\r\n"
+              "               -> /in/Rules.rle: no such file\r\n"
               "  *  06:18:48  Quit on Failure = True. Terminating batch\r\n");
 }
 
@@ -227,8 +227,8 @@ TEST_F(BatchMain, QuitFieldRulesAndTooFewParameters) {
               "     06:18:48  Connected as demo to Demo on Demo\r\n"
               "  *  06:18:48  Error loading rules file\r\n"
               "               -> /a.rle\r\n"
-              "               -> Batch Error #40099\r\n"
-              "               -> LOAD_RULES is not available in this build\r\n"
+              "               -> Tarsel Error #-2147215030\r\n"
+              "               -> /a.rle: no such file\r\n"
               "  *  06:18:48  Error loading rules file\r\n"
               "               -> /b.rle\r\n"
               "               -> Runtime Error #13\r\n"
@@ -239,12 +239,12 @@ TEST_F(BatchMain, QuitFieldRulesAndTooFewParameters) {
               "               -> Too few parameters. Expected 3\r\n"
               "  *  06:18:48  Error loading rules file\r\n"
               "               -> /d.rle\r\n"
-              "               -> Batch Error #40099\r\n"
-              "               -> LOAD_RULES is not available in this build\r\n"
+              "               -> Tarsel Error #-2147215030\r\n"
+              "               -> /d.rle: no such file\r\n"
               "  *  06:18:48  Error loading rules file\r\n"
               "               -> /e.rle\r\n"
-              "               -> Batch Error #40099\r\n"
-              "               -> LOAD_RULES is not available in this build\r\n")
+              "               -> Tarsel Error #-2147215030\r\n"
+              "               -> /e.rle: no such file\r\n")
         << Body().toStdString();
     // No "Quit on Failure" entry after a failing last line.
 }
@@ -262,6 +262,8 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
         const char* emptySubject;
         // The header and detail of a built command given p1, p2, ... (null: not built).
         const char* built = nullptr;
+        // The failure text once the command has read its fields, when it names them.
+        const char* builtFailure = nullptr;
     } rows[] = {
         {"CONSOLIDATE", 7, "Batch Error #40023", "Error consolidating data",
          "POV: p1, p2, p3, p4, p5, p6", "POV: , , , , , "},
@@ -279,8 +281,19 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
          "Tarsel Error #-2147215030\r\n"
          "               -> The application \"Demo\" has no member list file to extract; load "
          "one first."},
-        {"EXTRACT_RULES", 2, "Runtime Error #2", "Error extracting rules file", "p1", ""},
-        {"EXTRACT_SECURITY", 6, "Batch Error #40063", "Error extracting security", "p1", ""},
+        {"EXTRACT_RULES", 2, "Runtime Error #2", "Error extracting rules file", "p1", "",
+         "Tarsel Error #-2147215030\r\n"
+         "               -> The application \"Demo\" has no rules file to extract; load one "
+         "first."},
+        {"EXTRACT_SECURITY", 6, "Batch Error #40063",
+         "Error extracting security. Extract Users and Groups = , Extract Security Classes = , "
+         "Extract Role Access = , Extract Security Class Access = ",
+         "p1", "",
+         "Batch Error #40058\r\n"
+         "               -> Invalid entry for Extract Users and Groups. Expected 'True' or "
+         "'False'",
+         "Error extracting security. Extract Users and Groups = P3, Extract Security Classes = "
+         "P4, Extract Role Access = P5, Extract Security Class Access = P6"},
         {"FORCE_CALCULATE", 7, "Batch Error #40065", "Error force calculating data",
          "POV: p1, p2, p3, p4, p5, p6, p7", "POV: , , , , , , "},
         {"LOAD_DATA", 4, "Batch Error #40014", "Error loading data file", "p1", ""},
@@ -292,8 +305,19 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
          "Batch Error #40006\r\n"
          "               -> Invalid entry for Load Type option. Expected 'Merge', 'Replace' or "
          "'Clear'"},
-        {"LOAD_RULES", 3, "Runtime Error #3", "Error loading rules file", "p1", ""},
-        {"LOAD_SECURITY", 7, "Batch Error #40048", "Error loading security", "p1", ""},
+        {"LOAD_RULES", 3, "Runtime Error #3", "Error loading rules file", "p1", "",
+         "Batch Error #40010\r\n"
+         "               -> Invalid entry for Check ICP. Expected 'True' or 'False'"},
+        {"LOAD_SECURITY", 7, "Batch Error #40048",
+         "Error loading security. Clear All Security = , Load Users and Groups = , \r\n"
+         "                  Load Security Classes = , Load Role Access = , Load Security Class "
+         "Access = ",
+         "p1", "",
+         "Batch Error #40052\r\n"
+         "               -> Invalid entry for Clear All Security. Expected 'True' or 'False'",
+         "Error loading security. Clear All Security = P3, Load Users and Groups = P4, \r\n"
+         "                  Load Security Classes = P5, Load Role Access = P6, Load Security "
+         "Class Access = P7"},
         {"SCAN_METADATA", 4, "Runtime Error #4",
          "Metadata scan has identified errors in the metadata file.", "p1", "",
          "Batch Error #40027\r\n"
@@ -321,6 +345,9 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
     for (const auto& row : rows) {
         const QString keyword = QString::fromLatin1(row.keyword);
         const QString failure = QStringLiteral("  *  06:18:48  ") + row.failure + "\r\n";
+        const QString builtFailure =
+            row.builtFailure ? QStringLiteral("  *  06:18:48  ") + row.builtFailure + "\r\n"
+                             : failure;
         const QString notAvailable = row.built
                                          ? QStringLiteral("               -> ") + row.built + "\r\n"
                                          : QStringLiteral(
@@ -346,13 +373,13 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
 
         // Exactly the required fields: no quit value, the next line runs.
         RunFile((logon + keyword + " " + fields(row.required) + "\r\n" + next).toUtf8());
-        EXPECT_EQ(Body(), connected + failure + "               -> " + row.subject + "\r\n" +
+        EXPECT_EQ(Body(), connected + builtFailure + "               -> " + row.subject + "\r\n" +
                               notAvailable + nextRan)
             << row.keyword;
 
         // One more field is the quit value.
         RunFile((logon + keyword + " " + fields(row.required) + ", TRUE \r\n" + next).toUtf8());
-        EXPECT_EQ(Body(), connected + failure + "               -> " + row.subject + "\r\n" +
+        EXPECT_EQ(Body(), connected + builtFailure + "               -> " + row.subject + "\r\n" +
                               notAvailable +
                               "  *  06:18:48  Quit on Failure = True. Terminating batch\r\n")
             << row.keyword;

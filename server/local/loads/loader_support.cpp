@@ -71,12 +71,21 @@ void BoundSession::Bind(const std::shared_ptr<ApplicationSession>& session) {
     session_ = std::move(local);
 }
 
-LocalApplicationSession& BoundSession::Require(const QString& operation) const {
+LocalApplicationSession& BoundSession::Bound() const {
     if (!session_) {
         ThrowClientError(code::kNoSession,
                          QStringLiteral("The loader has no session: call SetSession first."));
     }
-    session_->RequireAdministrator(operation);
+    return *session_;
+}
+
+LocalApplicationSession& BoundSession::Require(const QString& operation) const {
+    Bound().RequireAdministrator(operation);
+    return *session_;
+}
+
+LocalApplicationSession& BoundSession::Require(format::Role role, const QString& operation) const {
+    Bound().RequireRole(role, operation);
     return *session_;
 }
 
@@ -120,6 +129,16 @@ void LoadLog::ErrorText(const QString& text) {
     lines_ << QStringLiteral("Error: ") + text;
 }
 
+void LoadLog::Problems(const QString& file, const std::vector<format::FileProblem>& problems) {
+    for (const format::FileProblem& problem : problems) {
+        if (problem.error) {
+            Error(file, problem.line, problem.reason);
+        } else {
+            Warning(file, problem.line, problem.reason);
+        }
+    }
+}
+
 void LoadLog::Note(const QString& text) {
     lines_ << text;
 }
@@ -136,6 +155,16 @@ void LoadLog::Write() {
                       : QStringLiteral("%1 warning(s), no other problems.").arg(warnings_));
     }
     WriteOutputFile(path_, (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
+}
+
+void LoadLog::RefuseFile(const QString& kind, const QString& file) {
+    Write();
+    ThrowClientError(code::kMalformedFile,
+                     QStringLiteral("The %1 file %2 has %3 error(s), listed in the load log %4; "
+                                    "nothing was stored.")
+                         .arg(kind, file)
+                         .arg(errors_)
+                         .arg(path_));
 }
 
 void WriteOutputFile(const QString& path, const QByteArray& bytes) {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "server/local/format/file_problem.h"
 #include "server/local/local_session.h"
 #include "server/tarsel.h"
 
@@ -23,8 +24,11 @@ class BoundSession {
     // The bound session of a user allowed to run operation; kNoSession before Bind,
     // kAccessDenied for a user without the administrator role.
     LocalApplicationSession& Require(const QString& operation) const;
+    // As above, for a user with role (LocalApplicationSession::RequireRole).
+    LocalApplicationSession& Require(format::Role role, const QString& operation) const;
 
   private:
+    LocalApplicationSession& Bound() const;  // kNoSession before Bind
     std::shared_ptr<LocalApplicationSession> session_;
 };
 
@@ -61,6 +65,8 @@ class LoadLog {
     // A client error's text as it stands (it names the file and the line itself).
     void ErrorText(const QString& text);
     void Note(const QString& text);
+    // Each problem of a checker as an error or a warning line of file.
+    void Problems(const QString& file, const std::vector<format::FileProblem>& problems);
 
     int errors() const { return errors_; }
     int warnings() const { return warnings_; }
@@ -68,6 +74,9 @@ class LoadLog {
     // Writes the lines and a closing count to the path, replacing the file; fails with
     // kFileUnwritable.
     void Write();
+    // Writes the log, then refuses the load with kMalformedFile: "The <kind> file <file>
+    // has <n> error(s), listed in the load log <log>; nothing was stored."
+    [[noreturn]] void RefuseFile(const QString& kind, const QString& file);
 
   private:
     QString path_;

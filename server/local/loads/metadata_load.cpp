@@ -51,17 +51,18 @@ void LocalMetadataLoad::SetSession(std::shared_ptr<ApplicationSession> session) 
 }
 
 std::shared_ptr<LoadOptions> LocalMetadataLoad::GetLoadOptions() {
-    session_.Require(QStringLiteral("metadata loads"));
+    session_.Require(format::Role::Metadata, QStringLiteral("metadata loads"));
     return loadOptions_;
 }
 
 std::shared_ptr<LoadOptions> LocalMetadataLoad::GetExtractOptions() {
-    session_.Require(QStringLiteral("metadata extracts"));
+    session_.Require(format::Role::Metadata, QStringLiteral("metadata extracts"));
     return extractOptions_;
 }
 
 void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile) {
-    LocalApplicationSession& session = session_.Require(QStringLiteral("metadata loads"));
+    LocalApplicationSession& session =
+        session_.Require(format::Role::Metadata, QStringLiteral("metadata loads"));
     const bool scan = loadOptions_->Bool(option::kScan);
     const MetadataMode mode = std::any_of(std::begin(option::kClear), std::end(option::kClear),
                                           [&](int32_t i) { return loadOptions_->Bool(i); })
@@ -149,7 +150,8 @@ void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile
 }
 
 void LocalMetadataLoad::Extract(const QString& metadataFile, const QString& logFile) {
-    LocalApplicationSession& session = session_.Require(QStringLiteral("metadata extracts"));
+    LocalApplicationSession& session =
+        session_.Require(format::Role::Metadata, QStringLiteral("metadata extracts"));
     const bool app = extractOptions_->Int(option::kExtractFormat) == kAppFormat;
     const AppModel model = ReadApplication(session.file()->db());
     const QByteArray text = app ? format::WriteAppText(model) : format::WriteAppXml(model);

@@ -4,15 +4,15 @@
 
 #include "server/local/app_schema.h"
 #include "server/local/format/member_list_file.h"
+#include "server/local/format/rules_text.h"
+#include "server/local/security_store.h"
 #include "server/tarsel_error.h"
 
 namespace tarsel::local {
 
 namespace {
 
-[[noreturn]] void RulesNotBuilt() {
-    ThrowNotAvailable(QStringLiteral("Rules loads and extracts"));
-}
+using format::Role;
 
 using AllLists = std::array<std::vector<UserList>, kDimensionCount>;
 
@@ -60,20 +60,71 @@ AllLists ResolveLists(const format::MemberListFileContent& content, sql::Databas
     return lists;
 }
 
+// Writes the stored bytes of a file (what: "rules file") to path; kFileNotFound when the
+// application has none, since an empty file would read back as something else.
+void ExtractStoredFile(const std::optional<QByteArray>& stored, const QString& what,
+                       const QString& application, const QString& path, const QString& logFile) {
+    if (!stored) {
+        ThrowClientError(code::kFileNotFound,
+                         QStringLiteral("The application \"%1\" has no %2 to extract; load one "
+                                        "first.")
+                             .arg(application, what));
+    }
+    LoadLog log(logFile);
+    log.Note(QStringLiteral("Extracted the %1 (%2 bytes) to %3.")
+                 .arg(what)
+                 .arg(stored->size())
+                 .arg(path));
+    WriteOutputFile(path, *stored);
+    log.Write();
+}
+
 }  // namespace
 
 void LocalRulesLoad::SetSession(std::shared_ptr<ApplicationSession> session, int32_t) {
     session_.Bind(session);
 }
 
-SyntaxCheck LocalRulesLoad::LoadRulesFile(const QString&, const QString&, int32_t, bool) {
-    session_.Require(QStringLiteral("rules loads"));
-    RulesNotBuilt();
+SyntaxCheck LocalRulesLoad::LoadRulesFile(const QString& rulesFile, const QString& logFile, int32_t,
+                                          bool checkIcp) {
+    LocalApplicationSession& session = session_.Require(Role::Rules, QStringLiteral("rules loads"));
+    const QByteArray bytes = ReadInputFile(rulesFile);
+    LoadLog log(logFile);
+    ApplicationFile& file = *session.file();
+    // The members are looked up in the transaction that stores the file, as for lists.
+    sql::Transaction write(file.db(), sql::Transaction::Kind::Write);
+    std::array<std::shared_ptr<const DimensionIndex>, kDimensionCount> indexes;
+    const auto isMember = [&](Dimension dimension, const QString& label) {
+        auto& index = indexes[static_cast<size_t>(dimension)];
+        if (!index) {
+            index = DimensionIndex::Load(file.db(), dimension);
+        }
+        return index->FindLabel(label) >= 0;
+    };
+    try {
+        log.Problems(rulesFile, format::CheckRulesText(bytes, rulesFile, isMember, checkIcp));
+    } catch (const TarselError& error) {
+        if (error.number() != code::kMalformedFile) {
+            throw;
+        }
+        log.ErrorText(error.description());  // not text: nothing after it is read
+    }
+    if (log.errors() > 0) {
+        log.Write();
+        return {true, log.warnings() > 0};
+    }
+    StoreRulesFile(file.db(), bytes);
+    CountChange(file.db());
+    log.Write();
+    write.Commit();
+    file.NoteChanged();
+    return {false, log.warnings() > 0};
 }
 
 SyntaxCheck LocalRulesLoad::LoadMemberListFile(const QString& memberListFile,
                                                const QString& logFile, int32_t) {
-    LocalApplicationSession& session = session_.Require(QStringLiteral("member list loads"));
+    LocalApplicationSession& session =
+        session_.Require(Role::MemberLists, QStringLiteral("member list loads"));
     const QByteArray bytes = ReadInputFile(memberListFile);
     LoadLog log(logFile);
     std::optional<format::MemberListFileContent> content;
@@ -107,26 +158,18 @@ SyntaxCheck LocalRulesLoad::LoadMemberListFile(const QString& memberListFile,
     return {false, log.warnings() > 0};
 }
 
-void LocalRulesLoad::ExtractRulesFile(const QString&, const QString&) {
-    session_.Require(QStringLiteral("rules extracts"));
-    RulesNotBuilt();
+void LocalRulesLoad::ExtractRulesFile(const QString& rulesFile, const QString& logFile) {
+    LocalApplicationSession& session =
+        session_.Require(Role::Rules, QStringLiteral("rules extracts"));
+    ExtractStoredFile(StoredRulesFile(session.file()->db()), QStringLiteral("rules file"),
+                      session.file()->name(), rulesFile, logFile);
 }
 
 void LocalRulesLoad::ExtractMemberListFile(const QString& memberListFile, const QString& logFile) {
-    LocalApplicationSession& session = session_.Require(QStringLiteral("member list extracts"));
-    const std::optional<QByteArray> stored = session.file()->MemberListFile();
-    if (!stored) {
-        ThrowClientError(code::kFileNotFound,
-                         QStringLiteral("The application \"%1\" has no member list file to "
-                                        "extract; load one first.")
-                             .arg(session.file()->name()));
-    }
-    LoadLog log(logFile);
-    log.Note(QStringLiteral("Extracted the member list file (%1 bytes) to %2.")
-                 .arg(stored->size())
-                 .arg(memberListFile));
-    WriteOutputFile(memberListFile, *stored);
-    log.Write();
+    LocalApplicationSession& session =
+        session_.Require(Role::MemberLists, QStringLiteral("member list extracts"));
+    ExtractStoredFile(session.file()->MemberListFile(), QStringLiteral("member list file"),
+                      session.file()->name(), memberListFile, logFile);
 }
 
 }  // namespace tarsel::local

@@ -8,8 +8,6 @@
 
 namespace tarsel::local {
 
-// The member list file is built; the rules file is not yet, and its calls fail with
-// kNotImplemented.
 class LocalRulesLoad final : public RulesLoad {
   public:
     void SetSession(std::shared_ptr<ApplicationSession> session, int32_t mode) override;

@@ -114,16 +114,8 @@ TEST_F(LocalLogonTest, UnbuiltServicesFailWithNotImplemented) {
     auto& library = *server().library();
     auto session = server().Session();
     expectNotAvailable([&] { library.CreateLogonPrompt(); }, "logon prompt");
-    expectNotAvailable(
-        [&] {
-            auto load = library.CreateRulesLoad();
-            load->SetSession(session, -2);
-            load->ExtractRulesFile("a", "b");
-        },
-        "rules");
     expectNotAvailable([&] { library.CreateDataLoad()->SetSession(session); }, "data load");
     expectNotAvailable([&] { library.CreateJournalLoad()->Extract("a", "b"); }, "journals");
-    expectNotAvailable([&] { library.CreateSecurityLoad()->Load("a", "b"); }, "security");
     expectNotAvailable([&] { session->GetAdministration()->RemoveInvalidRecords(0, 1, "x"); },
                        "remove invalid records");
     expectNotAvailable([&] { session->GetCalculation()->RunConsolidation(0, 0, 0, 0, 0, -1, 0); },
