@@ -29,6 +29,21 @@ void LoadMemberLists(CommandCall& call);
 void ExtractMetadata(CommandCall& call);
 void ExtractMemberLists(CommandCall& call);
 
+// journal_commands.cpp: LOAD_JOURNALS, EXTRACT_JOURNALS, DELETE_INVALID_RECORDS
+void LoadJournals(CommandCall& call);
+void ExtractJournals(CommandCall& call);
+void DeleteInvalidRecords(CommandCall& call);
+
+// Raises number with message when a line of the load log at logPath contains "error" in
+// any letter case; a log that cannot be opened is a run-time error.
+void RaiseIfLoadLogHasError(const CommandCall& call, const QString& logPath, int32_t number,
+                            const QString& message);
+// The id of label in the dimension (the client library's error for an unknown label).
+MemberId GetMemberIDByDimension(const CommandCall& call, Dimension dimension, const QString& label);
+// The ids of the periods start to end of the period table "01" to "12"; 40036 when the
+// table refuses the range.
+IdArray GetExtractPeriod(const CommandCall& call, const QString& start, const QString& end);
+
 // The file (parameter 1) and the load log (parameter 2) of a load or extract, with their
 // timestamp tokens replaced; an empty log is the file without its last four characters
 // plus ".log".

@@ -139,5 +139,114 @@ TEST_F(BatchJournalsE2E, BlankQuitFieldIsFalseAndOtherTextsStillFail) {
         << findings.front().toStdString();
 }
 
+const QByteArray kJournals =
+    "' Adjustments of the first quarter, written by hand\r\n"
+    "!journal\r\n"
+    "JE-RENT;Actual;2026;03;posted;balanced;\"Rent; March\"\r\n"
+    "France;Cash;[ICP None];[None];[None];[None];[None];c;1200.50;Paid\r\n"
+    "France;Costs;[ICP None];[None];[None];[None];[None];D;+1200.5;Rent\r\n"
+    "\r\n"
+    "!JOURNAL\r\n"
+    "JE-ACC;actual;2026;01;Working;BalancedByEntity;Accrual\r\n"
+    "Germany;Costs;[ICP None];[None];[None];[None];[None];D;75;\r\n"
+    "Germany;Cash;[ICP None];[None];[None];[None];[None];C;75;\r\n"
+    "!JOURNAL\r\n"
+    "JE-BUD;Budget;2026;03;Approved;Unbalanced;Not in the extract\r\n"
+    "France;Sales;[ICP None];[None];[None];[None];[None];C;10;\r\n"
+    "!STANDARD\r\n"
+    "TPL-RENT;;;;;Balanced;Monthly rent\r\n"
+    "France;Costs;[ICP None];[None];[None];[None];[None];D;1000;\r\n"
+    "France;Cash;[ICP None];[None];[None];[None];[None];C;1000;\r\n"
+    "!RECURRING\r\n"
+    "REC-FEE;Actual;2026;;;Unbalanced;Fee\r\n"
+    "France;Costs;[ICP None];[None];[None];[None];[None];D;1e3;\r\n";
+
+// What the extract of Actual 2026, 01 to 03 with all three flags writes.
+const QByteArray kExtract =
+    "!JOURNAL\r\n"
+    "JE-ACC;Actual;2026;01;Working;BalancedByEntity;Accrual\r\n"
+    "Germany;Costs;[ICP None];[None];[None];[None];[None];D;75;\r\n"
+    "Germany;Cash;[ICP None];[None];[None];[None];[None];C;75;\r\n"
+    "!JOURNAL\r\n"
+    "JE-RENT;Actual;2026;03;Posted;Balanced;\"Rent; March\"\r\n"
+    "France;Cash;[ICP None];[None];[None];[None];[None];C;1200.5;Paid\r\n"
+    "France;Costs;[ICP None];[None];[None];[None];[None];D;1200.5;Rent\r\n"
+    "!STANDARD\r\n"
+    "TPL-RENT;;;;;Balanced;Monthly rent\r\n"
+    "France;Costs;[ICP None];[None];[None];[None];[None];D;1000;\r\n"
+    "France;Cash;[ICP None];[None];[None];[None];[None];C;1000;\r\n"
+    "!RECURRING\r\n"
+    "REC-FEE;Actual;2026;;;Unbalanced;Fee\r\n"
+    "France;Costs;[ICP None];[None];[None];[None];[None];D;1000;\r\n";
+
+TEST_F(BatchJournalsE2E, JournalsLoadExtractAndLoadAgainToTheSameBytes) {
+    Write(QStringLiteral("q1.jlf"), kJournals);
+    QString log = Run(
+        "LOAD_JOURNALS q1.jlf, \r\n"
+        "EXTRACT_JOURNALS first.jlf, , Actual, 2026, 01, 03, true, True, TRUE\r\n"
+        "LOAD_JOURNALS first.jlf, reload.log, True\r\n"
+        "EXTRACT_JOURNALS second.jlf, , Actual, 2026, 01, 03, TRUE, TRUE, TRUE\r\n"
+        "EXTRACT_JOURNALS later.jlf, , Actual, 2026, 04, 12, TRUE, FALSE, FALSE\r\n");
+    EXPECT_TRUE(log.contains(Entry(QStringLiteral(" "), QStringLiteral("Loaded journal file"),
+                                   {QStringLiteral("q1.jlf")})))
+        << log.toStdString();
+    const QString extracted = QStringLiteral(
+        "Extracted journals. Regular Journals = TRUE, Standard Templates = TRUE, Recurring "
+        "Templates = TRUE");
+    EXPECT_TRUE(log.contains(
+        Entry(QStringLiteral(" "), extracted, {QStringLiteral("POV: Actual, 2026, 01, 03")})))
+        << log.toStdString();
+    EXPECT_EQ(Bytes(QStringLiteral("first.jlf")), kExtract);
+    EXPECT_EQ(Bytes(QStringLiteral("second.jlf")), kExtract);
+    EXPECT_TRUE(ReadText(Path(QStringLiteral("q1.log"))).contains(QStringLiteral("0 problems")));
+    // No journal in April to December: the success entry, and no file left behind.
+    EXPECT_TRUE(log.contains(Entry(QStringLiteral(" "),
+                                   QStringLiteral("Extracted journals. Regular Journals = TRUE, "
+                                                  "Standard Templates = FALSE, Recurring "
+                                                  "Templates = FALSE"),
+                                   {QStringLiteral("POV: Actual, 2026, 04, 12")})));
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("later.jlf"))));
+    EXPECT_FALSE(log.contains(QStringLiteral("*  hh:mm:ss"))) << log.toStdString();
+
+    // A file with one sound and one unbalanced journal stores neither: the batch finds the
+    // error in the load log, which names the line.
+    Write(QStringLiteral("bad.jlf"),
+          "!JOURNAL\r\n"
+          "JE-NEW;Actual;2026;02;Posted;Balanced;\r\n"
+          "France;Cash;[ICP None];[None];[None];[None];[None];D;5;\r\n"
+          "France;Sales;[ICP None];[None];[None];[None];[None];C;5;\r\n"
+          "!JOURNAL\r\n"
+          "JE-ACC;Actual;2026;01;Posted;Balanced;\r\n"
+          "France;Cash;[ICP None];[None];[None];[None];[None];D;5;\r\n");
+    log = Run(
+        "LOAD_JOURNALS bad.jlf, bad_load.log\r\n"
+        "EXTRACT_JOURNALS after.jlf, , Actual, 2026, 01, 03, TRUE, TRUE, TRUE\r\n"
+        "EXTRACT_JOURNALS unknown.jlf, , Forecast, 2026, 01, 03, TRUE, TRUE, TRUE\r\n"
+        "EXTRACT_JOURNALS months.jlf, , Actual, 2026, 03, 01, TRUE, TRUE, TRUE\r\n");
+    EXPECT_TRUE(log.contains(Entry(QStringLiteral("*"), QStringLiteral("Error loading journal file"),
+                                   {QStringLiteral("bad.jlf"), QStringLiteral("Batch Error #40034"),
+                                    QStringLiteral("Error loading journals. See Tarsel load log "
+                                                   "for details.")})))
+        << log.toStdString();
+    const QStringList problems = ReadText(Path(QStringLiteral("bad_load.log")))
+                                     .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(problems.size(), 2) << problems.join(u'\n').toStdString();
+    EXPECT_TRUE(problems[0].startsWith(QStringLiteral("Error: bad.jlf, line 5: journal \"JE-ACC\" "
+                                                      "is Balanced")))
+        << problems[0].toStdString();
+    EXPECT_EQ(Bytes(QStringLiteral("after.jlf")), kExtract);
+    EXPECT_TRUE(log.contains(QStringLiteral("Error extracting Journals. Regular Journals = TRUE, "
+                                            "Standard Templates = TRUE, Recurring Templates = "
+                                            "TRUE\r\n               -> POV: Forecast, 2026, 01, "
+                                            "03\r\n               -> Tarsel Error #")))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("Forecast")));
+    EXPECT_TRUE(log.contains(QStringLiteral("-> POV: Actual, 2026, 03, 01\r\n"
+                                            "               -> Batch Error #40036\r\n"
+                                            "               -> Invalid start or end period "
+                                            "specified.")))
+        << log.toStdString();
+}
+
 }  // namespace
 }  // namespace tarsel::batch::test
