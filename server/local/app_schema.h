@@ -20,6 +20,7 @@
 //   member_lists(dim, id, name)          user lists; id = 0.. in the order defined
 //   member_list_entries(dim, list, seq, member, parent)
 //   member_list_file(id = 0, content)    absent row: no member list file
+//   cells, consolidation_status          the data: see data_store.h
 
 #include "server/local/app_model.h"
 #include "server/local/dimension_index.h"
@@ -28,7 +29,7 @@
 
 namespace tarsel::local {
 
-inline constexpr int kApplicationSchemaVersion = 1;
+inline constexpr int kApplicationSchemaVersion = 2;
 
 // The rowid of a member or relation row: dimension in the high, id / seq in the low half.
 constexpr int64_t MemberKey(int64_t dimension, int64_t idOrSeq) {
