@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "server/local/data_store.h"
 #include "server/local/journal_store.h"
 #include "server/local/member_record.h"
 #include "server/tarsel_error.h"
@@ -202,6 +203,7 @@ void WriteApplication(sql::Database& db, const QString& name, const AppModel& mo
         put.Bind(1, counterKey).Bind(2, 0).Run();
     }
     InsertMetadata(db, model, resolved, nullptr);
+    CreateDataTables(db);
     CreateJournalTables(db);
     db.SetUserVersion(kApplicationSchemaVersion);
 }

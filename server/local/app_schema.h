@@ -20,6 +20,7 @@
 //   member_lists(dim, id, name)          user lists; id = 0.. in the order defined
 //   member_list_entries(dim, list, seq, member, parent)
 //   member_list_file(id = 0, content)    absent row: no member list file
+//   cells, consolidation_status          the data: see data_store.h
 //   journals, journal_lines              see journal_store.h
 
 #include "server/local/app_model.h"
