@@ -200,6 +200,8 @@ std::vector<RemovedLines> RemoveJournalLinesNaming(
     for (const auto& [journal, seq] : invalid) {
         drop.Bind(1, journal).Bind(2, seq).Run();
     }
+    // A journal without lines could not be loaded again.
+    db.Exec("DELETE FROM journals WHERE id NOT IN (SELECT DISTINCT journal FROM journal_lines)");
     std::vector<RemovedLines> result;
     for (const auto& [group, lines] : removed) {
         result.push_back({static_cast<Dimension>(group.first), group.second, lines});

@@ -76,8 +76,9 @@ struct RemovedLines {
 };
 
 // Removes every journal line that names a member isMember refuses, and every journal whose
-// scenario, year or period it refuses (with its lines). A line is counted under the first
-// such member in field order. In the caller's write transaction.
+// scenario, year or period it refuses (with its lines); a journal left without lines goes
+// too. A line is counted under the first such member in field order. In the caller's write
+// transaction.
 std::vector<RemovedLines> RemoveJournalLinesNaming(
     sql::Database& db, const std::function<bool(Dimension, int32_t)>& isMember);
 

@@ -8,8 +8,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <map>
 
 #include "server/local/application_file.h"
+#include "server/local/data_store.h"
+#include "server/local/format/app_text.h"
 #include "tests/batch/batch_test_support.h"
 #include "tests/support/app_builder.h"
 #include "tests/support/local_server.h"
@@ -90,6 +93,34 @@ class BatchJournalsE2E : public ::testing::Test {
         batch.start(QStringLiteral(TARSEL_BATCH_BINARY), {QStringLiteral("--check"), job});
         EXPECT_TRUE(batch.waitForFinished(60000));
         return QString::fromUtf8(batch.readAllStandardOutput());
+    }
+
+    // Every stored cell, "Entity/Account/Value/period label" to amount; a member the
+    // application no longer has shows as its id.
+    std::map<QString, double> Cells() {
+        const auto label = [this](Dimension d, int32_t id) {
+            try {
+                return server->Tree(d)->GetMemberLabel(id);
+            } catch (const TarselError&) {
+                return QStringLiteral("#%1").arg(id);
+            }
+        };
+        local::sql::Database db(server->applicationPath(), local::sql::OpenMode::ReadOnly);
+        local::DataStore store(db);
+        std::map<QString, double> cells;
+        store.ForEachRow([&](const local::CellRow& row) {
+            const auto member = [&row](Dimension d) { return row.members[static_cast<size_t>(d)]; };
+            for (int slot = 0; slot < local::kPeriodSlots; ++slot) {
+                if (row.present & (1u << slot)) {
+                    cells[QStringList{label(Dimension::Entity, member(Dimension::Entity)),
+                                      label(Dimension::Account, member(Dimension::Account)),
+                                      label(Dimension::Value, member(Dimension::Value)),
+                                      label(Dimension::Period, row.band() * 12 + slot)}
+                              .join(u'/')] = row.amounts[static_cast<size_t>(slot)];
+                }
+            }
+        });
+        return cells;
     }
 
     std::unique_ptr<LocalServer> server;
@@ -181,12 +212,12 @@ const QByteArray kExtract =
 
 TEST_F(BatchJournalsE2E, JournalsLoadExtractAndLoadAgainToTheSameBytes) {
     Write(QStringLiteral("q1.jlf"), kJournals);
-    QString log = Run(
-        "LOAD_JOURNALS q1.jlf, \r\n"
-        "EXTRACT_JOURNALS first.jlf, , Actual, 2026, 01, 03, true, True, TRUE\r\n"
-        "LOAD_JOURNALS first.jlf, reload.log, True\r\n"
-        "EXTRACT_JOURNALS second.jlf, , Actual, 2026, 01, 03, TRUE, TRUE, TRUE\r\n"
-        "EXTRACT_JOURNALS later.jlf, , Actual, 2026, 04, 12, TRUE, FALSE, FALSE\r\n");
+    QString log =
+        Run("LOAD_JOURNALS q1.jlf, \r\n"
+            "EXTRACT_JOURNALS first.jlf, , Actual, 2026, 01, 03, true, True, TRUE\r\n"
+            "LOAD_JOURNALS first.jlf, reload.log, True\r\n"
+            "EXTRACT_JOURNALS second.jlf, , Actual, 2026, 01, 03, TRUE, TRUE, TRUE\r\n"
+            "EXTRACT_JOURNALS later.jlf, , Actual, 2026, 04, 12, TRUE, FALSE, FALSE\r\n");
     EXPECT_TRUE(log.contains(Entry(QStringLiteral(" "), QStringLiteral("Loaded journal file"),
                                    {QStringLiteral("q1.jlf")})))
         << log.toStdString();
@@ -218,33 +249,130 @@ TEST_F(BatchJournalsE2E, JournalsLoadExtractAndLoadAgainToTheSameBytes) {
           "!JOURNAL\r\n"
           "JE-ACC;Actual;2026;01;Posted;Balanced;\r\n"
           "France;Cash;[ICP None];[None];[None];[None];[None];D;5;\r\n");
-    log = Run(
-        "LOAD_JOURNALS bad.jlf, bad_load.log\r\n"
-        "EXTRACT_JOURNALS after.jlf, , Actual, 2026, 01, 03, TRUE, TRUE, TRUE\r\n"
-        "EXTRACT_JOURNALS unknown.jlf, , Forecast, 2026, 01, 03, TRUE, TRUE, TRUE\r\n"
-        "EXTRACT_JOURNALS months.jlf, , Actual, 2026, 03, 01, TRUE, TRUE, TRUE\r\n");
-    EXPECT_TRUE(log.contains(Entry(QStringLiteral("*"), QStringLiteral("Error loading journal file"),
-                                   {QStringLiteral("bad.jlf"), QStringLiteral("Batch Error #40034"),
-                                    QStringLiteral("Error loading journals. See Tarsel load log "
-                                                   "for details.")})))
+    log =
+        Run("LOAD_JOURNALS bad.jlf, bad_load.log\r\n"
+            "EXTRACT_JOURNALS after.jlf, , Actual, 2026, 01, 03, TRUE, TRUE, TRUE\r\n"
+            "EXTRACT_JOURNALS unknown.jlf, , Forecast, 2026, 01, 03, TRUE, TRUE, TRUE\r\n"
+            "EXTRACT_JOURNALS months.jlf, , Actual, 2026, 03, 01, TRUE, TRUE, TRUE\r\n");
+    EXPECT_TRUE(
+        log.contains(Entry(QStringLiteral("*"), QStringLiteral("Error loading journal file"),
+                           {QStringLiteral("bad.jlf"), QStringLiteral("Batch Error #40034"),
+                            QStringLiteral("Error loading journals. See Tarsel load log "
+                                           "for details.")})))
         << log.toStdString();
     const QStringList problems = ReadText(Path(QStringLiteral("bad_load.log")))
                                      .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(problems.size(), 2) << problems.join(u'\n').toStdString();
-    EXPECT_TRUE(problems[0].startsWith(QStringLiteral("Error: bad.jlf, line 5: journal \"JE-ACC\" "
-                                                      "is Balanced")))
+    EXPECT_TRUE(
+        problems[0].startsWith(QStringLiteral("Error: bad.jlf, line 5: journal \"JE-ACC\" "
+                                              "is Balanced")))
         << problems[0].toStdString();
     EXPECT_EQ(Bytes(QStringLiteral("after.jlf")), kExtract);
-    EXPECT_TRUE(log.contains(QStringLiteral("Error extracting Journals. Regular Journals = TRUE, "
-                                            "Standard Templates = TRUE, Recurring Templates = "
-                                            "TRUE\r\n               -> POV: Forecast, 2026, 01, "
-                                            "03\r\n               -> Tarsel Error #")))
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("Error extracting Journals. Regular Journals = TRUE, "
+                                    "Standard Templates = TRUE, Recurring Templates = "
+                                    "TRUE\r\n               -> POV: Forecast, 2026, 01, "
+                                    "03\r\n               -> Tarsel Error #")))
         << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("Forecast")));
-    EXPECT_TRUE(log.contains(QStringLiteral("-> POV: Actual, 2026, 03, 01\r\n"
-                                            "               -> Batch Error #40036\r\n"
-                                            "               -> Invalid start or end period "
-                                            "specified.")))
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("-> POV: Actual, 2026, 03, 01\r\n"
+                                    "               -> Batch Error #40036\r\n"
+                                    "               -> Invalid start or end period "
+                                    "specified.")))
+        << log.toStdString();
+}
+
+TEST_F(BatchJournalsE2E, PostedJournalsMoveAdjustmentCellsAndInvalidRecordsGoAfterAReplace) {
+    // March: rent paid (Cash credit, Costs debit) and a sale (Sales credit, Cash debit),
+    // both posted; January's accrual is only Working and changes no cell.
+    QByteArray march = kJournals;
+    march.replace("!JOURNAL\r\nJE-BUD",
+                  "!JOURNAL\r\n"
+                  "JE-SALE;Actual;2026;03;Posted;Balanced;Cash sale\r\n"
+                  "France;Sales;[ICP None];[None];[None];[None];[None];C;300;\r\n"
+                  "France;Cash;[ICP None];[None];[None];[None];[None];D;300;\r\n"
+                  "!JOURNAL\r\nJE-BUD");
+    Write(QStringLiteral("march.jlf"), march);
+    // Loaded twice: the second load replaces the journals, it does not post them again.
+    QString log = Run("LOAD_JOURNALS march.jlf,\r\nLOAD_JOURNALS march.jlf,\r\n");
+    EXPECT_FALSE(log.contains(QStringLiteral("*  hh:mm:ss"))) << log.toStdString();
+    const std::map<QString, double> posted{
+        {QStringLiteral("France/Cash/<Entity Curr Adjs>/03"), -900.5},
+        {QStringLiteral("France/Costs/<Entity Curr Adjs>/03"), 1200.5},
+        {QStringLiteral("France/Sales/<Entity Curr Adjs>/03"), 300},
+    };
+    EXPECT_EQ(Cells(), posted);
+    {
+        local::sql::Database db(server->applicationPath(), local::sql::OpenMode::ReadOnly);
+        local::DataStore store(db);
+        // Scenario Actual, Year 2026, Period 03, Entity World (its parent) and France.
+        EXPECT_TRUE(store.IsImpacted(0, 0, 2, 0));
+        EXPECT_TRUE(store.IsImpacted(0, 0, 2, 1));
+    }
+
+    // The sale taken back to Working: its amounts leave the cells.
+    QByteArray working = march;
+    working.replace("JE-SALE;Actual;2026;03;Posted", "JE-SALE;Actual;2026;03;Working");
+    Write(QStringLiteral("working.jlf"), working);
+    Run("LOAD_JOURNALS working.jlf,\r\n");
+    std::map<QString, double> unposted = posted;
+    unposted[QStringLiteral("France/Cash/<Entity Curr Adjs>/03")] = -1200.5;
+    unposted[QStringLiteral("France/Sales/<Entity Curr Adjs>/03")] = 0;
+    EXPECT_EQ(Cells(), unposted);
+
+    // The metadata replaced without Germany and Costs: the records naming them go, with a
+    // line per member and a total in the default log beside the batch log; the rest stays.
+    local::AppModel model = JournalApp();
+    for (const auto& [dimension, label] :
+         {std::pair{Dimension::Entity, QStringLiteral("Germany")},
+          std::pair{Dimension::Account, QStringLiteral("Costs")}}) {
+        auto& dim = model.dim(dimension);
+        std::erase_if(dim.members, [&](const local::MemberModel& m) { return m.label == label; });
+        std::erase_if(dim.hierarchy,
+                      [&](const local::RelationModel& r) { return r.child == label; });
+    }
+    Write(QStringLiteral("smaller.app"), local::format::WriteAppText(model));
+    log =
+        Run("LOAD_METADATA smaller.app, , REPLACE, FALSE, True\r\n"
+            "DELETE_INVALID_RECORDS ,\r\n"
+            "EXTRACT_JOURNALS left.jlf, , Actual, 2026, 01, 03, TRUE, TRUE, TRUE\r\n");
+    EXPECT_TRUE(log.contains(Entry(QStringLiteral(" "), QStringLiteral("Deleted invalid records"),
+                                   {Path(QStringLiteral("job_DELETE_INVALID_RECORDS.log"))})))
+        << log.toStdString();
+    const QString removal = ReadText(Path(QStringLiteral("job_DELETE_INVALID_RECORDS.log")));
+    EXPECT_EQ(removal,
+              QStringLiteral("Removed 1 cell(s) naming Account member id 3, which the application "
+                             "no longer has.\r\n"
+                             "Removed 2 journal line(s) naming Entity member id 2, which the "
+                             "application no longer has.\r\n"
+                             "Removed 3 journal line(s) naming Account member id 3, which the "
+                             "application no longer has.\r\n"
+                             "Removed 1 cell(s) and 5 journal line(s) of TestApp in total.\r\n"));
+    unposted.erase(QStringLiteral("France/Costs/<Entity Curr Adjs>/03"));
+    EXPECT_EQ(Cells(), unposted);
+    // JE-ACC lost both its lines and went; the rent keeps its Cash line; the templates
+    // kept what did not name Costs.
+    EXPECT_EQ(Bytes(QStringLiteral("left.jlf")),
+              QByteArray("!JOURNAL\r\n"
+                         "JE-RENT;Actual;2026;03;Posted;Balanced;\"Rent; March\"\r\n"
+                         "France;Cash;[ICP None];[None];[None];[None];[None];C;1200.5;Paid\r\n"
+                         "!JOURNAL\r\n"
+                         "JE-SALE;Actual;2026;03;Working;Balanced;Cash sale\r\n"
+                         "France;Sales;[ICP None];[None];[None];[None];[None];C;300;\r\n"
+                         "France;Cash;[ICP None];[None];[None];[None];[None];D;300;\r\n"
+                         "!STANDARD\r\n"
+                         "TPL-RENT;;;;;Balanced;Monthly rent\r\n"
+                         "France;Cash;[ICP None];[None];[None];[None];[None];C;1000;\r\n"));
+
+    // Nothing left to remove: only the total; the keyword alone is too few parameters.
+    log = Run("DELETE_INVALID_RECORDS again.log, True\r\nDELETE_INVALID_RECORDS\r\n");
+    EXPECT_EQ(ReadText(Path(QStringLiteral("again.log"))),
+              QStringLiteral("Removed 0 cell(s) and 0 journal line(s) of TestApp in total.\r\n"));
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("Error deleting invalid records\r\n"
+                                    "               -> \r\n"
+                                    "               -> Batch Error #40066")))
         << log.toStdString();
 }
 

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "server/local/app_schema.h"
+#include "server/local/data_store.h"
 #include "server/local/dimension_index.h"
 #include "server/local/format/journal_file.h"
 #include "server/local/journal_store.h"
@@ -129,6 +130,53 @@ format::Journal AsText(const StoredJournal& s, const Dimensions& dims) {
     return j;
 }
 
+// Where posted journals go: the <Entity Curr Adjs> cells of the first View member.
+struct PostingTarget {
+    int32_t view = -1, value = -1;
+};
+
+PostingTarget FindPostingTarget(const Dimensions& dims) {
+    PostingTarget target;
+    const auto& views = dims[Dimension::View].AllIds();
+    target.view = views.empty() ? -1 : views.front();
+    target.value = dims[Dimension::Value].FindLabel(QStringLiteral("<Entity Curr Adjs>"));
+    return target;
+}
+
+// A debit raises an account of any type but Income and Liability, whose balances are
+// credits; a credit lowers it.
+double SignedAmount(const StoredJournalLine& line, const DimensionIndex& accounts) {
+    const int type = accounts.IsMember(line.account) ? accounts.Attributes(line.account).accountType
+                                                     : account_type::Balance;
+    const bool creditNatured = type == account_type::Income || type == account_type::Liability;
+    return line.debit != creditNatured ? line.amount : -line.amount;
+}
+
+// Adds a posted journal's lines to their cells (direction 1) or takes them back (-1), and
+// marks the entities for consolidation.
+void Post(DataStore& cells, const Dimensions& dims, const PostingTarget& target,
+          const StoredJournal& journal, double direction) {
+    for (const StoredJournalLine& line : journal.lines) {
+        CellMembers cell{};
+        cell[static_cast<size_t>(Dimension::Scenario)] = journal.scenario;
+        cell[static_cast<size_t>(Dimension::Year)] = journal.year;
+        cell[static_cast<size_t>(Dimension::Period)] = journal.period;
+        cell[static_cast<size_t>(Dimension::View)] = target.view;
+        cell[static_cast<size_t>(Dimension::Entity)] = line.entity;
+        cell[static_cast<size_t>(Dimension::Value)] = target.value;
+        cell[static_cast<size_t>(Dimension::Account)] = line.account;
+        cell[static_cast<size_t>(Dimension::ICP)] = line.icp;
+        for (size_t c = 0; c < 4; ++c) {
+            cell[static_cast<size_t>(Dimension::Custom1) + c] = line.customs[c];
+        }
+        cells.AddToCell(cell, direction * SignedAmount(line, dims[Dimension::Account]));
+        if (dims[Dimension::Entity].IsMember(line.entity)) {
+            cells.MarkImpactedWithAncestors(dims[Dimension::Entity], journal.scenario, journal.year,
+                                            journal.period, line.entity);
+        }
+    }
+}
+
 void RequireMember(const DimensionIndex& index, int32_t id, int32_t optionIndex) {
     if (!index.IsMember(id)) {
         ThrowClientError(code::kUnknownMemberId,
@@ -188,14 +236,33 @@ void LocalJournalLoad::Load(const QString& journalFile, const QString& logFile) 
     for (const format::Journal& j : read.journals) {
         journals.push_back(resolver.Journal(j));
     }
+    const PostingTarget target = FindPostingTarget(dims);
+    for (size_t k = 0; k < journals.size(); ++k) {
+        if (journals[k].Posted() && (target.view < 0 || target.value < 0)) {
+            log.Error(
+                fileName, read.journals[k].lineNumber,
+                QStringLiteral("journal \"%1\" is Posted, but the application has no %2 "
+                               "to post to")
+                    .arg(journals[k].label,
+                         target.view < 0 ? QStringLiteral("View member")
+                                         : QStringLiteral("Value member <Entity Curr Adjs>")));
+        }
+    }
     if (log.errors() > 0) {
         log.Write();
         return;
     }
+    DataStore cells(file.db());
     int regular = 0, templates = 0;
     for (const StoredJournal& j : journals) {
-        TakeJournal(file.db(), j);
+        // A posted journal loaded again replaces its amounts instead of adding them twice.
+        if (const auto stored = TakeJournal(file.db(), j); stored && stored->Posted()) {
+            Post(cells, dims, target, *stored, -1);
+        }
         PutJournal(file.db(), j);
+        if (j.Posted()) {
+            Post(cells, dims, target, j, 1);
+        }
         (j.kind == format::JournalKind::Regular ? regular : templates) += 1;
     }
     CountChange(file.db());
