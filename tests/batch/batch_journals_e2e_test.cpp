@@ -264,7 +264,7 @@ TEST_F(BatchJournalsE2E, JournalsLoadExtractAndLoadAgainToTheSameBytes) {
                                      .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(problems.size(), 2) << problems.join(u'\n').toStdString();
     EXPECT_TRUE(
-        problems[0].startsWith(QStringLiteral("Error: bad.jlf, line 5: journal \"JE-ACC\" "
+        problems[0].startsWith(QStringLiteral("Error: bad.jlf, line 6: journal \"JE-ACC\" "
                                               "is Balanced")))
         << problems[0].toStdString();
     EXPECT_EQ(Bytes(QStringLiteral("after.jlf")), kExtract);

@@ -106,6 +106,7 @@ class Reader {
 
     void Header(int line, const QStringList& fields) {
         Journal& j = *current_;
+        j.lineNumber = line;
         if (fields.size() != kHeaderFields) {
             Problem(line, QStringLiteral("a journal header has %1 fields "
                                          "(Label;Scenario;Year;Period;Status;BalanceType;"
@@ -227,23 +228,28 @@ class Reader {
         }
         if (j.balance != BalanceType::Unbalanced) {
             // Entity labels are compared as written: the loader maps them to members after.
-            std::map<QString, std::pair<double, double>> sums;
+            struct Sum {
+                QString entity;  // as the first line of it writes it
+                double debits = 0, credits = 0;
+            };
+            std::map<QString, Sum> sums;
+            const bool byEntity = j.balance == BalanceType::BalancedByEntity;
             for (const JournalLine& l : j.lines) {
-                auto& sum =
-                    sums[j.balance == BalanceType::BalancedByEntity ? l.entity.toCaseFolded()
-                                                                    : QString()];
-                (l.debit ? sum.first : sum.second) += l.amount;
+                Sum& sum = sums[byEntity ? l.entity.toCaseFolded() : QString()];
+                if (sum.entity.isEmpty()) {
+                    sum.entity = l.entity;
+                }
+                (l.debit ? sum.debits : sum.credits) += l.amount;
             }
-            for (const auto& [entity, sum] : sums) {
-                if (!NearlyEqual(sum.first, sum.second)) {
+            for (const auto& [key, sum] : sums) {
+                if (!NearlyEqual(sum.debits, sum.credits)) {
                     Problem(j.lineNumber,
                             QStringLiteral("journal %1 is %2 but its debits (%3) and credits "
                                            "(%4)%5 differ")
                                 .arg(Quoted(j.label), BalanceWord(j.balance),
-                                     FormatAmount(sum.first), FormatAmount(sum.second),
-                                     entity.isEmpty()
-                                         ? QString()
-                                         : QStringLiteral(" for entity ") + Quoted(entity)));
+                                     FormatAmount(sum.debits), FormatAmount(sum.credits),
+                                     byEntity ? QStringLiteral(" for entity ") + Quoted(sum.entity)
+                                              : QString()));
                     return;
                 }
             }

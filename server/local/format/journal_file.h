@@ -40,7 +40,7 @@ struct Journal {
     BalanceType balance = BalanceType::Balanced;
     QString description;
     std::vector<JournalLine> lines;
-    int lineNumber = 0;  // of the section line
+    int lineNumber = 0;  // of the header line (of the section line when it has none)
 };
 
 struct JournalProblem {
