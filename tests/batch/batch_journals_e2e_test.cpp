@@ -75,12 +75,7 @@ class BatchJournalsE2E : public ::testing::Test {
         const QString job = Write(QStringLiteral("job.txt"),
                                   "LOGON TestCluster, TestApp, admin, secret\r\n" + lines);
         QFile::remove(Path(QStringLiteral("job.log")));
-        QProcess batch;
-        batch.setWorkingDirectory(dir.path());
-        batch.start(QStringLiteral(TARSEL_BATCH_BINARY), {job});
-        EXPECT_TRUE(batch.waitForFinished(120000));
-        // The fixture's session sees the run's commit once the freshness pause is over.
-        QThread::msleep(local::kFreshnessCheckMs + 20);
+        RunBatchProgram(QStringLiteral(TARSEL_BATCH_BINARY), dir.path(), job);
         return MaskTimes(ReadText(Path(QStringLiteral("job.log"))));
     }
 
@@ -127,15 +122,6 @@ class BatchJournalsE2E : public ::testing::Test {
     QTemporaryDir dir;
 };
 
-// One entry of the batch log: the text line and the arrow lines after it.
-QString Entry(const QString& mark, const QString& text, const QStringList& details) {
-    QString entry = QStringLiteral("  %1  hh:mm:ss  %2\r\n").arg(mark, text);
-    for (const QString& detail : details) {
-        entry += QStringLiteral("               -> ") + detail + QStringLiteral("\r\n");
-    }
-    return entry;
-}
-
 TEST_F(BatchJournalsE2E, BlankQuitFieldIsFalseAndOtherTextsStillFail) {
     // The member list extract fails (the application has none): with a blank quit field
     // the run goes on; a quit field that is no truth value fails its command, and --check
@@ -146,19 +132,19 @@ TEST_F(BatchJournalsE2E, BlankQuitFieldIsFalseAndOtherTextsStillFail) {
         "EXTRACT_METADATA second.app, , APP, maybe\r\n"
         "EXTRACT_METADATA third.app, , APP, 0\r\n";
     const QString log = Run(lines);
-    EXPECT_TRUE(log.contains(Entry(QStringLiteral("*"),
-                                   QStringLiteral("Error extracting member lists file"),
-                                   {QStringLiteral("lists.lst")})))
+    EXPECT_TRUE(log.contains(LogEntry(QStringLiteral("*"),
+                                      QStringLiteral("Error extracting member lists file"),
+                                      {QStringLiteral("lists.lst")})))
         << log.toStdString();
     EXPECT_FALSE(log.contains(QStringLiteral("Terminating batch"))) << log.toStdString();
-    EXPECT_TRUE(log.contains(Entry(QStringLiteral(" "), QStringLiteral("Extracted metadata"),
-                                   {QStringLiteral("first.app")})));
+    EXPECT_TRUE(log.contains(LogEntry(QStringLiteral(" "), QStringLiteral("Extracted metadata"),
+                                      {QStringLiteral("first.app")})));
     EXPECT_TRUE(
-        log.contains(Entry(QStringLiteral("*"), QStringLiteral("Error extracting metadata"),
-                           {QStringLiteral("second.app"), QStringLiteral("Runtime Error #13")})))
+        log.contains(LogEntry(QStringLiteral("*"), QStringLiteral("Error extracting metadata"),
+                              {QStringLiteral("second.app"), QStringLiteral("Runtime Error #13")})))
         << log.toStdString();
-    EXPECT_TRUE(log.contains(Entry(QStringLiteral(" "), QStringLiteral("Extracted metadata"),
-                                   {QStringLiteral("third.app")})));
+    EXPECT_TRUE(log.contains(LogEntry(QStringLiteral(" "), QStringLiteral("Extracted metadata"),
+                                      {QStringLiteral("third.app")})));
     EXPECT_TRUE(QFile::exists(Path(QStringLiteral("first.app"))));
     EXPECT_FALSE(QFile::exists(Path(QStringLiteral("second.app"))));
 
@@ -218,24 +204,24 @@ TEST_F(BatchJournalsE2E, JournalsLoadExtractAndLoadAgainToTheSameBytes) {
             "LOAD_JOURNALS first.jlf, reload.log, True\r\n"
             "EXTRACT_JOURNALS second.jlf, , Actual, 2026, 01, 03, TRUE, TRUE, TRUE\r\n"
             "EXTRACT_JOURNALS later.jlf, , Actual, 2026, 04, 12, TRUE, FALSE, FALSE\r\n");
-    EXPECT_TRUE(log.contains(Entry(QStringLiteral(" "), QStringLiteral("Loaded journal file"),
-                                   {QStringLiteral("q1.jlf")})))
+    EXPECT_TRUE(log.contains(LogEntry(QStringLiteral(" "), QStringLiteral("Loaded journal file"),
+                                      {QStringLiteral("q1.jlf")})))
         << log.toStdString();
     const QString extracted = QStringLiteral(
         "Extracted journals. Regular Journals = TRUE, Standard Templates = TRUE, Recurring "
         "Templates = TRUE");
     EXPECT_TRUE(log.contains(
-        Entry(QStringLiteral(" "), extracted, {QStringLiteral("POV: Actual, 2026, 01, 03")})))
+        LogEntry(QStringLiteral(" "), extracted, {QStringLiteral("POV: Actual, 2026, 01, 03")})))
         << log.toStdString();
     EXPECT_EQ(Bytes(QStringLiteral("first.jlf")), kExtract);
     EXPECT_EQ(Bytes(QStringLiteral("second.jlf")), kExtract);
     EXPECT_TRUE(ReadText(Path(QStringLiteral("q1.log"))).contains(QStringLiteral("0 problems")));
     // No journal in April to December: the success entry, and no file left behind.
-    EXPECT_TRUE(log.contains(Entry(QStringLiteral(" "),
-                                   QStringLiteral("Extracted journals. Regular Journals = TRUE, "
-                                                  "Standard Templates = FALSE, Recurring "
-                                                  "Templates = FALSE"),
-                                   {QStringLiteral("POV: Actual, 2026, 04, 12")})));
+    EXPECT_TRUE(log.contains(LogEntry(QStringLiteral(" "),
+                                      QStringLiteral("Extracted journals. Regular Journals = TRUE, "
+                                                     "Standard Templates = FALSE, Recurring "
+                                                     "Templates = FALSE"),
+                                      {QStringLiteral("POV: Actual, 2026, 04, 12")})));
     EXPECT_FALSE(QFile::exists(Path(QStringLiteral("later.jlf"))));
     EXPECT_FALSE(log.contains(QStringLiteral("*  hh:mm:ss"))) << log.toStdString();
 
@@ -255,10 +241,10 @@ TEST_F(BatchJournalsE2E, JournalsLoadExtractAndLoadAgainToTheSameBytes) {
             "EXTRACT_JOURNALS unknown.jlf, , Forecast, 2026, 01, 03, TRUE, TRUE, TRUE\r\n"
             "EXTRACT_JOURNALS months.jlf, , Actual, 2026, 03, 01, TRUE, TRUE, TRUE\r\n");
     EXPECT_TRUE(
-        log.contains(Entry(QStringLiteral("*"), QStringLiteral("Error loading journal file"),
-                           {QStringLiteral("bad.jlf"), QStringLiteral("Batch Error #40034"),
-                            QStringLiteral("Error loading journals. See Tarsel load log "
-                                           "for details.")})))
+        log.contains(LogEntry(QStringLiteral("*"), QStringLiteral("Error loading journal file"),
+                              {QStringLiteral("bad.jlf"), QStringLiteral("Batch Error #40034"),
+                               QStringLiteral("Error loading journals. See Tarsel load log "
+                                              "for details.")})))
         << log.toStdString();
     const QStringList problems = ReadText(Path(QStringLiteral("bad_load.log")))
                                      .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
@@ -337,8 +323,9 @@ TEST_F(BatchJournalsE2E, PostedJournalsMoveAdjustmentCellsAndInvalidRecordsGoAft
         Run("LOAD_METADATA smaller.app, , REPLACE, FALSE, True\r\n"
             "DELETE_INVALID_RECORDS ,\r\n"
             "EXTRACT_JOURNALS left.jlf, , Actual, 2026, 01, 03, TRUE, TRUE, TRUE\r\n");
-    EXPECT_TRUE(log.contains(Entry(QStringLiteral(" "), QStringLiteral("Deleted invalid records"),
-                                   {Path(QStringLiteral("job_DELETE_INVALID_RECORDS.log"))})))
+    EXPECT_TRUE(
+        log.contains(LogEntry(QStringLiteral(" "), QStringLiteral("Deleted invalid records"),
+                              {Path(QStringLiteral("job_DELETE_INVALID_RECORDS.log"))})))
         << log.toStdString();
     const QString removal = ReadText(Path(QStringLiteral("job_DELETE_INVALID_RECORDS.log")));
     EXPECT_EQ(removal,
@@ -366,14 +353,21 @@ TEST_F(BatchJournalsE2E, PostedJournalsMoveAdjustmentCellsAndInvalidRecordsGoAft
                          "France;Cash;[ICP None];[None];[None];[None];[None];C;1000;\r\n"));
 
     // Nothing left to remove: only the total; the keyword alone is too few parameters.
-    log = Run("DELETE_INVALID_RECORDS again.log, True\r\nDELETE_INVALID_RECORDS\r\n");
+    // The LOGON's quit flag still stands after too few parameters: the batch ends there.
+    log =
+        Run("DELETE_INVALID_RECORDS again.log, True\r\n"
+            "DELETE_INVALID_RECORDS\r\n"
+            "EXTRACT_METADATA never.app, , APP\r\n");
     EXPECT_EQ(ReadText(Path(QStringLiteral("again.log"))),
               QStringLiteral("Removed 0 cell(s) and 0 journal line(s) of TestApp in total.\r\n"));
     EXPECT_TRUE(
         log.contains(QStringLiteral("Error deleting invalid records\r\n"
                                     "               -> \r\n"
-                                    "               -> Batch Error #40066")))
+                                    "               -> Batch Error #40066\r\n"
+                                    "               -> Too few parameters. Expected 1\r\n"
+                                    "  *  hh:mm:ss  Quit on Failure = True. Terminating batch")))
         << log.toStdString();
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("never.app"))));
 }
 
 }  // namespace

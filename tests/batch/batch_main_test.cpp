@@ -262,6 +262,8 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
         const char* emptySubject;
         // The header and detail of a built command given p1, p2, ... (null: not built).
         const char* built = nullptr;
+        // The failure text of a built command given its fields, when it shows them.
+        const char* builtFailure = nullptr;
     } rows[] = {
         {"CONSOLIDATE", 7, "Batch Error #40023", "Error consolidating data",
          "POV: p1, p2, p3, p4, p5, p6", "POV: , , , , , "},
@@ -270,7 +272,12 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
         {"EXTRACT_DATA_USING_MBR_LISTS", 9, "Batch Error #40044",
          "Error extracting data using member lists", "POV: p3, p4, p5, p6", "POV: , , , "},
         {"EXTRACT_JOURNALS", 9, "Batch Error #40038", "Error extracting Journals",
-         "POV: p3, p4, p5, p6", "POV: , , , "},
+         "POV: p3, p4, p5, p6", "POV: , , , ",
+         "Batch Error #40039\r\n"
+         "               -> Invalid entry for Extract Regular Journals. Expected 'True' or "
+         "'False'",
+         "Error extracting Journals. Regular Journals = P7, Standard Templates = P8, Recurring "
+         "Templates = P9"},
         {"EXTRACT_METADATA", 3, "Runtime Error #3", "Error extracting metadata", "p1", "",
          "Batch Error #40068\r\n"
          "               -> Unrecognized metadata file type. Expected 'XML' or 'App'"},
@@ -284,7 +291,9 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
         {"FORCE_CALCULATE", 7, "Batch Error #40065", "Error force calculating data",
          "POV: p1, p2, p3, p4, p5, p6, p7", "POV: , , , , , , "},
         {"LOAD_DATA", 4, "Batch Error #40014", "Error loading data file", "p1", ""},
-        {"LOAD_JOURNALS", 2, "Batch Error #40033", "Error loading journal file", "p1", ""},
+        {"LOAD_JOURNALS", 2, "Batch Error #40033", "Error loading journal file", "p1", "",
+         "Tarsel Error #-2147215030\r\n"
+         "               -> p1: no such file"},
         {"LOAD_MEMBER_LISTS", 2, "Runtime Error #2", "Error loading member lists file", "p1", "",
          "Tarsel Error #-2147215030\r\n"
          "               -> p1: no such file"},
@@ -301,8 +310,6 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
          "'Clear'"},
         {"SCAN_DATA", 4, "Batch Error #40029", "Data scan has identified errors in the data file.",
          "p1", ""},
-        {"DELETE_INVALID_RECORDS", 1, "Batch Error #40066", "Error deleting invalid records", "p1",
-         ""},
     };
     const auto fields = [](int count) {
         QStringList list;
@@ -321,6 +328,9 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
     for (const auto& row : rows) {
         const QString keyword = QString::fromLatin1(row.keyword);
         const QString failure = QStringLiteral("  *  06:18:48  ") + row.failure + "\r\n";
+        const QString builtFailure =
+            row.builtFailure ? QStringLiteral("  *  06:18:48  ") + row.builtFailure + "\r\n"
+                             : failure;
         const QString notAvailable = row.built
                                          ? QStringLiteral("               -> ") + row.built + "\r\n"
                                          : QStringLiteral(
@@ -346,13 +356,13 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
 
         // Exactly the required fields: no quit value, the next line runs.
         RunFile((logon + keyword + " " + fields(row.required) + "\r\n" + next).toUtf8());
-        EXPECT_EQ(Body(), connected + failure + "               -> " + row.subject + "\r\n" +
+        EXPECT_EQ(Body(), connected + builtFailure + "               -> " + row.subject + "\r\n" +
                               notAvailable + nextRan)
             << row.keyword;
 
         // One more field is the quit value.
         RunFile((logon + keyword + " " + fields(row.required) + ", TRUE \r\n" + next).toUtf8());
-        EXPECT_EQ(Body(), connected + failure + "               -> " + row.subject + "\r\n" +
+        EXPECT_EQ(Body(), connected + builtFailure + "               -> " + row.subject + "\r\n" +
                               notAvailable +
                               "  *  06:18:48  Quit on Failure = True. Terminating batch\r\n")
             << row.keyword;

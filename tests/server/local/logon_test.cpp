@@ -130,10 +130,7 @@ TEST_F(LocalLogonTest, UnbuiltServicesFailWithNotImplemented) {
         },
         "rules");
     expectNotAvailable([&] { library.CreateDataLoad()->SetSession(session); }, "data load");
-    expectNotAvailable([&] { library.CreateJournalLoad()->Extract("a", "b"); }, "journals");
     expectNotAvailable([&] { library.CreateSecurityLoad()->Load("a", "b"); }, "security");
-    expectNotAvailable([&] { session->GetAdministration()->RemoveInvalidRecords(0, 1, "x"); },
-                       "remove invalid records");
     expectNotAvailable([&] { session->GetCalculation()->RunConsolidation(0, 0, 0, 0, 0, -1, 0); },
                        "consolidation");
 }
