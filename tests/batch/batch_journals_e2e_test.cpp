@@ -56,19 +56,9 @@ local::AppModel JournalApp() {
     return app.Build();
 }
 
-class BatchJournalsE2E : public ::testing::Test {
+class BatchJournalsE2E : public ::testing::Test, protected BatchFolder {
   protected:
     void SetUp() override { server = std::make_unique<LocalServer>(JournalApp()); }
-
-    QString Path(const QString& name) const { return dir.filePath(name); }
-    QString Write(const QString& name, const QByteArray& bytes) {
-        WriteBytes(Path(name), bytes);
-        return Path(name);
-    }
-    QByteArray Bytes(const QString& name) const {
-        QFile file(Path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
 
     // Runs the lines after a LOGON in the test's folder; the batch log, times masked.
     QString Run(const QByteArray& lines) {
@@ -119,7 +109,6 @@ class BatchJournalsE2E : public ::testing::Test {
     }
 
     std::unique_ptr<LocalServer> server;
-    QTemporaryDir dir;
 };
 
 TEST_F(BatchJournalsE2E, BlankQuitFieldIsFalseAndOtherTextsStillFail) {

@@ -42,7 +42,7 @@ const QByteArray kLists =
     "\tEnd Select\r\n"
     "End Sub\r\n";
 
-class BatchLoadsE2E : public ::testing::Test {
+class BatchLoadsE2E : public ::testing::Test, protected BatchFolder {
   protected:
     void SetUp() override {
         AppBuilder app;
@@ -58,16 +58,6 @@ class BatchLoadsE2E : public ::testing::Test {
         store.Provision(QStringLiteral("reader"), QStringLiteral("TestApp"), false);
     }
 
-    QString Path(const QString& name) const { return dir.filePath(name); }
-    QString Write(const QString& name, const QByteArray& bytes) {
-        WriteBytes(Path(name), bytes);
-        return Path(name);
-    }
-    QByteArray Bytes(const QString& name) const {
-        QFile file(Path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-
     // Runs the lines after a LOGON as user in the test's folder; the batch log, times masked.
     QString Run(const QByteArray& lines, const QString& user = QStringLiteral("admin"),
                 const QString& password = QStringLiteral("secret")) {
@@ -81,7 +71,6 @@ class BatchLoadsE2E : public ::testing::Test {
 
     local::AppModel model;
     std::unique_ptr<LocalServer> server;
-    QTemporaryDir dir;
 };
 
 TEST_F(BatchLoadsE2E, MemberListsLoadWholeOrNotAtAllAndComeBackByteForByte) {

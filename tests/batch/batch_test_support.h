@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QThread>
 #include <functional>
 #include <optional>
@@ -88,6 +89,24 @@ inline QString MaskTimes(QString text) {
     text.replace(date, QStringLiteral("ddd, dd mmm yyyy"));
     return text;
 }
+
+// The folder of one end-to-end test: the command files, inputs and outputs of its runs.
+class BatchFolder {
+  protected:
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    // Writes the bytes to the file name in the folder; gives its path.
+    QString Write(const QString& name, const QByteArray& bytes) {
+        WriteBytes(Path(name), bytes);
+        return Path(name);
+    }
+    // The file's bytes, or "<missing>".
+    QByteArray Bytes(const QString& name) const {
+        QFile file(Path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    QTemporaryDir dir;
+};
 
 // One entry of the batch log as MaskTimes shows it: the text line and the arrow lines after
 // it.
