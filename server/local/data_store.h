@@ -50,6 +50,10 @@ struct CellRow {
     int32_t band() const { return BandOf(members[static_cast<size_t>(Dimension::Period)]); }
 };
 
+// The index of every dimension, read in the caller's transaction.
+using DimensionIndexes = std::array<std::shared_ptr<const DimensionIndex>, kDimensionCount>;
+DimensionIndexes LoadIndexes(sql::Database& db);
+
 // Creates the cell tables in a new application file (WriteApplication calls it).
 void CreateDataTables(sql::Database& db);
 
@@ -66,6 +70,11 @@ class DataStore {
     void WriteRow(const CellRow& row, Write how);
     void AddToCell(const CellMembers& cell, double amount);
     void SetCell(const CellMembers& cell, double amount);
+
+    // A load that cannot hold its file in memory writes it to a staging table first, with
+    // the file's own rule for repeated cells (how), then applies it to the cells at once.
+    void StageRow(const CellRow& row, Write how);
+    void ApplyStaged(Write how);
 
     // Removes every cell of the point, in every view and of every account, ICP and custom.
     void ClearCells(int32_t scenario, int32_t year, int32_t period, int32_t entity, int32_t value);
