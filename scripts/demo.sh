@@ -10,6 +10,8 @@ build_dir=$("$top/scripts/setup.sh" | tail -n 1)
 
 logdir=${TARSEL_DEMO_LOGS:-${XDG_STATE_HOME:-$HOME/.local/state}/tarsel/demo}
 mkdir -p "$logdir"
+# The ledger the nightly file loads by a path relative to the log folder.
+cp "$top/examples/demo/Demo_ledger_2026.dat" "$logdir/"
 log="$logdir/nightly.log"
 rc=0
 # In the log folder (the command file's relative paths), with the export utility's
