@@ -149,7 +149,7 @@ struct DataStore::Statements {
     std::optional<sql::Statement> set, add, stageSet, stageAdd, rowsOf, rowsOfValue, markImpacted,
         isImpacted, anyImpacted, clearImpacted;
     std::array<std::optional<sql::Statement>, kPeriodSlots> clear, cellsOf;
-    std::optional<sql::Statement> dropEmpty;
+    std::optional<sql::Statement> dropEmpty, clearRowSlots;
 };
 
 DimensionIndexes LoadIndexes(sql::Database& db) {
@@ -204,22 +204,13 @@ void DataStore::ApplyStaged(Write how) {
     db_.Exec("DROP TABLE temp.load_cells");
 }
 
-void DataStore::AddToCell(const CellMembers& cell, double amount) {
+void DataStore::WriteCell(const CellMembers& cell, double amount, Write how) {
     CellRow row;
     row.members = cell;
     const int32_t period = cell[static_cast<size_t>(Dimension::Period)];
     row.amounts[static_cast<size_t>(SlotOf(period))] = amount;
     row.present = static_cast<uint16_t>(1u << SlotOf(period));
-    WriteRow(row, Write::Add);
-}
-
-void DataStore::SetCell(const CellMembers& cell, double amount) {
-    CellRow row;
-    row.members = cell;
-    const int32_t period = cell[static_cast<size_t>(Dimension::Period)];
-    row.amounts[static_cast<size_t>(SlotOf(period))] = amount;
-    row.present = static_cast<uint16_t>(1u << SlotOf(period));
-    WriteRow(row, Write::Set);
+    WriteRow(row, how);
 }
 
 void DataStore::ClearCells(int32_t scenario, int32_t year, int32_t period, int32_t entity,
@@ -232,6 +223,10 @@ void DataStore::ClearCells(int32_t scenario, int32_t year, int32_t period, int32
     }
     clear->Bind(1, scenario).Bind(2, year).Bind(3, entity).Bind(4, BandOf(period)).Bind(5, value);
     clear->Run();
+    DropEmptyRows(scenario, year, entity, BandOf(period));
+}
+
+void DataStore::DropEmptyRows(int32_t scenario, int32_t year, int32_t entity, int32_t band) {
     if (!statements_->dropEmpty) {
         statements_->dropEmpty.emplace(
             db_,
@@ -239,8 +234,30 @@ void DataStore::ClearCells(int32_t scenario, int32_t year, int32_t period, int32
             "AND " +
                 AllSlotsNull());
     }
-    statements_->dropEmpty->Bind(1, scenario).Bind(2, year).Bind(3, entity).Bind(4, BandOf(period));
+    statements_->dropEmpty->Bind(1, scenario).Bind(2, year).Bind(3, entity).Bind(4, band);
     statements_->dropEmpty->Run();
+}
+
+void DataStore::ClearRowSlots(const CellMembers& row, uint16_t cleared) {
+    if (!statements_->clearRowSlots) {
+        std::string sql = "UPDATE cells SET ";
+        for (int k = 0; k < kPeriodSlots; ++k) {
+            sql += (k ? ", " : "") + Slot(k) + " = CASE WHEN ?13 & " + std::to_string(1 << k) +
+                   " THEN NULL ELSE " + Slot(k) + " END";
+        }
+        sql += " WHERE ";
+        for (int c = 0; c < kKeyColumns; ++c) {
+            sql += std::string(c ? " AND " : "") + ColumnOf(kKeyDimensions[c]) + " = ?" +
+                   std::to_string(c + 1);
+        }
+        statements_->clearRowSlots.emplace(db_, sql);
+    }
+    sql::Statement& q = *statements_->clearRowSlots;
+    for (int c = 0; c < kKeyColumns; ++c) {
+        q.Bind(c + 1, KeyMember(row, kKeyDimensions[c]));
+    }
+    q.Bind(kKeyColumns + 1, static_cast<int64_t>(cleared));
+    q.Run();
 }
 
 void DataStore::ClearCellsExcept(int32_t scenario, int32_t year, int32_t period, int32_t entity,

@@ -1,6 +1,7 @@
 #include "server/local/calculation/calculation_service.h"
 
 #include <algorithm>
+#include <map>
 
 #include "server/local/app_schema.h"
 #include "server/local/calculation/consolidation.h"
@@ -97,8 +98,13 @@ void LocalCalculationService::RunForceCalculation(MemberId scenario, MemberId ye
         CheckPov(indexes, scenario, year, startPeriod, endPeriod, entity, parentEntity);
     RequireMember(indexes, Dimension::Value, valueMember, "Value member");
     DataStore store(file.db());
+    std::map<int32_t, uint16_t> periodSlots;  // by band
     for (const int32_t period : pov.periods) {
-        CalculateEntity(store, indexes, scenario, year, period, entity, valueMember);
+        periodSlots[BandOf(period)] =
+            static_cast<uint16_t>(periodSlots[BandOf(period)] | (1u << SlotOf(period)));
+    }
+    for (const auto& [band, inBand] : periodSlots) {
+        CalculateEntity(store, indexes, scenario, year, entity, valueMember, band, inBand);
     }
     CountChange(file.db());
     write.Commit();

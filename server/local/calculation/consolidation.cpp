@@ -11,10 +11,8 @@ namespace tarsel::local {
 
 namespace {
 
-constexpr auto kPeriod = static_cast<size_t>(Dimension::Period);
 constexpr auto kAccount = static_cast<size_t>(Dimension::Account);
 constexpr auto kEntity = static_cast<size_t>(Dimension::Entity);
-constexpr auto kValue = static_cast<size_t>(Dimension::Value);
 
 const DimensionIndex& Index(const DimensionIndexes& indexes, Dimension d) {
     return *indexes[static_cast<size_t>(d)];
@@ -85,25 +83,26 @@ bool IsAggregate(const DimensionIndexes& indexes, const CellMembers& cell) {
 }  // namespace
 
 void CalculateEntity(DataStore& store, const DimensionIndexes& indexes, int32_t scenario,
-                     int32_t year, int32_t period, int32_t entity, int32_t value) {
+                     int32_t year, int32_t entity, int32_t value, int32_t band,
+                     uint16_t periodSlots) {
     const DimensionIndex& accounts = Index(indexes, Dimension::Account);
     Ancestry accountAncestry(accounts, true);
     std::array<std::optional<Ancestry>, 4> customAncestry;
     for (size_t c = 0; c < 4; ++c) {
         customAncestry[c].emplace(*indexes[static_cast<size_t>(Dimension::Custom1) + c], false);
     }
-    const auto slot = static_cast<size_t>(SlotOf(period));
-    std::map<CellMembers, double> totals;
-    store.ForEachRowOf(scenario, year, entity, BandOf(period), value, [&](const CellRow& row) {
-        if (!(row.present & (1u << slot))) {
+    std::map<CellMembers, CellRow> totals;  // by row key
+    std::vector<CellRow> stale;             // calculated rows stored before
+    store.ForEachRowOf(scenario, year, entity, band, value, [&](const CellRow& row) {
+        const auto present = static_cast<uint16_t>(row.present & periodSlots);
+        if (present == 0) {
             return;
         }
-        CellMembers cell = row.members;
-        cell[kPeriod] = period;
+        const CellMembers& cell = row.members;
         if (IsAggregate(indexes, cell)) {
+            stale.push_back(row);
             return;
         }
-        const double amount = row.amounts[slot];
         for (const Ancestor& account : accountAncestry.Of(cell[kAccount])) {
             const MemberAttributes& attributes = accounts.Attributes(account.id);
             // The custom members each target takes: the cell's own, and its ancestors
@@ -129,20 +128,31 @@ void CalculateEntity(DataStore& store, const DimensionIndexes& indexes, int32_t 
                             target[static_cast<size_t>(Dimension::Custom2)] = c2;
                             target[static_cast<size_t>(Dimension::Custom3)] = c3;
                             target[static_cast<size_t>(Dimension::Custom4)] = c4;
-                            if (target != cell) {
-                                totals[target] += account.sign * amount;
+                            if (target == cell) {
+                                continue;
                             }
+                            CellRow& total = totals[target];
+                            total.members = target;
+                            for (int k = 0; k < kPeriodSlots; ++k) {
+                                if (present & (1u << k)) {
+                                    total.amounts[static_cast<size_t>(k)] +=
+                                        account.sign * row.amounts[static_cast<size_t>(k)];
+                                }
+                            }
+                            total.present = static_cast<uint16_t>(total.present | present);
                         }
                     }
                 }
             }
         }
     });
-    store.ClearCellsExcept(scenario, year, period, entity, value,
-                           [&](const CellMembers& cell) { return !IsAggregate(indexes, cell); });
-    for (const auto& [cell, amount] : totals) {
-        store.SetCell(cell, amount);
+    for (const CellRow& row : stale) {
+        store.ClearRowSlots(row.members, static_cast<uint16_t>(row.present & periodSlots));
     }
+    for (const auto& [key, row] : totals) {
+        store.WriteRow(row, DataStore::Write::Set);
+    }
+    store.DropEmptyRows(scenario, year, entity, band);
 }
 
 std::vector<int32_t> PeriodRange(const DimensionIndex& periods, int32_t start, int32_t end) {
@@ -189,47 +199,72 @@ ConsolidationCount Consolidate(DataStore& store, const DimensionIndexes& indexes
         }
     };
     visit(entity);
+    std::map<int32_t, std::vector<int32_t>> bands;
     for (const int32_t period : periods) {
-        if (!all && !store.AnyImpacted(scenario, year, period)) {
-            continue;  // nothing changed: the second run of a night costs one lookup
+        // A period with nothing changed is skipped: a second run after no change costs one
+        // lookup per period.
+        if (all || store.AnyImpacted(scenario, year, period)) {
+            bands[BandOf(period)].push_back(period);
         }
+    }
+    for (const auto& [band, inBand] : bands) {
         std::set<int32_t> withData;
         if (all) {
-            const auto ids = store.EntitiesWithData(scenario, year, BandOf(period));
+            const auto ids = store.EntitiesWithData(scenario, year, band);
             withData.insert(ids.begin(), ids.end());
         }
-        const auto slot = static_cast<size_t>(SlotOf(period));
         for (const int32_t id : order) {
-            if (!all && !store.IsImpacted(scenario, year, period, id)) {
+            uint16_t periodSlots = 0;
+            for (const int32_t period : inBand) {
+                if (all || store.IsImpacted(scenario, year, period, id)) {
+                    periodSlots = static_cast<uint16_t>(periodSlots | (1u << SlotOf(period)));
+                }
+            }
+            if (periodSlots == 0) {
                 continue;
             }
             const auto children = entities.Children(id);
             if (children.empty()) {
                 if (!all || withData.count(id)) {
-                    CalculateEntity(store, indexes, scenario, year, period, id, input);
+                    CalculateEntity(store, indexes, scenario, year, id, input, band, periodSlots);
                     ++count.calculated;
                 }
             } else {
-                std::map<CellMembers, double> sums;
+                std::map<CellMembers, CellRow> sums;
                 for (const int32_t child : children) {
-                    store.ForEachRowOf(scenario, year, child, BandOf(period), input,
-                                       [&](const CellRow& row) {
-                                           if (row.present & (1u << slot)) {
-                                               CellMembers cell = row.members;
-                                               cell[kPeriod] = period;
-                                               cell[kEntity] = id;
-                                               cell[kValue] = input;
-                                               sums[cell] += row.amounts[slot];
-                                           }
-                                       });
+                    store.ForEachRowOf(scenario, year, child, band, input, [&](const CellRow& row) {
+                        const auto present = static_cast<uint16_t>(row.present & periodSlots);
+                        if (present == 0) {
+                            return;
+                        }
+                        CellMembers key = row.members;
+                        key[kEntity] = id;
+                        CellRow& sum = sums[key];
+                        sum.members = key;
+                        for (int k = 0; k < kPeriodSlots; ++k) {
+                            if (present & (1u << k)) {
+                                sum.amounts[static_cast<size_t>(k)] +=
+                                    row.amounts[static_cast<size_t>(k)];
+                            }
+                        }
+                        sum.present = static_cast<uint16_t>(sum.present | present);
+                    });
                 }
-                store.ClearCells(scenario, year, period, id, input);
-                for (const auto& [cell, amount] : sums) {
-                    store.SetCell(cell, amount);
+                for (const int32_t period : inBand) {
+                    if (periodSlots & (1u << SlotOf(period))) {
+                        store.ClearCells(scenario, year, period, id, input);
+                    }
+                }
+                for (const auto& [key, sum] : sums) {
+                    store.WriteRow(sum, DataStore::Write::Set);
                 }
                 ++count.consolidated;
             }
-            store.ClearImpacted(scenario, year, period, id);
+            for (const int32_t period : inBand) {
+                if (periodSlots & (1u << SlotOf(period))) {
+                    store.ClearImpacted(scenario, year, period, id);
+                }
+            }
         }
     }
     return count;

@@ -8,13 +8,14 @@
 
 namespace tarsel::local {
 
-// Recomputes the calculated cells of one entity, period and Value member: every parent
-// account is the signed sum of its base accounts (AccountSign along the path), and where
-// the target account's CnAggEnabled allows, every parent of Custom n is the sum of its
-// base members. Input cells and accounts flagged IsCalculated are kept; the calculated
-// cells stored before are replaced.
+// Recomputes the calculated cells of one entity and Value member in the periods of periodSlots
+// (bit k: period band * 12 + k): every parent account is the signed sum of its base
+// accounts (AccountSign along the path), and where the target account's CnAggEnabled
+// allows, every parent of Custom n is the sum of its base members. Input cells and
+// accounts flagged IsCalculated are kept; the calculated cells stored before are replaced.
 void CalculateEntity(DataStore& store, const DimensionIndexes& indexes, int32_t scenario,
-                     int32_t year, int32_t period, int32_t entity, int32_t value);
+                     int32_t year, int32_t entity, int32_t value, int32_t band,
+                     uint16_t periodSlots);
 
 struct ConsolidationCount {
     int calculated = 0;    // base entities calculated

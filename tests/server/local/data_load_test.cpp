@@ -14,17 +14,9 @@
 namespace tarsel {
 namespace {
 
+using test::FailureOf;
 const QByteArray kGood =
     "Actual;2026;01;YTD;France;<Entity Currency>;Sales;[ICP None];P1;[None];[None];[None];";
-
-int32_t FailureOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const TarselError& error) {
-        return error.number();
-    }
-    return 0;
-}
 
 class LocalDataLoads : public test::LocalServerTest {
   protected:
