@@ -1,6 +1,5 @@
 #include <QFile>
 
-#include "batch/bsConstants.h"
 #include "batch/commands.h"
 #include "batch/dispatch.h"
 
@@ -18,49 +17,14 @@ bool StartsJournalSection(const QByteArray& line) {
 
 }  // namespace
 
-void RaiseIfLoadLogHasError(const CommandCall& call, const QString& logPath, int32_t number,
-                            const QString& message) {
-    QFile log(logPath);
-    if (!log.open(QIODevice::ReadOnly)) {
-        throw TarselError(err::kFileNotFound, QString::fromLatin1(call.command.source),
-                          QStringLiteral("The load log \"%1\" cannot be opened").arg(logPath));
-    }
-    while (!log.atEnd()) {
-        if (QString::fromUtf8(log.readLine())
-                .contains(QLatin1String("error"), Qt::CaseInsensitive)) {
-            throw TarselError(number, QString::fromLatin1(call.command.source), message);
-        }
-    }
-}
-
-MemberId GetMemberIDByDimension(const CommandCall& call, Dimension dimension,
-                                const QString& label) {
-    return call.context.metadata->GetDimensionByIndex(static_cast<int>(dimension))
-        ->GetMemberID(label);
-}
-
-IdArray GetExtractPeriod(const CommandCall& call, const QString& start, const QString& end) {
-    const QStringList labels = ExtractPeriodLabels(start, end);
-    if (labels.isEmpty()) {
-        throw TarselError(40036, QStringLiteral("GetExtractPeriod"),
-                          QStringLiteral("Invalid start or end period specified."));
-    }
-    IdArray ids;
-    for (const QString& label : labels) {
-        ids.push_back(GetMemberIDByDimension(call, Dimension::Period, label));
-    }
-    return ids;
-}
-
 void LoadJournals(CommandCall& call) {
     const FilePaths paths = ReadFilePaths(call);
     const auto loader = call.context.library->CreateJournalLoad();
     loader->SetSession(call.context.session);
     loader->GetLoadOptions();
     loader->Load(paths.file, paths.log);
-    RaiseIfLoadLogHasError(call, paths.log, kJournalLoadFailed,
-                           QStringLiteral("Error loading journals. See Tarsel load log for "
-                                          "details."));
+    CheckLoadLog(paths.log, kJournalLoadFailed, call,
+                 QStringLiteral("Error loading journals. See Tarsel load log for details."));
     call.entry.Succeed(QStringLiteral("Loaded journal file"));
 }
 
@@ -82,10 +46,8 @@ void ExtractJournals(CommandCall& call) {
     options->Item(8)->SetCurrentValue(regular);
     options->Item(9)->SetCurrentValue(standard);
     options->Item(10)->SetCurrentValue(recurring);
-    options->Item(2)->SetCurrentValue(
-        GetMemberIDByDimension(call, Dimension::Scenario, Param(call.params, 3)));
-    options->Item(3)->SetCurrentValue(
-        GetMemberIDByDimension(call, Dimension::Year, Param(call.params, 4)));
+    options->Item(2)->SetCurrentValue(GetMemberIDByDimension(call, 0, Param(call.params, 3)));
+    options->Item(3)->SetCurrentValue(GetMemberIDByDimension(call, 1, Param(call.params, 4)));
     options->Item(4)->SetCurrentValue(
         GetExtractPeriod(call, Param(call.params, 5), Param(call.params, 6)));
     loader->Extract(paths.file, paths.log);

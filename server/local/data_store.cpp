@@ -43,12 +43,19 @@ std::string AllSlotsNull() {
     return sql;
 }
 
-std::string UpsertSql(DataStore::Write how) {
-    std::string sql = std::string("INSERT INTO cells(") + kKeyList + ", " + kSlotList + ") VALUES(";
-    for (int i = 1; i <= kKeyColumns + kPeriodSlots; ++i) {
-        sql += (i > 1 ? ",?" : "?") + std::to_string(i);
+// Inserts into table rows of the given source (a VALUES list or a SELECT); a row whose key
+// is there already is updated slot by slot by how.
+std::string UpsertSql(DataStore::Write how, const std::string& table = "cells",
+                      std::string source = {}) {
+    if (source.empty()) {
+        source = "VALUES(";
+        for (int i = 1; i <= kKeyColumns + kPeriodSlots; ++i) {
+            source += (i > 1 ? ",?" : "?") + std::to_string(i);
+        }
+        source += ")";
     }
-    sql += ") ON CONFLICT DO UPDATE SET ";
+    std::string sql = "INSERT INTO " + table + "(" + kKeyList + ", " + kSlotList + ") " + source +
+                      " ON CONFLICT DO UPDATE SET ";
     for (int k = 0; k < kPeriodSlots; ++k) {
         const std::string p = Slot(k);
         sql += (k ? ", " : "") + p + " = CASE WHEN excluded." + p + " IS NULL THEN " + p +
@@ -121,16 +128,37 @@ const char* ColumnOf(Dimension d) {
     return "scenario";
 }
 
+void BindRow(sql::Statement& q, const CellRow& row) {
+    for (int c = 0; c < kKeyColumns; ++c) {
+        q.Bind(c + 1, KeyMember(row.members, kKeyDimensions[c]));
+    }
+    for (int k = 0; k < kPeriodSlots; ++k) {
+        if (row.present & (1u << k)) {
+            q.BindReal(kKeyColumns + k + 1, row.amounts[static_cast<size_t>(k)]);
+        } else {
+            q.BindNull(kKeyColumns + k + 1);
+        }
+    }
+}
+
 const std::string kSelectRow = std::string("SELECT ") + kKeyList + ", " + kSlotList + " FROM cells";
 
 }  // namespace
 
 struct DataStore::Statements {
-    std::optional<sql::Statement> set, add, rowsOf, rowsOfValue, markImpacted, isImpacted,
-        anyImpacted, clearImpacted;
+    std::optional<sql::Statement> set, add, stageSet, stageAdd, rowsOf, rowsOfValue, markImpacted,
+        isImpacted, anyImpacted, clearImpacted;
     std::array<std::optional<sql::Statement>, kPeriodSlots> clear, cellsOf;
-    std::optional<sql::Statement> dropEmpty;
+    std::optional<sql::Statement> dropEmpty, clearRowSlots;
 };
+
+DimensionIndexes LoadIndexes(sql::Database& db) {
+    DimensionIndexes indexes;
+    for (int d = 0; d < kDimensionCount; ++d) {
+        indexes[static_cast<size_t>(d)] = DimensionIndex::Load(db, static_cast<Dimension>(d));
+    }
+    return indexes;
+}
 
 void CreateDataTables(sql::Database& db) {
     db.Exec(kDataSchema);
@@ -145,36 +173,44 @@ void DataStore::WriteRow(const CellRow& row, Write how) {
     if (!slot) {
         slot.emplace(db_, UpsertSql(how));
     }
-    sql::Statement& q = *slot;
-    for (int c = 0; c < kKeyColumns; ++c) {
-        q.Bind(c + 1, KeyMember(row.members, kKeyDimensions[c]));
-    }
-    for (int k = 0; k < kPeriodSlots; ++k) {
-        if (row.present & (1u << k)) {
-            q.BindReal(kKeyColumns + k + 1, row.amounts[static_cast<size_t>(k)]);
-        } else {
-            q.BindNull(kKeyColumns + k + 1);
-        }
-    }
-    q.Run();
+    BindRow(*slot, row);
+    slot->Run();
 }
 
-void DataStore::AddToCell(const CellMembers& cell, double amount) {
+void DataStore::StageRow(const CellRow& row, Write how) {
+    auto& slot = how == Write::Set ? statements_->stageSet : statements_->stageAdd;
+    if (!statements_->stageSet && !statements_->stageAdd) {
+        db_.Exec(std::string("CREATE TEMP TABLE IF NOT EXISTS load_cells AS SELECT * FROM cells "
+                             "WHERE 0; CREATE UNIQUE INDEX IF NOT EXISTS temp.load_cells_key ON "
+                             "load_cells(") +
+                 kKeyList + "); DELETE FROM load_cells;");
+    }
+    if (!slot) {
+        slot.emplace(db_, UpsertSql(how, "temp.load_cells"));
+    }
+    BindRow(*slot, row);
+    slot->Run();
+}
+
+void DataStore::ApplyStaged(Write how) {
+    if (!statements_->stageSet && !statements_->stageAdd) {
+        return;
+    }
+    db_.Exec(UpsertSql(how, "cells",
+                       std::string("SELECT ") + kKeyList + ", " + kSlotList +
+                           " FROM temp.load_cells WHERE true ORDER BY " + kKeyList));
+    statements_->stageSet.reset();
+    statements_->stageAdd.reset();
+    db_.Exec("DROP TABLE temp.load_cells");
+}
+
+void DataStore::WriteCell(const CellMembers& cell, double amount, Write how) {
     CellRow row;
     row.members = cell;
     const int32_t period = cell[static_cast<size_t>(Dimension::Period)];
     row.amounts[static_cast<size_t>(SlotOf(period))] = amount;
     row.present = static_cast<uint16_t>(1u << SlotOf(period));
-    WriteRow(row, Write::Add);
-}
-
-void DataStore::SetCell(const CellMembers& cell, double amount) {
-    CellRow row;
-    row.members = cell;
-    const int32_t period = cell[static_cast<size_t>(Dimension::Period)];
-    row.amounts[static_cast<size_t>(SlotOf(period))] = amount;
-    row.present = static_cast<uint16_t>(1u << SlotOf(period));
-    WriteRow(row, Write::Set);
+    WriteRow(row, how);
 }
 
 void DataStore::ClearCells(int32_t scenario, int32_t year, int32_t period, int32_t entity,
@@ -187,6 +223,10 @@ void DataStore::ClearCells(int32_t scenario, int32_t year, int32_t period, int32
     }
     clear->Bind(1, scenario).Bind(2, year).Bind(3, entity).Bind(4, BandOf(period)).Bind(5, value);
     clear->Run();
+    DropEmptyRows(scenario, year, entity, BandOf(period));
+}
+
+void DataStore::DropEmptyRows(int32_t scenario, int32_t year, int32_t entity, int32_t band) {
     if (!statements_->dropEmpty) {
         statements_->dropEmpty.emplace(
             db_,
@@ -194,8 +234,30 @@ void DataStore::ClearCells(int32_t scenario, int32_t year, int32_t period, int32
             "AND " +
                 AllSlotsNull());
     }
-    statements_->dropEmpty->Bind(1, scenario).Bind(2, year).Bind(3, entity).Bind(4, BandOf(period));
+    statements_->dropEmpty->Bind(1, scenario).Bind(2, year).Bind(3, entity).Bind(4, band);
     statements_->dropEmpty->Run();
+}
+
+void DataStore::ClearRowSlots(const CellMembers& row, uint16_t cleared) {
+    if (!statements_->clearRowSlots) {
+        std::string sql = "UPDATE cells SET ";
+        for (int k = 0; k < kPeriodSlots; ++k) {
+            sql += (k ? ", " : "") + Slot(k) + " = CASE WHEN ?13 & " + std::to_string(1 << k) +
+                   " THEN NULL ELSE " + Slot(k) + " END";
+        }
+        sql += " WHERE ";
+        for (int c = 0; c < kKeyColumns; ++c) {
+            sql += std::string(c ? " AND " : "") + ColumnOf(kKeyDimensions[c]) + " = ?" +
+                   std::to_string(c + 1);
+        }
+        statements_->clearRowSlots.emplace(db_, sql);
+    }
+    sql::Statement& q = *statements_->clearRowSlots;
+    for (int c = 0; c < kKeyColumns; ++c) {
+        q.Bind(c + 1, KeyMember(row, kKeyDimensions[c]));
+    }
+    q.Bind(kKeyColumns + 1, static_cast<int64_t>(cleared));
+    q.Run();
 }
 
 void DataStore::ClearCellsExcept(int32_t scenario, int32_t year, int32_t period, int32_t entity,

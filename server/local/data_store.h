@@ -50,6 +50,10 @@ struct CellRow {
     int32_t band() const { return BandOf(members[static_cast<size_t>(Dimension::Period)]); }
 };
 
+// The index of every dimension, read in the caller's transaction.
+using DimensionIndexes = std::array<std::shared_ptr<const DimensionIndex>, kDimensionCount>;
+DimensionIndexes LoadIndexes(sql::Database& db);
+
 // Creates the cell tables in a new application file (WriteApplication calls it).
 void CreateDataTables(sql::Database& db);
 
@@ -64,11 +68,21 @@ class DataStore {
     // Writes the present slots of row into the stored row of its key: Set replaces the
     // stored amount, Add adds to it (a missing cell counting 0). Other slots are kept.
     void WriteRow(const CellRow& row, Write how);
-    void AddToCell(const CellMembers& cell, double amount);
-    void SetCell(const CellMembers& cell, double amount);
+    void WriteCell(const CellMembers& cell, double amount, Write how);
+    void AddToCell(const CellMembers& cell, double amount) { WriteCell(cell, amount, Write::Add); }
+    void SetCell(const CellMembers& cell, double amount) { WriteCell(cell, amount, Write::Set); }
+
+    // A load that cannot hold its file in memory writes it to a staging table first, with
+    // the file's own rule for repeated cells (how), then applies it to the cells at once.
+    void StageRow(const CellRow& row, Write how);
+    void ApplyStaged(Write how);
 
     // Removes every cell of the point, in every view and of every account, ICP and custom.
     void ClearCells(int32_t scenario, int32_t year, int32_t period, int32_t entity, int32_t value);
+    // Removes the cells of the cleared slots of row's key (members[Period] any period of its band).
+    void ClearRowSlots(const CellMembers& row, uint16_t cleared);
+    // Removes the rows of the entity's band that hold no cell any more.
+    void DropEmptyRows(int32_t scenario, int32_t year, int32_t entity, int32_t band);
     // As ClearCells, keeping the cells for which keep (given a cell's members) is true.
     void ClearCellsExcept(int32_t scenario, int32_t year, int32_t period, int32_t entity,
                           int32_t value, const std::function<bool(const CellMembers&)>& keep);
