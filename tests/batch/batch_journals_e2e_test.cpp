@@ -296,8 +296,9 @@ TEST_F(BatchJournalsE2E, PostedJournalsMoveAdjustmentCellsAndInvalidRecordsGoAft
     unposted[QStringLiteral("France/Sales/<Entity Curr Adjs>/03")] = 0;
     EXPECT_EQ(Cells(), unposted);
 
-    // The metadata replaced without Germany and Costs: the records naming them go, with a
-    // line per member and a total in the default log beside the batch log; the rest stays.
+    // Ledger data loaded, then the metadata replaced without Germany and Costs: the cells
+    // and journal lines naming them go, with a line per member and a total in the default
+    // log beside the batch log; the rest stays.
     local::AppModel model = JournalApp();
     for (const auto& [dimension, label] :
          {std::pair{Dimension::Entity, QStringLiteral("Germany")},
@@ -308,8 +309,17 @@ TEST_F(BatchJournalsE2E, PostedJournalsMoveAdjustmentCellsAndInvalidRecordsGoAft
                       [&](const local::RelationModel& r) { return r.child == label; });
     }
     Write(QStringLiteral("smaller.app"), local::format::WriteAppText(model));
+    Write(QStringLiteral("ledger.dat"),
+          "!DATA\r\n"
+          "Actual;2026;01;YTD;France;<Entity Currency>;Sales;[ICP None];[None];[None];[None];"
+          "[None];500\r\n"
+          "Actual;2026;01;YTD;France;<Entity Currency>;Costs;[ICP None];[None];[None];[None];"
+          "[None];200\r\n"
+          "Actual;2026;01;YTD;Germany;<Entity Currency>;Sales;[ICP None];[None];[None];[None];"
+          "[None];70\r\n");
     log =
-        Run("LOAD_METADATA smaller.app, , REPLACE, FALSE, True\r\n"
+        Run("LOAD_DATA ledger.dat, , MERGE, FALSE, True\r\n"
+            "LOAD_METADATA smaller.app, , REPLACE, FALSE, True\r\n"
             "DELETE_INVALID_RECORDS ,\r\n"
             "EXTRACT_JOURNALS left.jlf, , Actual, 2026, 01, 03, TRUE, TRUE, TRUE\r\n");
     EXPECT_TRUE(
@@ -318,14 +328,17 @@ TEST_F(BatchJournalsE2E, PostedJournalsMoveAdjustmentCellsAndInvalidRecordsGoAft
         << log.toStdString();
     const QString removal = ReadText(Path(QStringLiteral("job_DELETE_INVALID_RECORDS.log")));
     EXPECT_EQ(removal,
-              QStringLiteral("Removed 1 cell(s) naming Account member id 3, which the application "
+              QStringLiteral("Removed 1 cell(s) naming Entity member id 2, which the application "
+                             "no longer has.\r\n"
+                             "Removed 2 cell(s) naming Account member id 3, which the application "
                              "no longer has.\r\n"
                              "Removed 2 journal line(s) naming Entity member id 2, which the "
                              "application no longer has.\r\n"
                              "Removed 3 journal line(s) naming Account member id 3, which the "
                              "application no longer has.\r\n"
-                             "Removed 1 cell(s) and 5 journal line(s) of TestApp in total.\r\n"));
+                             "Removed 3 cell(s) and 5 journal line(s) of TestApp in total.\r\n"));
     unposted.erase(QStringLiteral("France/Costs/<Entity Curr Adjs>/03"));
+    unposted[QStringLiteral("France/Sales/<Entity Currency>/01")] = 500;
     EXPECT_EQ(Cells(), unposted);
     // JE-ACC lost both its lines and went; the rent keeps its Cash line; the templates
     // kept what did not name Costs.

@@ -129,10 +129,7 @@ TEST_F(LocalLogonTest, UnbuiltServicesFailWithNotImplemented) {
             load->ExtractRulesFile("a", "b");
         },
         "rules");
-    expectNotAvailable([&] { library.CreateDataLoad()->SetSession(session); }, "data load");
     expectNotAvailable([&] { library.CreateSecurityLoad()->Load("a", "b"); }, "security");
-    expectNotAvailable([&] { session->GetCalculation()->RunConsolidation(0, 0, 0, 0, 0, -1, 0); },
-                       "consolidation");
 }
 
 TEST(LocalErrorHandler, VersionAndMessages) {
