@@ -58,7 +58,7 @@ void ReadLines(sql::Statement& lines, int64_t id, StoredJournal& j) {
             l.customs[static_cast<size_t>(c)] = static_cast<int32_t>(lines.Int(3 + c));
         }
         l.debit = lines.Int(7) != 0;
-        l.amount = format::ParseAmount(lines.Text(8)).value_or(0);
+        l.amount = format::ReadAmount(lines.Text(8)).value_or(0);
         l.description = lines.Text(9);
     }
 }

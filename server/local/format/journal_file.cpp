@@ -1,10 +1,10 @@
 #include "server/local/format/journal_file.h"
 
 #include <QStringList>
-#include <charconv>
 #include <cmath>
 #include <map>
 
+#include "server/local/format/data_file.h"
 #include "server/local/format/text_lines.h"
 #include "server/tarsel_error.h"
 
@@ -190,7 +190,7 @@ class Reader {
                               .arg(Quoted(fields[7])));
             invalid_ = true;
         }
-        const auto amount = ParseAmount(fields[8]);
+        const auto amount = ReadAmount(fields[8]);
         if (!amount || *amount <= 0) {
             Problem(line, QStringLiteral("the amount %1 is not a number greater than zero "
                                          "(digits, '.' as decimal point)")
@@ -351,33 +351,18 @@ QString BalanceWord(BalanceType balance) {
     return QLatin1String(kBalanceWords[static_cast<int>(balance)]);
 }
 
-std::optional<double> ParseAmount(QStringView text) {
-    const QByteArray bytes = text.toLatin1();
-    const char* begin = bytes.constData();
-    const char* end = begin + bytes.size();
-    if (begin != end && *begin == '+') {
-        ++begin;
-    }
-    // from_chars takes no leading '+' or blank and no "inf"/"nan" that passes the checks below.
-    if (begin == end ||
-        !(std::isdigit(static_cast<unsigned char>(*begin)) || *begin == '-' || *begin == '.')) {
+std::optional<double> ReadAmount(QStringView text) {
+    const QByteArray bytes = text.toUtf8();
+    double amount = 0;
+    if (!ParseAmount(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), amount)
+             .isEmpty()) {
         return std::nullopt;
     }
-    double value = 0;
-    const auto [stop, error] = std::from_chars(begin, end, value, std::chars_format::general);
-    if (error != std::errc() || stop != end || !std::isfinite(value) ||
-        text.contains(QLatin1String("nan"), Qt::CaseInsensitive) ||
-        text.contains(QLatin1String("inf"), Qt::CaseInsensitive)) {
-        return std::nullopt;
-    }
-    return value;
+    return amount;
 }
 
 QString FormatAmount(double amount) {
-    std::array<char, 32> buffer{};
-    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), amount);
-    return error == std::errc() ? QString::fromLatin1(buffer.data(), end - buffer.data())
-                                : QString::number(amount, 'g', 17);
+    return QString::fromStdString(AmountText(amount));
 }
 
 }  // namespace tarsel::local::format

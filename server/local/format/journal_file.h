@@ -69,9 +69,9 @@ QString JournalKey(const Journal& journal);
 QString StatusWord(JournalStatus status);
 QString BalanceWord(BalanceType balance);
 
-// An amount as written: a decimal number with an optional sign and '.' as decimal point,
-// exponent allowed, nothing else (no thousands separators, no NaN or infinity).
-std::optional<double> ParseAmount(QStringView text);
+// An amount as the data file reads it (see data_file.h); empty when it is none.
+std::optional<double> ReadAmount(QStringView text);
+// The shortest text that reads back to the same amount.
 QString FormatAmount(double amount);
 
 }  // namespace tarsel::local::format
