@@ -249,7 +249,10 @@ TEST_F(BatchJournalsE2E, JournalsLoadExtractAndLoadAgainToTheSameBytes) {
                                     "TRUE\r\n               -> POV: Forecast, 2026, 01, "
                                     "03\r\n               -> Tarsel Error #")))
         << log.toStdString();
-    EXPECT_TRUE(log.contains(QStringLiteral("Forecast")));
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("The member \"Forecast\" is not in the Scenario "
+                                    "dimension.")))
+        << log.toStdString();
     EXPECT_TRUE(
         log.contains(QStringLiteral("-> POV: Actual, 2026, 03, 01\r\n"
                                     "               -> Batch Error #40036\r\n"
