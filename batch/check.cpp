@@ -181,7 +181,7 @@ void CheckState::CheckLine(int number, const QString& text) {
         command->kind == CommandKind::Server || command->kind == CommandKind::SessionFree;
     if (quitField && params.size() == command->required + 1) {
         try {
-            TextToBoolean(params.last());
+            QuitOnFailureValue(params.last());
         } catch (const TarselError&) {
             Report(number, QStringLiteral("%1: the quit-on-failure field \"%2\" is neither True, "
                                           "False nor a number")

@@ -21,7 +21,7 @@ QString Param(const QStringList& params, int position) {
 
 void ReadQuitOnFailure(const QStringList& params, int required, bool& quitOnFailure) {
     if (params.size() == required + 1) {
-        quitOnFailure = TextToBoolean(params[required]);
+        quitOnFailure = QuitOnFailureValue(params[required]);
     } else {
         quitOnFailure = false;
     }

@@ -49,8 +49,8 @@ struct BatchContext {
 QString Param(const QStringList& params, int position);
 
 // With exactly required + 1 fields the last one is the quit-on-failure value; with any
-// other count the flag becomes false. An unreadable value raises a run-time error and
-// leaves the flag as it was.
+// other count the flag becomes false. A blank value is false; any other text that is no
+// truth value or number raises a run-time error and leaves the flag as it was.
 void ReadQuitOnFailure(const QStringList& params, int required, bool& quitOnFailure);
 
 // Writes the entries of one command. Run executes the routine's body and turns every

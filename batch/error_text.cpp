@@ -70,6 +70,10 @@ bool TextToBoolean(const QString& text) {
         QStringLiteral("Type mismatch: \"%1\" is neither True, False nor a number").arg(value));
 }
 
+bool QuitOnFailureValue(const QString& field) {
+    return !field.trimmed().isEmpty() && TextToBoolean(field);
+}
+
 void RaiseTooFewParameters(int required, int32_t number, const QString& source) {
     throw TarselError(number, source,
                       QStringLiteral("Too few parameters. Expected ") + QString::number(required));

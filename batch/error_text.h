@@ -37,6 +37,10 @@ QString GetServerErrorText(const QString& numberText, const QString& description
 // run-time error (type mismatch) naming the value.
 bool TextToBoolean(const QString& text);
 
+// A command's trailing quit-on-failure field: an empty or all-blank field is false (so
+// "DELETE_INVALID_RECORDS ," runs with its default log), anything else as TextToBoolean.
+bool QuitOnFailureValue(const QString& field);
+
 // Raises "Too few parameters. Expected n" with the given number.
 [[noreturn]] void RaiseTooFewParameters(int required, int32_t number, const QString& source);
 

@@ -10,6 +10,9 @@ build_dir=$("$top/scripts/setup.sh" | tail -n 1)
 
 logdir=${TARSEL_DEMO_LOGS:-${XDG_STATE_HOME:-$HOME/.local/state}/tarsel/demo}
 mkdir -p "$logdir"
+# The night's input files (the ledger, the journals) lie beside the log, where the command
+# file's relative paths point.
+cp "$top/examples/demo/Demo_ledger_2026.dat" "$top/examples/demo/journals.jlf" "$logdir/"
 log="$logdir/nightly.log"
 # The nightly file loads the demo's rules and security from examples/demo/ below the
 # folder it runs in.

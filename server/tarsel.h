@@ -257,8 +257,9 @@ class ApplicationAdmin {
 // Consolidation and calculation of the session's application for one point of view: a
 // scenario, a year, the periods from startPeriod to endPeriod (ids of the Period
 // dimension, in calendar order, both included) and an entity named with its parent.
-// parentEntity is a parent of entity in the Entity hierarchy, or -1 when entity is a top
-// member; it says which occurrence of a shared entity is meant (a command line names the
+// parentEntity is a parent of entity in the Entity hierarchy, -1 when entity is a top
+// member, or entity itself (any occurrence); it says which occurrence of a shared entity
+// is meant (a command line names the
 // parent first and the entity second, and passes them the other way round). Any other
 // parentEntity fails with a client error; since the local server translates no
 // currencies, it computes the same numbers under every parent. Both need the role for

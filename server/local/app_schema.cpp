@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "server/local/data_store.h"
+#include "server/local/journal_store.h"
 #include "server/local/member_record.h"
 #include "server/local/security_store.h"
 #include "server/tarsel_error.h"
@@ -214,6 +216,8 @@ void WriteApplication(sql::Database& db, const QString& name, const AppModel& mo
         put.Bind(1, counterKey).Bind(2, 0).Run();
     }
     InsertMetadata(db, model, resolved, nullptr);
+    CreateDataTables(db);
+    CreateJournalTables(db);
     db.SetUserVersion(kApplicationSchemaVersion);
 }
 

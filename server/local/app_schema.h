@@ -21,6 +21,8 @@
 //   member_list_entries(dim, list, seq, member, parent)
 //   member_list_file(id = 0, content)    absent row: no member list file
 //   the rules and security tables of security_store.h
+//   cells, consolidation_status          the data: see data_store.h
+//   journals, journal_lines              see journal_store.h
 
 #include "server/local/app_model.h"
 #include "server/local/dimension_index.h"

@@ -165,6 +165,14 @@ Statement& Statement::BindNull(int index) {
     return *this;
 }
 
+Statement& Statement::BindReal(int index, double value) {
+    const int rc = sqlite3_bind_double(stmt_, index, value);
+    if (rc != SQLITE_OK) {
+        db_->Fail(rc, QStringLiteral("binding a value"));
+    }
+    return *this;
+}
+
 bool Statement::Step() {
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) {

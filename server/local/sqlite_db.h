@@ -64,6 +64,7 @@ class Statement {
     // Bytes bound without a copy; they must outlive the next Step().
     Statement& BindBlob(int index, const void* data, int size);
     Statement& BindNull(int index);
+    Statement& BindReal(int index, double value);
 
     // True while a row is available; false when done.
     bool Step();
@@ -78,6 +79,7 @@ class Statement {
     const void* BlobData(int column) const { return sqlite3_column_blob(stmt_, column); }
     int Bytes(int column) const { return sqlite3_column_bytes(stmt_, column); }
     bool IsNull(int column) const;
+    double Real(int column) const { return sqlite3_column_double(stmt_, column); }
 
   private:
     Database* db_;

@@ -42,7 +42,7 @@ const QByteArray kLists =
     "\tEnd Select\r\n"
     "End Sub\r\n";
 
-class BatchLoadsE2E : public ::testing::Test {
+class BatchLoadsE2E : public ::testing::Test, protected BatchFolder {
   protected:
     void SetUp() override {
         AppBuilder app;
@@ -58,16 +58,6 @@ class BatchLoadsE2E : public ::testing::Test {
         store.Provision(QStringLiteral("reader"), QStringLiteral("TestApp"), false);
     }
 
-    QString Path(const QString& name) const { return dir.filePath(name); }
-    QString Write(const QString& name, const QByteArray& bytes) {
-        WriteBytes(Path(name), bytes);
-        return Path(name);
-    }
-    QByteArray Bytes(const QString& name) const {
-        QFile file(Path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-
     // Runs the lines after a LOGON as user in the test's folder; the batch log, times masked.
     QString Run(const QByteArray& lines, const QString& user = QStringLiteral("admin"),
                 const QString& password = QStringLiteral("secret")) {
@@ -75,29 +65,13 @@ class BatchLoadsE2E : public ::testing::Test {
             Write(QStringLiteral("job.txt"), "LOGON TestCluster, TestApp, " + user.toUtf8() + ", " +
                                                  password.toUtf8() + "\r\n" + lines);
         QFile::remove(Path(QStringLiteral("job.log")));
-        QProcess batch;
-        batch.setWorkingDirectory(dir.path());
-        batch.start(QStringLiteral(TARSEL_BATCH_BINARY), {job});
-        EXPECT_TRUE(batch.waitForFinished(120000));
-        // The fixture's session reads the run's commit once its current operation is over:
-        // calls closer together than the freshness pause count as one operation.
-        QThread::msleep(local::kFreshnessCheckMs + 20);
+        RunBatchProgram(QStringLiteral(TARSEL_BATCH_BINARY), dir.path(), job);
         return MaskTimes(ReadText(Path(QStringLiteral("job.log"))));
     }
 
     local::AppModel model;
     std::unique_ptr<LocalServer> server;
-    QTemporaryDir dir;
 };
-
-// One line's entry: the text line and the arrow lines after it.
-QString Entry(const QString& mark, const QString& text, const QStringList& details) {
-    QString entry = QStringLiteral("  %1  hh:mm:ss  %2\r\n").arg(mark, text);
-    for (const QString& detail : details) {
-        entry += QStringLiteral("               -> ") + detail + QStringLiteral("\r\n");
-    }
-    return entry;
-}
 
 TEST_F(BatchLoadsE2E, MemberListsLoadWholeOrNotAtAllAndComeBackByteForByte) {
     // A clean file replaces the lists; its log lies beside it; the extract gives it back.
@@ -108,12 +82,13 @@ TEST_F(BatchLoadsE2E, MemberListsLoadWholeOrNotAtAllAndComeBackByteForByte) {
     QString log =
         Run("LOAD_MEMBER_LISTS good.lst, \r\n"
             "EXTRACT_MEMBER_LISTS out/lists.lst, out/extract.log, True\r\n");
-    EXPECT_TRUE(log.contains(Entry(QStringLiteral(" "), QStringLiteral("Loaded member lists file"),
-                                   {QStringLiteral("good.lst")})))
+    EXPECT_TRUE(
+        log.contains(LogEntry(QStringLiteral(" "), QStringLiteral("Loaded member lists file"),
+                              {QStringLiteral("good.lst")})))
         << log.toStdString();
     EXPECT_TRUE(
-        log.contains(Entry(QStringLiteral(" "), QStringLiteral("Extracted member lists file"),
-                           {QStringLiteral("out/lists.lst")})));
+        log.contains(LogEntry(QStringLiteral(" "), QStringLiteral("Extracted member lists file"),
+                              {QStringLiteral("out/lists.lst")})));
     EXPECT_EQ(Bytes(QStringLiteral("out/lists.lst")), good);
     EXPECT_TRUE(ReadText(Path(QStringLiteral("good.log"))).contains(QStringLiteral("0 problems")));
     auto entity = server->Tree(Dimension::Entity);
@@ -127,12 +102,12 @@ TEST_F(BatchLoadsE2E, MemberListsLoadWholeOrNotAtAllAndComeBackByteForByte) {
     log =
         Run("LOAD_MEMBER_LISTS bad.lst, bad_load.log\r\n"
             "EXTRACT_MEMBER_LISTS after.lst,\r\n");
-    EXPECT_TRUE(
-        log.contains(Entry(QStringLiteral("*"), QStringLiteral("Error loading member lists file"),
-                           {QStringLiteral("bad.lst"), QStringLiteral("Batch Error #40013"),
-                            QStringLiteral("An error or warning was issued by the syntax "
-                                           "checker. See the Tarsel load log for "
-                                           "details.")})))
+    EXPECT_TRUE(log.contains(
+        LogEntry(QStringLiteral("*"), QStringLiteral("Error loading member lists file"),
+                 {QStringLiteral("bad.lst"), QStringLiteral("Batch Error #40013"),
+                  QStringLiteral("An error or warning was issued by the syntax "
+                                 "checker. See the Tarsel load log for "
+                                 "details.")})))
         << log.toStdString();
     const QStringList lines = ReadText(Path(QStringLiteral("bad_load.log")))
                                   .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
@@ -177,15 +152,15 @@ TEST_F(BatchLoadsE2E, MetadataExtractGivesTheCanonicalTextAndChecksItsFormatFirs
     const QString log =
         Run("EXTRACT_METADATA app.app, , app\r\n"
             "EXTRACT_METADATA app.txt, , TXT\r\n");
-    EXPECT_TRUE(log.contains(Entry(QStringLiteral(" "), QStringLiteral("Extracted metadata"),
-                                   {QStringLiteral("app.app")})))
+    EXPECT_TRUE(log.contains(LogEntry(QStringLiteral(" "), QStringLiteral("Extracted metadata"),
+                                      {QStringLiteral("app.app")})))
         << log.toStdString();
     EXPECT_EQ(Bytes(QStringLiteral("app.app")), local::format::WriteAppText(model));
     EXPECT_TRUE(ReadText(Path(QStringLiteral("app.log"))).contains(QStringLiteral("0 problems")));
     EXPECT_TRUE(log.contains(
-        Entry(QStringLiteral("*"), QStringLiteral("Error extracting metadata"),
-              {QStringLiteral("app.txt"), QStringLiteral("Batch Error #40068"),
-               QStringLiteral("Unrecognized metadata file type. Expected 'XML' or 'App'")})));
+        LogEntry(QStringLiteral("*"), QStringLiteral("Error extracting metadata"),
+                 {QStringLiteral("app.txt"), QStringLiteral("Batch Error #40068"),
+                  QStringLiteral("Unrecognized metadata file type. Expected 'XML' or 'App'")})));
 
     // A user without the role: the format word is judged before the server is asked, the
     // load's option words only after it (so the refusal of the server shows first).
@@ -216,9 +191,9 @@ TEST_F(BatchLoadsE2E, MetadataLoadsKeepIdsAndStoreAllOrNothing) {
         Run("LOAD_METADATA before.app, replace.log, replace, false\r\n"
             "EXTRACT_METADATA again.app, , APP\r\n");
     EXPECT_TRUE(log.contains(
-        Entry(QStringLiteral(" "),
-              QStringLiteral("Loaded metadata file using REPLACE mode. Check Integrity = FALSE"),
-              {QStringLiteral("before.app")})))
+        LogEntry(QStringLiteral(" "),
+                 QStringLiteral("Loaded metadata file using REPLACE mode. Check Integrity = FALSE"),
+                 {QStringLiteral("before.app")})))
         << log.toStdString();
     EXPECT_EQ(Bytes(QStringLiteral("again.app")), Bytes(QStringLiteral("before.app")));
     EXPECT_EQ(Bytes(QStringLiteral("before.app")), local::format::WriteAppText(model));

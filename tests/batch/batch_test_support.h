@@ -1,10 +1,16 @@
 #pragma once
 // Test doubles of the batch program's outside world.
 
+#include <gtest/gtest.h>
+
 #include <QDateTime>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QThread>
 #include <functional>
 #include <optional>
 #include <ostream>
@@ -12,6 +18,7 @@
 
 #include "batch/mail.h"
 #include "batch/timestamps.h"
+#include "server/local/application_file.h"
 #include "server/tarsel_error.h"
 
 // GoogleTest shows QString values as text.
@@ -81,6 +88,47 @@ inline QString MaskTimes(QString text) {
     text.replace(time, QStringLiteral("hh:mm:ss"));
     text.replace(date, QStringLiteral("ddd, dd mmm yyyy"));
     return text;
+}
+
+// The folder of one end-to-end test: the command files, inputs and outputs of its runs.
+class BatchFolder {
+  protected:
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    // Writes the bytes to the file name in the folder; gives its path.
+    QString Write(const QString& name, const QByteArray& bytes) {
+        WriteBytes(Path(name), bytes);
+        return Path(name);
+    }
+    // The file's bytes, or "<missing>".
+    QByteArray Bytes(const QString& name) const {
+        QFile file(Path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    QTemporaryDir dir;
+};
+
+// One entry of the batch log as MaskTimes shows it: the text line and the arrow lines after
+// it.
+inline QString LogEntry(const QString& mark, const QString& text, const QStringList& details) {
+    QString entry = QStringLiteral("  %1  hh:mm:ss  %2\r\n").arg(mark, text);
+    for (const QString& detail : details) {
+        entry += QStringLiteral("               -> ") + detail + QStringLiteral("\r\n");
+    }
+    return entry;
+}
+
+// Runs the Tarsel_Batch program at binary on the command file job (its log the derived
+// one) in folder, then waits out the local server's freshness pause, so that a session of
+// the caller reads the run's commit at its next call.
+inline void RunBatchProgram(const QString& binary, const QString& folder, const QString& job) {
+    QProcess batch;
+    batch.setWorkingDirectory(folder);
+    batch.start(binary, {job});
+    if (!batch.waitForFinished(120000)) {
+        ADD_FAILURE() << "Tarsel_Batch did not end";
+    }
+    QThread::msleep(local::kFreshnessCheckMs + 20);
 }
 
 }  // namespace tarsel::batch::test

@@ -1,8 +1,18 @@
 #include "tests/support/local_server.h"
 
 #include "server/local/password_hash.h"
+#include "server/tarsel_error.h"
 
 namespace tarsel::test {
+
+int32_t FailureOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const TarselError& error) {
+        return error.number();
+    }
+    return 0;
+}
 
 LocalServer::LocalServer(const local::AppModel& model, LocalServerOptions options)
     : options_(std::move(options)) {

@@ -13,6 +13,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -31,6 +32,9 @@ struct LocalServerOptions {
     bool administrator = true;
     local::LogonPromptFactory promptFactory;  // for CreateLogonPrompt
 };
+
+// The number of the client error call fails with; 0 when it returns.
+int32_t FailureOf(const std::function<void()>& call);
 
 class LocalServer {
   public:

@@ -9,11 +9,12 @@
 
 namespace tarsel::local {
 
-// Not built yet: every call fails with kNotImplemented.
 class LocalApplicationAdmin final : public ApplicationAdmin {
   public:
     explicit LocalApplicationAdmin(std::shared_ptr<LocalApplicationSession> session);
 
+    // In one write transaction; the log is written before the commit, so a log that cannot
+    // be written removes nothing.
     void RemoveInvalidRecords(int32_t zero, int32_t one, const QString& logFile) override;
 
   private:

@@ -8,7 +8,7 @@
 
 namespace tarsel::local {
 
-// Not built yet: every call fails with kNotImplemented.
+// Each run is one write transaction; see consolidation.h for what it computes.
 class LocalCalculationService final : public CalculationService {
   public:
     explicit LocalCalculationService(std::shared_ptr<LocalApplicationSession> session);

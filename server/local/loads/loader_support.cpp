@@ -113,6 +113,10 @@ int32_t OptionSet::Int(int32_t index) const {
     return std::get<int32_t>(options_.at(index)->CurrentValue());
 }
 
+IdArray OptionSet::Ids(int32_t index) const {
+    return std::get<IdArray>(options_.at(index)->CurrentValue());
+}
+
 void LoadLog::Error(const QString& file, int line, const QString& reason) {
     ErrorText(line > 0 ? QStringLiteral("%1, line %2: %3").arg(file).arg(line).arg(reason)
                        : QStringLiteral("%1: %2").arg(file, reason));

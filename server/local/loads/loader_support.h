@@ -48,6 +48,7 @@ class OptionSet final : public LoadOptions {
 
     bool Bool(int32_t index) const;
     int32_t Int(int32_t index) const;
+    IdArray Ids(int32_t index) const;
 
   private:
     std::map<int32_t, std::shared_ptr<LoadOption>> options_;

@@ -16,15 +16,7 @@ namespace tarsel {
 namespace {
 
 using test::AppBuilder;
-
-int32_t FailureOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const TarselError& error) {
-        return error.number();
-    }
-    return 0;
-}
+using test::FailureOf;
 
 class LocalLoaders : public test::LocalServerTest {
   protected:

@@ -1,0 +1,273 @@
+#include "server/local/calculation/consolidation.h"
+
+#include <map>
+#include <set>
+#include <unordered_map>
+
+#include "server/local/calculation/account_signs.h"
+#include "server/local/model_check.h"
+
+namespace tarsel::local {
+
+namespace {
+
+constexpr auto kAccount = static_cast<size_t>(Dimension::Account);
+constexpr auto kEntity = static_cast<size_t>(Dimension::Entity);
+
+const DimensionIndex& Index(const DimensionIndexes& indexes, Dimension d) {
+    return *indexes[static_cast<size_t>(d)];
+}
+
+bool HasChildren(const DimensionIndex& index, int32_t id) {
+    return index.IsMember(id) && !index.Children(id).empty();
+}
+
+struct Ancestor {
+    int32_t id;
+    int sign;
+};
+
+// The member itself (+1) and each ancestor once, with the sign of the first path found.
+std::vector<Ancestor> AncestorsOf(const DimensionIndex& index, int32_t id, bool accounts) {
+    std::vector<Ancestor> found{{id, 1}};
+    for (size_t i = 0; i < found.size(); ++i) {
+        const Ancestor child = found[i];
+        if (!index.IsMember(child.id)) {
+            continue;
+        }
+        for (const int32_t parent : index.Parents(child.id)) {
+            if (parent < 0 || std::any_of(found.begin(), found.end(),
+                                          [parent](const Ancestor& a) { return a.id == parent; })) {
+                continue;
+            }
+            const int sign = accounts ? AccountSign(index.Attributes(child.id).accountType,
+                                                    index.Attributes(parent).accountType)
+                                      : 1;
+            found.push_back({parent, child.sign * sign});
+        }
+    }
+    return found;
+}
+
+class Ancestry {
+  public:
+    Ancestry(const DimensionIndex& index, bool accounts) : index_(index), accounts_(accounts) {}
+    const std::vector<Ancestor>& Of(int32_t id) {
+        auto it = cache_.find(id);
+        if (it == cache_.end()) {
+            it = cache_.emplace(id, AncestorsOf(index_, id, accounts_)).first;
+        }
+        return it->second;
+    }
+
+  private:
+    const DimensionIndex& index_;
+    bool accounts_;
+    std::unordered_map<int32_t, std::vector<Ancestor>> cache_;
+};
+
+// A cell computed by the account and custom hierarchies rather than input or rules.
+bool IsAggregate(const DimensionIndexes& indexes, const CellMembers& cell) {
+    if (HasChildren(Index(indexes, Dimension::Account), cell[kAccount])) {
+        return true;
+    }
+    for (int c = 0; c < 4; ++c) {
+        const auto d = static_cast<size_t>(Dimension::Custom1) + static_cast<size_t>(c);
+        if (HasChildren(*indexes[d], cell[d])) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+void CalculateEntity(DataStore& store, const DimensionIndexes& indexes, int32_t scenario,
+                     int32_t year, int32_t entity, int32_t value, int32_t band,
+                     uint16_t periodSlots) {
+    const DimensionIndex& accounts = Index(indexes, Dimension::Account);
+    Ancestry accountAncestry(accounts, true);
+    std::array<std::optional<Ancestry>, 4> customAncestry;
+    for (size_t c = 0; c < 4; ++c) {
+        customAncestry[c].emplace(*indexes[static_cast<size_t>(Dimension::Custom1) + c], false);
+    }
+    std::map<CellMembers, CellRow> totals;  // by row key
+    std::vector<CellRow> stale;             // calculated rows stored before
+    store.ForEachRowOf(scenario, year, entity, band, value, [&](const CellRow& row) {
+        const auto present = static_cast<uint16_t>(row.present & periodSlots);
+        if (present == 0) {
+            return;
+        }
+        const CellMembers& cell = row.members;
+        if (IsAggregate(indexes, cell)) {
+            stale.push_back(row);
+            return;
+        }
+        for (const Ancestor& account : accountAncestry.Of(cell[kAccount])) {
+            const MemberAttributes& attributes = accounts.Attributes(account.id);
+            // The custom members each target takes: the cell's own, and its ancestors
+            // where the target account aggregates that custom dimension.
+            std::array<std::vector<int32_t>, 4> customs;
+            for (size_t c = 0; c < 4; ++c) {
+                const int32_t own = cell[static_cast<size_t>(Dimension::Custom1) + c];
+                if (attributes.flags & (member_flag::CustomAggregation1 << c)) {
+                    for (const Ancestor& a : customAncestry[c]->Of(own)) {
+                        customs[c].push_back(a.id);
+                    }
+                } else {
+                    customs[c].push_back(own);
+                }
+            }
+            CellMembers target = cell;
+            target[kAccount] = account.id;
+            for (const int32_t c1 : customs[0]) {
+                for (const int32_t c2 : customs[1]) {
+                    for (const int32_t c3 : customs[2]) {
+                        for (const int32_t c4 : customs[3]) {
+                            target[static_cast<size_t>(Dimension::Custom1)] = c1;
+                            target[static_cast<size_t>(Dimension::Custom2)] = c2;
+                            target[static_cast<size_t>(Dimension::Custom3)] = c3;
+                            target[static_cast<size_t>(Dimension::Custom4)] = c4;
+                            if (target == cell) {
+                                continue;
+                            }
+                            CellRow& total = totals[target];
+                            total.members = target;
+                            for (int k = 0; k < kPeriodSlots; ++k) {
+                                if (present & (1u << k)) {
+                                    total.amounts[static_cast<size_t>(k)] +=
+                                        account.sign * row.amounts[static_cast<size_t>(k)];
+                                }
+                            }
+                            total.present = static_cast<uint16_t>(total.present | present);
+                        }
+                    }
+                }
+            }
+        }
+    });
+    for (const CellRow& row : stale) {
+        store.ClearRowSlots(row.members, static_cast<uint16_t>(row.present & periodSlots));
+    }
+    for (const auto& [key, row] : totals) {
+        store.WriteRow(row, DataStore::Write::Set);
+    }
+    store.DropEmptyRows(scenario, year, entity, band);
+}
+
+std::vector<int32_t> PeriodRange(const DimensionIndex& periods, int32_t start, int32_t end) {
+    std::vector<int32_t> order;
+    std::vector<bool> placed(static_cast<size_t>(periods.IdLimit()), false);
+    for (const int32_t id : periods.DistinctOrder()) {
+        placed[static_cast<size_t>(id)] = true;
+        if (periods.Children(id).empty()) {
+            order.push_back(id);
+        }
+    }
+    for (const int32_t id : periods.AllIds()) {
+        if (!placed[static_cast<size_t>(id)]) {
+            order.push_back(id);
+        }
+    }
+    const auto from = std::find(order.begin(), order.end(), start);
+    const auto to = std::find(order.begin(), order.end(), end);
+    if (from == order.end() || to == order.end() || to < from) {
+        return {};
+    }
+    return std::vector<int32_t>(from, to + 1);
+}
+
+ConsolidationCount Consolidate(DataStore& store, const DimensionIndexes& indexes, int32_t scenario,
+                               int32_t year, const std::vector<int32_t>& periods, int32_t entity,
+                               bool all) {
+    ConsolidationCount count;
+    const DimensionIndex& entities = Index(indexes, Dimension::Entity);
+    const int32_t input =
+        Index(indexes, Dimension::Value).FindLabel(QStringLiteral("<Entity Currency>"));
+    if (input < 0) {
+        return count;  // no cell can hold input, so there is nothing to add up
+    }
+    // Children before parents, each entity once however often it is shared below.
+    std::vector<int32_t> order;
+    std::set<int32_t> seen;
+    std::function<void(int32_t)> visit = [&](int32_t id) {
+        for (const int32_t child : entities.Children(id)) {
+            visit(child);
+        }
+        if (seen.insert(id).second) {
+            order.push_back(id);
+        }
+    };
+    visit(entity);
+    std::map<int32_t, std::vector<int32_t>> bands;
+    for (const int32_t period : periods) {
+        // A period with nothing changed is skipped: a second run after no change costs one
+        // lookup per period.
+        if (all || store.AnyImpacted(scenario, year, period)) {
+            bands[BandOf(period)].push_back(period);
+        }
+    }
+    for (const auto& [band, inBand] : bands) {
+        std::set<int32_t> withData;
+        if (all) {
+            const auto ids = store.EntitiesWithData(scenario, year, band);
+            withData.insert(ids.begin(), ids.end());
+        }
+        for (const int32_t id : order) {
+            uint16_t periodSlots = 0;
+            for (const int32_t period : inBand) {
+                if (all || store.IsImpacted(scenario, year, period, id)) {
+                    periodSlots = static_cast<uint16_t>(periodSlots | (1u << SlotOf(period)));
+                }
+            }
+            if (periodSlots == 0) {
+                continue;
+            }
+            const auto children = entities.Children(id);
+            if (children.empty()) {
+                if (!all || withData.count(id)) {
+                    CalculateEntity(store, indexes, scenario, year, id, input, band, periodSlots);
+                    ++count.calculated;
+                }
+            } else {
+                std::map<CellMembers, CellRow> sums;
+                for (const int32_t child : children) {
+                    store.ForEachRowOf(scenario, year, child, band, input, [&](const CellRow& row) {
+                        const auto present = static_cast<uint16_t>(row.present & periodSlots);
+                        if (present == 0) {
+                            return;
+                        }
+                        CellMembers key = row.members;
+                        key[kEntity] = id;
+                        CellRow& sum = sums[key];
+                        sum.members = key;
+                        for (int k = 0; k < kPeriodSlots; ++k) {
+                            if (present & (1u << k)) {
+                                sum.amounts[static_cast<size_t>(k)] +=
+                                    row.amounts[static_cast<size_t>(k)];
+                            }
+                        }
+                        sum.present = static_cast<uint16_t>(sum.present | present);
+                    });
+                }
+                for (const int32_t period : inBand) {
+                    if (periodSlots & (1u << SlotOf(period))) {
+                        store.ClearCells(scenario, year, period, id, input);
+                    }
+                }
+                for (const auto& [key, sum] : sums) {
+                    store.WriteRow(sum, DataStore::Write::Set);
+                }
+                ++count.consolidated;
+            }
+            for (const int32_t period : inBand) {
+                if (periodSlots & (1u << SlotOf(period))) {
+                    store.ClearImpacted(scenario, year, period, id);
+                }
+            }
+        }
+    }
+    return count;
+}
+
+}  // namespace tarsel::local
