@@ -287,8 +287,8 @@ TEST_F(BatchLoadsE2E, XmlAndAppCarryTheSameMetadata) {
             "LOAD_METADATA first.xml, xml.log, REPLACE, FALSE\r\n"
             "EXTRACT_METADATA second.xml, , XML\r\n"
             "EXTRACT_METADATA last.app, , APP\r\n");
-    EXPECT_TRUE(log.contains(Entry(QStringLiteral(" "), QStringLiteral("Extracted metadata"),
-                                   {QStringLiteral("first.xml")})))
+    EXPECT_TRUE(log.contains(LogEntry(QStringLiteral(" "), QStringLiteral("Extracted metadata"),
+                                      {QStringLiteral("first.xml")})))
         << log.toStdString();
     EXPECT_EQ(Bytes(QStringLiteral("last.app")), Bytes(QStringLiteral("start.app")));
     EXPECT_EQ(Bytes(QStringLiteral("second.xml")), Bytes(QStringLiteral("first.xml")));
