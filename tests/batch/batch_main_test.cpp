@@ -262,13 +262,25 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
         const char* emptySubject;
         // The header and detail of a built command given p1, p2, ... (null: not built).
         const char* built = nullptr;
+        // The failure text once the command has read its parameters (null: failure).
+        const char* builtFailure = nullptr;
     } rows[] = {
         {"CONSOLIDATE", 7, "Batch Error #40023", "Error consolidating data",
-         "POV: p1, p2, p3, p4, p5, p6", "POV: , , , , , "},
+         "POV: p1, p2, p3, p4, p5, p6", "POV: , , , , , ",
+         "Batch Error #40024\r\n"
+         "               -> Invalid consolidation type. Expected 'Consolidate' or 'Consolidate "
+         "All With Data'."},
         {"EXTRACT_BASE_DATA", 7, "Batch Error #40035", "Error extracting base data",
-         "POV: p3, p4, p5, p6", "POV: , , , "},
+         "POV: p3, p4, p5, p6", "POV: , , , ",
+         "Batch Error #40037\r\n"
+         "               -> Invalid entry for Extract Calculated. Expected 'True' or 'False'",
+         "Error extracting base data. Extract Calculated = P7"},
         {"EXTRACT_DATA_USING_MBR_LISTS", 9, "Batch Error #40044",
-         "Error extracting data using member lists", "POV: p3, p4, p5, p6", "POV: , , , "},
+         "Error extracting data using member lists", "POV: p3, p4, p5, p6", "POV: , , , ",
+         "Batch Error #40045\r\n"
+         "               -> Invalid entry for Extract Calculated. Expected 'True' or 'False'",
+         "Error extracting data using member lists. Entity Mbr List = P7, Acct Mbr List = P8, "
+         "Extract Calculated = P9"},
         {"EXTRACT_JOURNALS", 9, "Batch Error #40038", "Error extracting Journals",
          "POV: p3, p4, p5, p6", "POV: , , , "},
         {"EXTRACT_METADATA", 3, "Runtime Error #3", "Error extracting metadata", "p1", "",
@@ -282,8 +294,13 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
         {"EXTRACT_RULES", 2, "Runtime Error #2", "Error extracting rules file", "p1", ""},
         {"EXTRACT_SECURITY", 6, "Batch Error #40063", "Error extracting security", "p1", ""},
         {"FORCE_CALCULATE", 7, "Batch Error #40065", "Error force calculating data",
-         "POV: p1, p2, p3, p4, p5, p6, p7", "POV: , , , , , , "},
-        {"LOAD_DATA", 4, "Batch Error #40014", "Error loading data file", "p1", ""},
+         "POV: p1, p2, p3, p4, p5, p6, p7", "POV: , , , , , , ",
+         "Tarsel Error #-2147215010\r\n"
+         "               -> The member \"p1\" is not in the Scenario dimension."},
+        {"LOAD_DATA", 4, "Batch Error #40014", "Error loading data file", "p1", "",
+         "Batch Error #40015\r\n"
+         "               -> Invalid entry for Duplicates. Expected 'Merge', 'Replace', "
+         "'Accumulate' or 'Replace By Security'"},
         {"LOAD_JOURNALS", 2, "Batch Error #40033", "Error loading journal file", "p1", ""},
         {"LOAD_MEMBER_LISTS", 2, "Runtime Error #2", "Error loading member lists file", "p1", "",
          "Tarsel Error #-2147215030\r\n"
@@ -300,7 +317,10 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
          "               -> Invalid entry for Load Type option. Expected 'Merge', 'Replace' or "
          "'Clear'"},
         {"SCAN_DATA", 4, "Batch Error #40029", "Data scan has identified errors in the data file.",
-         "p1", ""},
+         "p1", "",
+         "Batch Error #40030\r\n"
+         "               -> Invalid entry for Duplicates. Expected 'Merge', 'Replace', "
+         "'Accumulate' or 'Replace By Security'"},
         {"DELETE_INVALID_RECORDS", 1, "Batch Error #40066", "Error deleting invalid records", "p1",
          ""},
     };
@@ -321,6 +341,9 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
     for (const auto& row : rows) {
         const QString keyword = QString::fromLatin1(row.keyword);
         const QString failure = QStringLiteral("  *  06:18:48  ") + row.failure + "\r\n";
+        const QString builtFailure =
+            row.builtFailure ? QStringLiteral("  *  06:18:48  ") + row.builtFailure + "\r\n"
+                             : failure;
         const QString notAvailable = row.built
                                          ? QStringLiteral("               -> ") + row.built + "\r\n"
                                          : QStringLiteral(
@@ -346,13 +369,13 @@ TEST_F(BatchMain, EveryKeywordCountsItsParametersAndQuitField) {
 
         // Exactly the required fields: no quit value, the next line runs.
         RunFile((logon + keyword + " " + fields(row.required) + "\r\n" + next).toUtf8());
-        EXPECT_EQ(Body(), connected + failure + "               -> " + row.subject + "\r\n" +
+        EXPECT_EQ(Body(), connected + builtFailure + "               -> " + row.subject + "\r\n" +
                               notAvailable + nextRan)
             << row.keyword;
 
         // One more field is the quit value.
         RunFile((logon + keyword + " " + fields(row.required) + ", TRUE \r\n" + next).toUtf8());
-        EXPECT_EQ(Body(), connected + failure + "               -> " + row.subject + "\r\n" +
+        EXPECT_EQ(Body(), connected + builtFailure + "               -> " + row.subject + "\r\n" +
                               notAvailable +
                               "  *  06:18:48  Quit on Failure = True. Terminating batch\r\n")
             << row.keyword;

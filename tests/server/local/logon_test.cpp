@@ -129,13 +129,10 @@ TEST_F(LocalLogonTest, UnbuiltServicesFailWithNotImplemented) {
             load->ExtractRulesFile("a", "b");
         },
         "rules");
-    expectNotAvailable([&] { library.CreateDataLoad()->SetSession(session); }, "data load");
     expectNotAvailable([&] { library.CreateJournalLoad()->Extract("a", "b"); }, "journals");
     expectNotAvailable([&] { library.CreateSecurityLoad()->Load("a", "b"); }, "security");
     expectNotAvailable([&] { session->GetAdministration()->RemoveInvalidRecords(0, 1, "x"); },
                        "remove invalid records");
-    expectNotAvailable([&] { session->GetCalculation()->RunConsolidation(0, 0, 0, 0, 0, -1, 0); },
-                       "consolidation");
 }
 
 TEST(LocalErrorHandler, VersionAndMessages) {
