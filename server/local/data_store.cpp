@@ -141,6 +141,13 @@ void BindRow(sql::Statement& q, const CellRow& row) {
     }
 }
 
+// Whether the bound query gives a row; the statement is reset for its next use.
+bool HasRow(sql::Statement& q) {
+    const bool found = q.Step();
+    q.Reset();
+    return found;
+}
+
 const std::string kSelectRow = std::string("SELECT ") + kKeyList + ", " + kSlotList + " FROM cells";
 
 }  // namespace
@@ -426,11 +433,8 @@ bool DataStore::IsImpacted(int32_t scenario, int32_t year, int32_t period, int32
             "SELECT 1 FROM consolidation_status WHERE scenario = ?1 AND year = ?2 AND period = ?3 "
             "AND entity = ?4");
     }
-    sql::Statement& q = *statements_->isImpacted;
-    q.Bind(1, scenario).Bind(2, year).Bind(3, period).Bind(4, entity);
-    const bool impacted = q.Step();
-    q.Reset();
-    return impacted;
+    return HasRow(
+        statements_->isImpacted->Bind(1, scenario).Bind(2, year).Bind(3, period).Bind(4, entity));
 }
 
 bool DataStore::AnyImpacted(int32_t scenario, int32_t year, int32_t period) {
@@ -440,11 +444,7 @@ bool DataStore::AnyImpacted(int32_t scenario, int32_t year, int32_t period) {
             "SELECT 1 FROM consolidation_status WHERE scenario = ?1 AND year = ?2 AND period = ?3 "
             "LIMIT 1");
     }
-    sql::Statement& q = *statements_->anyImpacted;
-    q.Bind(1, scenario).Bind(2, year).Bind(3, period);
-    const bool impacted = q.Step();
-    q.Reset();
-    return impacted;
+    return HasRow(statements_->anyImpacted->Bind(1, scenario).Bind(2, year).Bind(3, period));
 }
 
 void DataStore::ClearImpacted(int32_t scenario, int32_t year, int32_t period, int32_t entity) {

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
 #include <map>
@@ -101,6 +102,17 @@ class BatchDataE2E : public ::testing::Test {
             "[HIERARCHY], Extract Calculated = TRUE")))
             << log.toStdString();
         return ParseData(ReadText(Path(QStringLiteral("every.dat"))));
+    }
+
+    // The stored cells in one text: their count and their total.
+    QString CellState() const {
+        local::sql::Database db(server->applicationPath(), local::sql::OpenMode::ReadOnly);
+        local::sql::Statement q(
+            db,
+            "SELECT count(*) || ';' || total(ifnull(p0, 0) + ifnull(p1, 0) + ifnull(p2, 0) + "
+            "ifnull(p3, 0) + ifnull(p4, 0) + ifnull(p5, 0) + ifnull(p6, 0) + ifnull(p7, 0) + "
+            "ifnull(p8, 0) + ifnull(p9, 0) + ifnull(p10, 0) + ifnull(p11, 0)) FROM cells");
+        return q.Step() ? q.Text(0) : QString();
     }
 
     int64_t ChangeCounter() const {
@@ -258,6 +270,59 @@ TEST_F(BatchDataE2E, ConsolidationAddsChildrenIntoEveryParentAndASecondRunDoesNo
     EXPECT_EQ(after.at(Key("01", "Francophone", "NetIncome")), -30);
     EXPECT_EQ(after.at(QString(Key("01", "France", "NetIncome", "P1")).replace("YTD", "Periodic")),
               9);
+}
+
+TEST_F(BatchDataE2E, AKilledLoadLeavesTheCellsAsTheyWereOrFullyLoaded) {
+    // 200,000 records over every cell the application takes input in, many times over.
+    QByteArray file = "!DATA\n";
+    const char* entities[] = {"US", "France", "Germany"};
+    const char* accounts[] = {"Sales", "Costs", "Cash", "Payables"};
+    const char* customs[] = {"[None]", "P1", "P2"};
+    for (int i = 0; i < 200000; ++i) {
+        file += QStringLiteral(
+                    "Actual;2026;%1;%2;%3;<Entity Currency>;%4;[ICP None];%5;[None];"
+                    "[None];[None];%6\n")
+                    .arg(i % 12 + 1, 2, 10, QChar(u'0'))
+                    .arg(QLatin1String(i % 5 ? "YTD" : "Periodic"), QLatin1String(entities[i % 3]),
+                         QLatin1String(accounts[i % 4]), QLatin1String(customs[i % 7 % 3]))
+                    .arg(i % 1000)
+                    .toUtf8();
+    }
+    Write(QStringLiteral("big.dat"), file);
+    Write(QStringLiteral("ledger.dat"), kLedger);
+    Run("LOAD_DATA ledger.dat, , REPLACE, FALSE\r\n");
+    const QString before = CellState();
+    const QString job = Path(QStringLiteral("kill.txt"));
+    WriteBytes(job,
+               "LOGON TestCluster, TestApp, admin, secret\r\nLOAD_DATA big.dat, , REPLACE, "
+               "TRUE\r\n");
+    // Twenty runs killed at a random moment, each state kept; a run that ends before its
+    // kill has loaded the file, and later runs load it again over the same cells.
+    int killed = 0;
+    QStringList states;
+    for (int round = 0; round < 20; ++round) {
+        QProcess batch;
+        batch.setWorkingDirectory(dir.path());
+        batch.start(QStringLiteral(TARSEL_BATCH_BINARY), {job});
+        ASSERT_TRUE(batch.waitForStarted());
+        if (!batch.waitForFinished(QRandomGenerator::global()->bounded(100, 3000))) {
+            batch.kill();
+            batch.waitForFinished();
+            ++killed;
+        }
+        states << CellState();
+        local::sql::Database db(server->applicationPath(), local::sql::OpenMode::ReadOnly);
+        local::sql::Statement check(db, "PRAGMA integrity_check");
+        ASSERT_TRUE(check.Step());
+        EXPECT_EQ(check.Text(0), QStringLiteral("ok")) << round;
+    }
+    EXPECT_GT(killed, 5);
+    Run("LOAD_DATA big.dat, , REPLACE, TRUE\r\n");
+    const QString loaded = CellState();
+    EXPECT_NE(loaded, before);
+    for (const QString& state : states) {
+        EXPECT_TRUE(state == before || state == loaded) << state.toStdString();
+    }
 }
 
 }  // namespace
