@@ -63,12 +63,11 @@ void MetadataViewerLogic::BuildFilteredList(const ViewerSource& source,
 }
 
 bool MetadataViewerLogic::SetTopMember(int index) {
-    if (index < 0 || index >= static_cast<int>(members_.nodes.size()) ||
-        members_.nodes[static_cast<size_t>(index)].text.isEmpty()) {
+    if (index < 0 || index >= members_.size() || !members_.hasText(index)) {
         return false;
     }
-    top_ = CopySubtree(members_, index);
-    topLabel_ = members_.nodes[static_cast<size_t>(index)].label();
+    top_ = members_.CopySubtree(index);
+    topLabel_ = members_.label(index);
     topView_ = true;
     return true;
 }
