@@ -102,6 +102,15 @@ std::optional<int32_t> ParseIcpTypeName(QStringView word) {
 
 // The bulk reads of a server that answers member by member.
 
+namespace {
+template <typename Attributes>
+void AppendUserDefined(Attributes& attributes, MemberId id, std::array<QStringList, 3>& columns) {
+    for (int u = 0; u < 3; ++u) {
+        columns[static_cast<size_t>(u)].push_back(attributes.GetUserDefined(u + 1, id));
+    }
+}
+}  // namespace
+
 QStringList DimensionTree::GetMemberLabels(const IdArray& ids) {
     QStringList labels;
     labels.reserve(static_cast<qsizetype>(ids.size()));
@@ -139,9 +148,7 @@ AccountAttributeValues AccountAttributes::GetAttributes(const IdArray& ids) {
             v.topCustom[static_cast<size_t>(c)].push_back(GetTopCustomMemberID(c + 1, id));
         }
         v.securityClass.push_back(GetSecurityClassID(id));
-        for (int u = 0; u < 3; ++u) {
-            v.userDefined[static_cast<size_t>(u)].push_back(GetUserDefined(u + 1, id));
-        }
+        AppendUserDefined(*this, id, v.userDefined);
         v.decimalPlaces.push_back(GetDecimalPlaces(id));
         v.isCalculated.push_back(GetIsCalculated(id));
         v.isConsolidated.push_back(GetIsConsolidated(id));
@@ -162,9 +169,7 @@ EntityAttributeValues EntityAttributes::GetAttributes(const IdArray& ids) {
         v.allowAdjs.push_back(GetAllowAdjs(id));
         v.allowAdjsFromChildren.push_back(GetAllowAdjsFromChildren(id));
         v.isIcp.push_back(GetIsICP(id));
-        for (int u = 0; u < 3; ++u) {
-            v.userDefined[static_cast<size_t>(u)].push_back(GetUserDefined(u + 1, id));
-        }
+        AppendUserDefined(*this, id, v.userDefined);
     }
     return v;
 }
@@ -172,9 +177,7 @@ EntityAttributeValues EntityAttributes::GetAttributes(const IdArray& ids) {
 CustomAttributeValues CustomAttributes::GetAttributes(const IdArray& ids) {
     CustomAttributeValues v;
     for (const MemberId id : ids) {
-        for (int u = 0; u < 3; ++u) {
-            v.userDefined[static_cast<size_t>(u)].push_back(GetUserDefined(u + 1, id));
-        }
+        AppendUserDefined(*this, id, v.userDefined);
         v.securityClass.push_back(GetSecurityClassID(id));
     }
     return v;

@@ -25,13 +25,6 @@ QString UnsupportedDimensionText(const QString& dimensionName) {
            QStringLiteral(" dimension is not yet support for metadata viewing.");
 }
 
-QString ErrorMessageText(const QString& routine, int32_t number, const QString& description,
-                         const QString& source) {
-    return QStringLiteral("Error Encountered in ") + routine + QStringLiteral(":\rError#: ") +
-           QString::number(number) + QStringLiteral("\rError Desc: ") + description +
-           QStringLiteral("\rError Source: ") + source;
-}
-
 FilterChoices ReadFilterChoices(const ViewerSource& source) {
     FilterChoices choices;
     if (source.dimension != tarsel::Dimension::Entity) {

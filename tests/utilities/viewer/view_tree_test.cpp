@@ -7,6 +7,7 @@
 
 #include "tests/utilities/viewer/viewer_server.h"
 #include "utilities/shell/modGlobal.h"
+#include "utilities/shell/tool_window.h"
 #include "utilities/viewer/tree_search.h"
 #include "utilities/viewer/viewer_logic.h"
 
@@ -412,8 +413,8 @@ TEST(ViewerLogicText, SupportedDimensionsAndMessages) {
     }
     EXPECT_EQ(viewer::UnsupportedDimensionText(QStringLiteral("SCENARIO")),
               QStringLiteral("The SCENARIO dimension is not yet support for metadata viewing."));
-    EXPECT_EQ(viewer::ErrorMessageText(QStringLiteral("BuildMemberTree"), -5,
-                                       QStringLiteral("gone"), QStringLiteral("src")),
+    EXPECT_EQ(ui::FailureMessageText(QStringLiteral("BuildMemberTree"), -5, QStringLiteral("gone"),
+                                     QStringLiteral("src")),
               QStringLiteral("Error Encountered in BuildMemberTree:\rError#: -5\rError Desc: "
                              "gone\rError Source: src"));
 }
