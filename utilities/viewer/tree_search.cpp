@@ -13,13 +13,17 @@ std::vector<int> FindMatches(const ViewTree& tree, const QString& text) {
     // Each member is looked at once, however many nodes show it.
     const MemberTable& members = tree.table();
     const QStringMatcher matcher(text, Qt::CaseInsensitive);
+    // Case is compared a UTF-16 unit at a time, so a shorter text cannot hold it.
+    auto holds = [&](const QString& haystack) {
+        return haystack.size() >= text.size() && matcher.indexIn(haystack) >= 0;
+    };
     std::vector<uint8_t> memberMatches(static_cast<size_t>(members.size()), 2);  // 2: not yet
     for (int node = 0; node < tree.size(); ++node) {
         const int slot = tree.slot(node);
         uint8_t& match = memberMatches[static_cast<size_t>(slot)];
         if (match == 2) {
-            match = members.hasText(slot) && (matcher.indexIn(members.label(slot)) >= 0 ||
-                                              matcher.indexIn(members.description(slot)) >= 0);
+            match = members.hasText(slot) &&
+                    (holds(members.label(slot)) || holds(members.description(slot)));
         }
         if (match != 0) {
             matches.push_back(node);
