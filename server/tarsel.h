@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -87,6 +88,32 @@ struct ParentChildPairs {
     IdArray children;  // parallel to parents; one entry per occurrence
 };
 
+// Where members stand in the hierarchy, one entry per id asked for (GetHierarchyPlaces).
+struct HierarchyPlaces {
+    QStringList defaultParentLabels;          // GetDefaultParentLabel
+    std::vector<int32_t> defaultGenerations;  // GetDefaultParentGeneration
+    std::vector<int32_t> levelsBelow;         // GetLevelsBelow
+};
+
+// The attributes of members, one entry per id asked for, in that order (GetAttributes).
+struct AccountAttributeValues {
+    std::vector<int32_t> accountType, icpType, securityClass, decimalPlaces;
+    std::array<IdArray, 4> topCustom;
+    std::vector<uint8_t> isCalculated, usesLineItems, isConsolidated;
+    std::array<std::vector<uint8_t>, 4> customAggregation;
+    std::array<QStringList, 3> userDefined;
+};
+struct EntityAttributeValues {
+    IdArray defaultCurrency;
+    std::vector<int32_t> securityClass;
+    std::vector<uint8_t> allowAdjs, isIcp, allowAdjsFromChildren;
+    std::array<QStringList, 3> userDefined;
+};
+struct CustomAttributeValues {
+    std::vector<int32_t> securityClass;
+    std::array<QStringList, 3> userDefined;
+};
+
 // One dimension of the open application.
 class DimensionTree {
   public:
@@ -128,6 +155,14 @@ class DimensionTree {
     // Generations below the member along its deepest branch; 0 for a base member.
     virtual int32_t GetLevelsBelow(MemberId id) = 0;
 
+    // Bulk reads for callers that show a whole dimension: one answer per id of ids, in
+    // that order, each what the single read gives for it. They fail as the single read
+    // does for the first id it fails on, answering nothing. The defaults ask member by
+    // member; a server that can answer in one call overrides them.
+    virtual QStringList GetMemberLabels(const IdArray& ids);
+    virtual QStringList GetMemberDescriptions(const IdArray& ids, int languageIndex);
+    virtual HierarchyPlaces GetHierarchyPlaces(const IdArray& ids);
+
     // The attribute interface of this dimension; fails with a client error when the
     // dimension has no such kind of attributes (Account / Entity / Custom1..Custom4).
     virtual std::shared_ptr<AccountAttributes> QueryAccountAttributes() = 0;
@@ -150,6 +185,8 @@ class AccountAttributes {
     virtual QString GetUserDefined(int number, MemberId id) = 0;
     virtual int32_t GetSecurityClassID(MemberId id) = 0;  // -1: none
     virtual int32_t GetICPType(MemberId id) = 0;
+    // Every getter above for each of ids, as DimensionTree's bulk reads answer.
+    virtual AccountAttributeValues GetAttributes(const IdArray& ids);
 
     MemberId GetTopCustomMemberID1(MemberId id) { return GetTopCustomMemberID(1, id); }
     MemberId GetTopCustomMemberID2(MemberId id) { return GetTopCustomMemberID(2, id); }
@@ -173,6 +210,8 @@ class EntityAttributes {
     virtual bool GetIsICP(MemberId id) = 0;
     virtual bool GetAllowAdjsFromChildren(MemberId id) = 0;
     virtual QString GetUserDefined(int number, MemberId id) = 0;
+    // Every getter above for each of ids, as DimensionTree's bulk reads answer.
+    virtual EntityAttributeValues GetAttributes(const IdArray& ids);
 
     QString GetUserDefined1(MemberId id) { return GetUserDefined(1, id); }
     QString GetUserDefined2(MemberId id) { return GetUserDefined(2, id); }
@@ -184,6 +223,8 @@ class CustomAttributes {
     virtual ~CustomAttributes() = default;
     virtual QString GetUserDefined(int number, MemberId id) = 0;
     virtual int32_t GetSecurityClassID(MemberId id) = 0;  // -1: none
+    // Every getter above for each of ids, as DimensionTree's bulk reads answer.
+    virtual CustomAttributeValues GetAttributes(const IdArray& ids);
 
     QString GetUserDefined1(MemberId id) { return GetUserDefined(1, id); }
     QString GetUserDefined2(MemberId id) { return GetUserDefined(2, id); }

@@ -94,6 +94,12 @@ class Stopwatch {
     double cpu_ = 0;
 };
 
+double PeakResidentGb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / (1024.0 * 1024.0);
+}
+
 void Print(const char* name, const Stopwatch::Lap& lap, const QString& note = {}) {
     std::printf("%-36s wall %6.3f s  cpu %6.3f s  %s\n", name, lap.wall, lap.cpu,
                 note.toUtf8().constData());
@@ -134,22 +140,7 @@ int main(int argc, char** argv) {
     const Stopwatch::Lap expanded = watch.lap();
     Print("viewer_rebuild_shown_and_expanded", expanded, totals->text());
 
-    // The same texts into a bare tree one by one, parents known in advance.
-    const auto& nodes = window->logic().members().nodes;
-    QTreeWidget bare;
-    watch.restart();
-    {
-        std::vector<QTreeWidgetItem*> items(nodes.size());
-        for (size_t i = 0; i < nodes.size(); ++i) {
-            items[i] = nodes[i].parent < 0
-                           ? new QTreeWidgetItem(&bare, QStringList{nodes[i].text})
-                           : new QTreeWidgetItem(items[static_cast<size_t>(nodes[i].parent)],
-                                                 QStringList{nodes[i].text});
-        }
-    }
-    const Stopwatch::Lap bareInsert = watch.lap();
-    Print("bare_qtreewidget_insert", bareInsert, QStringLiteral("%1 texts").arg(nodes.size()));
-
+    const viewer::ViewTree& nodes = window->logic().members();
     watch.restart();
     window->findChild<QPushButton*>(QStringLiteral("cmdExpandAll"))->click();
     Print("expand_all", watch.lap(), QStringLiteral("%1 nodes").arg(nodes.size()));
@@ -172,20 +163,42 @@ int main(int argc, char** argv) {
     Print("export_to_xlsx_with_attributes", exported,
           QStringLiteral("%1 bytes").arg(QFileInfo(opener->opened).size()));
 
+    const double viewerPeak = PeakResidentGb();
+
+    // The same texts into a bare tree one by one, parents known in advance. Measured last,
+    // so its own memory does not count in the viewer's peak.
+    std::vector<QString> texts(static_cast<size_t>(nodes.size()));
+    for (int i = 0; i < nodes.size(); ++i) {
+        texts[static_cast<size_t>(i)] = nodes.text(i);
+    }
+    auto bare = std::make_unique<QTreeWidget>();
+    watch.restart();
+    {
+        std::vector<QTreeWidgetItem*> items(texts.size());
+        for (size_t i = 0; i < texts.size(); ++i) {
+            const int parent = nodes.parent(static_cast<int>(i));
+            items[i] = parent < 0 ? new QTreeWidgetItem(bare.get(), QStringList{texts[i]})
+                                  : new QTreeWidgetItem(items[static_cast<size_t>(parent)],
+                                                        QStringList{texts[i]});
+        }
+    }
+    const Stopwatch::Lap bareInsert = watch.lap();
+    Print("bare_qtreewidget_insert", bareInsert, QStringLiteral("%1 texts").arg(texts.size()));
+
     std::printf("ratio_load_to_bare                   wall %6.1f    cpu %6.1f\n",
                 load.wall / bareInsert.wall, load.cpu / bareInsert.cpu);
     std::printf("ratio_expanded_rebuild_to_bare       wall %6.1f    cpu %6.1f\n",
                 expanded.wall / bareInsert.wall, expanded.cpu / bareInsert.cpu);
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    // The bare tree above counts in it as well, so the viewer's own share is smaller.
-    std::printf("peak_resident                        %.2f GB\n",
-                static_cast<double>(usage.ru_maxrss) / (1024.0 * 1024.0));
+    std::printf("peak_resident_viewer                 %.2f GB\n", viewerPeak);
+    // With the bare tree and its texts as well.
+    std::printf("peak_resident_with_bare_tree         %.2f GB\n", PeakResidentGb());
     std::printf("target_load_2s                       %s\n",
                 std::max(load.wall, expanded.wall) <= 2.0 ? "met" : "MISSED");
+    std::printf("target_peak_1gb                      %s\n", viewerPeak <= 1.0 ? "met" : "MISSED");
     std::printf("target_export_8s                     %s\n",
                 exported.wall <= 8.0 ? "met" : "MISSED");
 
+    bare.reset();
     window.reset();
     ui::InstallMessageBoxes(nullptr);
     tarsel::InstallSpreadsheetProgram(nullptr);

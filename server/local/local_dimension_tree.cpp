@@ -24,6 +24,24 @@ void CheckId(const DimensionIndex& index, MemberId id) {
     }
 }
 
+// The bulk reads check every id before they answer, so they fail as a single read would.
+void CheckIds(const DimensionIndex& index, const IdArray& ids) {
+    for (const MemberId id : ids) {
+        CheckId(index, id);
+    }
+}
+
+void FillUserDefined(const DimensionIndex& index, const IdArray& ids,
+                     std::array<QStringList, 3>& userDefined) {
+    for (int u = 0; u < 3; ++u) {
+        QStringList& column = userDefined[static_cast<size_t>(u)];
+        column.reserve(static_cast<qsizetype>(ids.size()));
+        for (const MemberId id : ids) {
+            column.push_back(index.UserDefined(u, id));
+        }
+    }
+}
+
 IdArray ToArray(std::span<const int32_t> ids) {
     return IdArray(ids.begin(), ids.end());
 }
@@ -129,6 +147,33 @@ class LocalAccountAttributes : public AccountAttributes {
     int32_t GetSecurityClassID(MemberId id) override { return Get(id).securityClass; }
     int32_t GetICPType(MemberId id) override { return Get(id).icpType; }
 
+    AccountAttributeValues GetAttributes(const IdArray& ids) override {
+        const IndexPtr index = file_->Index(Dimension::Account);
+        CheckIds(*index, ids);
+        AccountAttributeValues v;
+        const size_t n = ids.size();
+        for (auto* column : {&v.accountType, &v.icpType, &v.securityClass, &v.decimalPlaces}) {
+            column->reserve(n);
+        }
+        for (const MemberId id : ids) {
+            const MemberAttributes& a = index->Attributes(id);
+            v.accountType.push_back(a.accountType);
+            v.icpType.push_back(a.icpType);
+            v.securityClass.push_back(a.securityClass);
+            v.decimalPlaces.push_back(a.decimalPlaces);
+            for (size_t c = 0; c < 4; ++c) {
+                v.topCustom[c].push_back(a.topCustom[c]);
+                v.customAggregation[c].push_back(
+                    (a.flags & (member_flag::CustomAggregation1 << c)) != 0);
+            }
+            v.isCalculated.push_back((a.flags & member_flag::Calculated) != 0);
+            v.usesLineItems.push_back((a.flags & member_flag::LineItems) != 0);
+            v.isConsolidated.push_back((a.flags & member_flag::Consolidated) != 0);
+        }
+        FillUserDefined(*index, ids, v.userDefined);
+        return v;
+    }
+
   private:
     MemberAttributes Get(MemberId id) {
         const IndexPtr index = file_->Index(Dimension::Account);
@@ -174,6 +219,24 @@ class LocalEntityAttributes : public EntityAttributes {
         return index->UserDefined(number - 1, id);
     }
 
+    EntityAttributeValues GetAttributes(const IdArray& ids) override {
+        const IndexPtr index = file_->Index(Dimension::Entity);
+        CheckIds(*index, ids);
+        EntityAttributeValues v;
+        v.defaultCurrency.reserve(ids.size());
+        v.securityClass.reserve(ids.size());
+        for (const MemberId id : ids) {
+            const MemberAttributes& a = index->Attributes(id);
+            v.defaultCurrency.push_back(a.defaultCurrency);
+            v.securityClass.push_back(a.securityClass);
+            v.allowAdjs.push_back((a.flags & member_flag::AllowAdjs) != 0);
+            v.isIcp.push_back((a.flags & member_flag::Icp) != 0);
+            v.allowAdjsFromChildren.push_back((a.flags & member_flag::AllowAdjsFromChildren) != 0);
+        }
+        FillUserDefined(*index, ids, v.userDefined);
+        return v;
+    }
+
   private:
     MemberAttributes Get(MemberId id) {
         const IndexPtr index = file_->Index(Dimension::Entity);
@@ -197,6 +260,18 @@ class LocalCustomAttributes : public CustomAttributes {
         const IndexPtr index = file_->Index(dimension_);
         CheckId(*index, id);
         return index->Attributes(id).securityClass;
+    }
+
+    CustomAttributeValues GetAttributes(const IdArray& ids) override {
+        const IndexPtr index = file_->Index(dimension_);
+        CheckIds(*index, ids);
+        CustomAttributeValues v;
+        v.securityClass.reserve(ids.size());
+        for (const MemberId id : ids) {
+            v.securityClass.push_back(index->Attributes(id).securityClass);
+        }
+        FillUserDefined(*index, ids, v.userDefined);
+        return v;
     }
 
   private:
@@ -396,6 +471,46 @@ class LocalDimensionTree : public DimensionTree {
         const IndexPtr index = Index();
         CheckId(*index, id);
         return index->LevelsBelow(id);
+    }
+
+    QStringList GetMemberLabels(const IdArray& ids) override {
+        const IndexPtr index = Index();
+        QStringList labels;
+        labels.reserve(static_cast<qsizetype>(ids.size()));
+        for (const MemberId id : ids) {
+            if (id == -1) {
+                labels.push_back(QString());
+                continue;
+            }
+            CheckId(*index, id);
+            labels.push_back(index->Label(id));
+        }
+        return labels;
+    }
+
+    QStringList GetMemberDescriptions(const IdArray& ids, int languageIndex) override {
+        const IndexPtr index = Index();
+        CheckIds(*index, ids);
+        QStringList descriptions;
+        descriptions.reserve(static_cast<qsizetype>(ids.size()));
+        for (const MemberId id : ids) {
+            descriptions.push_back(index->Description(id, languageIndex));
+        }
+        return descriptions;
+    }
+
+    HierarchyPlaces GetHierarchyPlaces(const IdArray& ids) override {
+        const IndexPtr index = Index();
+        CheckIds(*index, ids);
+        HierarchyPlaces places;
+        places.defaultParentLabels.reserve(static_cast<qsizetype>(ids.size()));
+        for (const MemberId id : ids) {
+            const int32_t parent = index->DefaultParent(id);
+            places.defaultParentLabels.push_back(parent < 0 ? QString() : index->Label(parent));
+            places.defaultGenerations.push_back(index->DefaultGeneration(id));
+            places.levelsBelow.push_back(index->LevelsBelow(id));
+        }
+        return places;
     }
 
     std::shared_ptr<AccountAttributes> QueryAccountAttributes() override {

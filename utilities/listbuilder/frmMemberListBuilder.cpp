@@ -30,16 +30,11 @@ namespace {
 
 using ui::Named;
 
-QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
-                    const QString& toolTip = {}) {
-    auto* button = Named(new QPushButton(caption, parent), name);
-    button->setToolTip(toolTip);
-    return button;
-}
+using ui::MakeButton;
 
 QPushButton* PictureButton(QWidget* parent, const char* name, QStyle::StandardPixmap picture,
                            const QString& toolTip) {
-    auto* button = Button(parent, name, {}, toolTip);
+    auto* button = MakeButton(parent, name, {}, toolTip);
     button->setIcon(parent->style()->standardIcon(picture));
     return button;
 }
@@ -64,16 +59,16 @@ frmMemberListBuilder::frmMemberListBuilder(QWidget* owner) : QWidget(owner, Qt::
     trvMembers_ = Named(new QTreeWidget(builder), "trvMembers");
     trvMembers_->setHeaderHidden(true);
     trvMembers_->setUniformRowHeights(true);
-    cmdTreeViewCheckAll_ = Button(builder, "cmdTreeViewCheckAll", QStringLiteral("Check All"));
+    cmdTreeViewCheckAll_ = MakeButton(builder, "cmdTreeViewCheckAll", QStringLiteral("Check All"));
     cmdTreeViewUncheckAll_ =
-        Button(builder, "cmdTreeViewUncheckAll", QStringLiteral("Uncheck All"));
-    cmdTreeViewChecked_ = Button(builder, "cmdTreeViewChecked", QStringLiteral("Insert"));
+        MakeButton(builder, "cmdTreeViewUncheckAll", QStringLiteral("Uncheck All"));
+    cmdTreeViewChecked_ = MakeButton(builder, "cmdTreeViewChecked", QStringLiteral("Insert"));
     lstMetadata_ = Named(new QListWidget(builder), "lstMetadata");
     lstMetadata_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lstMetadata_->setUniformItemSizes(true);
-    cmdListSelectAll_ = Button(builder, "cmdListSelectAll", QStringLiteral("Select All"));
-    cmdListDeselectAll_ = Button(builder, "cmdListDeselectAll", QStringLiteral("Deselect All"));
-    cmdListSelected_ = Button(builder, "cmdListSelected", QStringLiteral("Insert"));
+    cmdListSelectAll_ = MakeButton(builder, "cmdListSelectAll", QStringLiteral("Select All"));
+    cmdListDeselectAll_ = MakeButton(builder, "cmdListDeselectAll", QStringLiteral("Deselect All"));
+    cmdListSelected_ = MakeButton(builder, "cmdListSelected", QStringLiteral("Insert"));
     lstMemberList_ = Named(new QListWidget(builder), "lstMemberList");
     lstMemberList_->setSelectionMode(QAbstractItemView::SingleSelection);
     auto* cmdMoveUp = PictureButton(builder, "cmdMoveUpMemberInList", QStyle::SP_ArrowUp,
@@ -82,18 +77,18 @@ frmMemberListBuilder::frmMemberListBuilder(QWidget* owner) : QWidget(owner, Qt::
                                       QStringLiteral("Move Selected List Member DOWN"));
     auto* cmdDelete = PictureButton(builder, "cmdDeleteMemberInList", QStyle::SP_TrashIcon,
                                     QStringLiteral("Delete Selected List Member"));
-    auto* cmdClear = Button(builder, "cmdClearMemberList", QStringLiteral("C&lear List Items"),
-                            QStringLiteral("Clear All Members from New List"));
+    auto* cmdClear = MakeButton(builder, "cmdClearMemberList", QStringLiteral("C&lear List Items"),
+                                QStringLiteral("Clear All Members from New List"));
     txtMemberListName_ = Named(new QLineEdit(builder), "txtMemberListName");
-    cmdGenerateList_ = Button(builder, "cmdGenerateList", QStringLiteral("&Generate List"));
+    cmdGenerateList_ = MakeButton(builder, "cmdGenerateList", QStringLiteral("&Generate List"));
     txtMemberListSyntax_ = Named(new QPlainTextEdit(builder), "txtMemberListSyntax");
     txtMemberListSyntax_->setLineWrapMode(QPlainTextEdit::NoWrap);
     cmdSaveMemberListFile_ =
-        Button(builder, "cmdSaveMemberListFile", QStringLiteral("&Save List Syntax"),
-               QStringLiteral("Save Member List File"));
+        MakeButton(builder, "cmdSaveMemberListFile", QStringLiteral("&Save List Syntax"),
+                   QStringLiteral("Save Member List File"));
     cmdResetMemberList_ =
-        Button(builder, "cmdResetMemberList", QStringLiteral("&Reset List Syntax"),
-               QStringLiteral("Reset Member List to Application Stored File"));
+        MakeButton(builder, "cmdResetMemberList", QStringLiteral("&Reset List Syntax"),
+                   QStringLiteral("Reset Member List to Application Stored File"));
     for (QPushButton* button : {cmdTreeViewCheckAll_, cmdTreeViewUncheckAll_, cmdTreeViewChecked_,
                                 cmdListSelectAll_, cmdListDeselectAll_, cmdListSelected_,
                                 cmdGenerateList_, cmdSaveMemberListFile_, cmdResetMemberList_}) {

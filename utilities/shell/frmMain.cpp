@@ -22,6 +22,7 @@
 #include "utilities/shell/program_identity.h"
 #include "utilities/shell/program_logo.h"
 #include "utilities/shell/time_text.h"
+#include "utilities/shell/tool_window.h"
 
 using namespace modGlobal;
 
@@ -30,13 +31,7 @@ namespace {
 const QString kErrorOpening = QStringLiteral("Error Opening Tarsel");
 const QString kErrorSettingDimension = QStringLiteral("Error Setting Dimension");
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption,
-                        const QString& toolTip) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setToolTip(toolTip);
-    return button;
-}
+using ui::MakeButton;
 
 QString ErrorText(const std::exception& error) {
     if (const auto* tarselError = dynamic_cast<const tarsel::TarselError*>(&error)) {

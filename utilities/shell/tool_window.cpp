@@ -3,12 +3,20 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QWidget>
 
 #include "server/tarsel_error.h"
 #include "utilities/shell/message_box.h"
 
 namespace ui {
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QString& toolTip) {
+    auto* button = Named(new QPushButton(caption, parent), name);
+    button->setToolTip(toolTip);
+    return button;
+}
 
 void AddFileMenu(QWidget* window, QBoxLayout* layout, const QString& closeCaption,
                  const QString& exitCaption) {

@@ -8,6 +8,7 @@
 #include <exception>
 
 class QBoxLayout;
+class QPushButton;
 class QWidget;
 
 namespace ui {
@@ -22,6 +23,10 @@ template <typename Widget>
 Widget* Named(Widget* widget, const char* name) {
     return Named(widget, QString::fromLatin1(name));
 }
+
+// A button named name, with its caption and tool tip.
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QString& toolTip = {});
 
 // The menu bar of layout with the menu "&File" (mnuFile): closeCaption (mnuClose) closes
 // window, exitCaption (mnuExit) ends the program.

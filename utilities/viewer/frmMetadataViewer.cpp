@@ -24,6 +24,7 @@
 #include "server/spreadsheet.h"
 #include "utilities/shell/message_box.h"
 #include "utilities/shell/modGlobal.h"
+#include "utilities/shell/tool_window.h"
 #include "utilities/viewer/tree_export.h"
 
 namespace {
@@ -41,11 +42,7 @@ QTreeView* MakeTree(QWidget* parent, const char* name) {
     return tree;
 }
 
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
+using ui::Named;
 
 }  // namespace
 
@@ -259,7 +256,7 @@ void frmMetadataViewer::Form_Load() {
             modGlobal::gDimension ? modGlobal::gDimension->GetDimensionName() : dimensionName;
         lblDimension_->setText(name.toUpper() + QStringLiteral(" Dimension"));
     } catch (const std::exception& error) {
-        ReportError(QStringLiteral("Form.Load"), error);
+        ui::ReportFailure(this, QStringLiteral("Form.Load"), error, {});
     }
     if (viewer::IsViewableDimension(dimension) && modGlobal::gDimension) {
         BuildMemberTree();
@@ -349,7 +346,7 @@ void frmMetadataViewer::FillMembers(
         try {
             std::rethrow_exception(failure);
         } catch (const std::exception& error) {
-            ReportError(routine, error);
+            ui::ReportFailure(this, routine, error, {});
         }
     }
 }
@@ -383,7 +380,7 @@ void frmMetadataViewer::FillEntityFilters() {
             box->setCurrentIndex(-1);
         }
     } catch (const std::exception& error) {
-        ReportError(QStringLiteral("FillEntityFilters"), error);
+        ui::ReportFailure(this, QStringLiteral("FillEntityFilters"), error, {});
     }
 }
 
@@ -548,21 +545,8 @@ void frmMetadataViewer::ExportTreeToSpreadsheet() {
             },
             [this] { ExpandAll(); }, Progress("Writing rows: %1 written"));
     } catch (const std::exception& error) {
-        ReportError(QStringLiteral("ExportTreeToSpreadsheet"), error);
+        ui::ReportFailure(this, QStringLiteral("ExportTreeToSpreadsheet"), error, {});
     }
-}
-
-void frmMetadataViewer::ReportError(const QString& routine, const std::exception& error) {
-    int32_t number = 0;
-    QString description = QString::fromLocal8Bit(error.what());
-    QString source = QStringLiteral("TarselUtilities (frmMetadataViewer)");
-    if (const auto* tarselError = dynamic_cast<const tarsel::TarselError*>(&error)) {
-        number = tarselError->number();
-        description = tarselError->description();
-        source = tarselError->source();
-    }
-    ui::ShowMessage(this, viewer::ErrorMessageText(routine, number, description, source), QString(),
-                    ui::Buttons::Ok, ui::Icon::Critical);
 }
 
 namespace viewer {

@@ -76,7 +76,6 @@ class frmMetadataViewer : public QWidget {
     // Shows what (a text with %1 for the count) in the status bar and lets paint events
     // through, the controls locked.
     viewer::BuildProgress Progress(const char* what);
-    void ReportError(const QString& routine, const std::exception& error);
     QTreeView* VisibleTree() const;
     static viewer::ViewTreeModel& ModelOf(QTreeView* tree);
     // The node number of the tree's current node; -1 when there is none.

@@ -46,15 +46,19 @@ MemberTextSource::MemberTextSource(std::shared_ptr<tarsel::DimensionTree> tree,
       filter_(std::move(filter)) {}
 
 MemberText MemberTextSource::Read(MemberId id) {
-    return Read(id, tree_->GetMemberLabel(id));
+    return std::move(ReadMany({id}).front());
 }
 
-MemberText MemberTextSource::Read(MemberId id, const QString& label) {
-    MemberText text;
-    text.label = label;
-    text.description = tree_->GetMemberDescription(id, languageIndex_);
-    text.attributes = Attributes(id);
-    return text;
+std::vector<MemberText> MemberTextSource::ReadMany(const tarsel::IdArray& ids) {
+    const QStringList labels = tree_->GetMemberLabels(ids);
+    const QStringList descriptions = tree_->GetMemberDescriptions(ids, languageIndex_);
+    ItemLists attributes = AttributesOf(ids);
+    std::vector<MemberText> texts(ids.size());
+    for (size_t i = 0; i < ids.size(); ++i) {
+        const auto at = static_cast<qsizetype>(i);
+        texts[i] = {labels.value(at), descriptions.value(at), std::move(attributes[i])};
+    }
+    return texts;
 }
 
 QString MemberTextSource::Text(MemberId id) {
@@ -62,22 +66,26 @@ QString MemberTextSource::Text(MemberId id) {
 }
 
 std::vector<AttributeItem> MemberTextSource::Attributes(MemberId id) {
+    return std::move(AttributesOf({id}).front());
+}
+
+MemberTextSource::ItemLists MemberTextSource::AttributesOf(const tarsel::IdArray& ids) {
     using tarsel::Dimension;
     if (!dimension_) {
-        return {};
+        return ItemLists(ids.size());
     }
     switch (*dimension_) {
         case Dimension::Account:
-            return AccountAttributes(id);
+            return AccountAttributes(ids);
         case Dimension::Entity:
-            return EntityAttributes(id);
+            return EntityAttributes(ids);
         case Dimension::Custom1:
         case Dimension::Custom2:
         case Dimension::Custom3:
         case Dimension::Custom4:
-            return CustomAttributes(id);
+            return CustomAttributes(ids);
         default:
-            return {};
+            return ItemLists(ids.size());
     }
 }
 
@@ -114,92 +122,122 @@ QString MemberTextSource::SecurityClassValue(int32_t classId) {
     return *it;
 }
 
-void MemberTextSource::AddExpandedHierarchyItems(MemberId id, std::vector<AttributeItem>& items) {
-    items.push_back({QStringLiteral("DefaultParent"), tree_->GetDefaultParentLabel(id)});
-    const QString generation = QString::number(tree_->GetDefaultParentGeneration(id));
-    const bool base = tree_->GetLevelsBelow(id) == 0;
-    items.push_back(
-        {QStringLiteral("HierRelationship"),
-         (base ? QStringLiteral("Base[DefParGen:") : QStringLiteral("Parent[DefParGen:")) +
-             generation + QLatin1Char(']')});
+namespace {
+QString Truth(uint8_t value) {
+    return TruthWord(value != 0);
+}
+const QString kUserDefinedNames[3] = {QStringLiteral("UD1"), QStringLiteral("UD2"),
+                                      QStringLiteral("UD3")};
+}  // namespace
+
+void MemberTextSource::AddExpandedHierarchyItems(const tarsel::IdArray& ids, ItemLists& lists) {
+    const tarsel::HierarchyPlaces places = tree_->GetHierarchyPlaces(ids);
+    for (size_t i = 0; i < ids.size(); ++i) {
+        if (lists[i].empty()) {
+            continue;
+        }
+        const QString generation = QString::number(places.defaultGenerations[i]);
+        const bool base = places.levelsBelow[i] == 0;
+        lists[i].push_back({QStringLiteral("DefaultParent"),
+                            places.defaultParentLabels.value(static_cast<qsizetype>(i))});
+        lists[i].push_back(
+            {QStringLiteral("HierRelationship"),
+             (base ? QStringLiteral("Base[DefParGen:") : QStringLiteral("Parent[DefParGen:")) +
+                 generation + QLatin1Char(']')});
+    }
 }
 
-std::vector<AttributeItem> MemberTextSource::AccountAttributes(MemberId id) {
+MemberTextSource::ItemLists MemberTextSource::AccountAttributes(const tarsel::IdArray& ids) {
     if (!account_) {
         account_ = tree_->QueryAccountAttributes();
     }
-    auto& a = *account_;
-    std::vector<AttributeItem> items;
-    items.reserve(options_.expanded ? 20 : 10);
-    items.push_back({QStringLiteral("Type"), AccountTypeWord(a.GetAccountType(id))});
-    items.push_back({QStringLiteral("IsICP"), IcpWord(a.GetICPType(id))});
-    for (int c = 1; c <= 4; ++c) {
-        const int customDimension = static_cast<int>(tarsel::Dimension::Custom1) + c - 1;
-        items.push_back({QStringLiteral("TopC%1").arg(c),
-                         LabelIn(customDimension, a.GetTopCustomMemberID(c, id))});
-    }
-    items.push_back({QStringLiteral("Security"), SecurityClassValue(a.GetSecurityClassID(id))});
-    for (int u = 1; u <= 3; ++u) {
-        items.push_back({QStringLiteral("UD%1").arg(u), a.GetUserDefined(u, id)});
-    }
-    if (options_.expanded) {
-        AddExpandedHierarchyItems(id, items);
-        items.push_back({QStringLiteral("DecPlaces"), QString::number(a.GetDecimalPlaces(id))});
-        items.push_back({QStringLiteral("IsCalc"), TruthWord(a.GetIsCalculated(id))});
-        items.push_back({QStringLiteral("IsCons"), TruthWord(a.GetIsConsolidated(id))});
-        items.push_back({QStringLiteral("IsLID"), TruthWord(a.GetUsesLineItems(id))});
-        for (int c = 1; c <= 4; ++c) {
-            items.push_back({QStringLiteral("C%1AggEnabled").arg(c),
-                             TruthWord(a.GetCustomAggregationEnabled(c, id))});
+    const tarsel::AccountAttributeValues a = account_->GetAttributes(ids);
+    ItemLists lists(ids.size());
+    for (size_t i = 0; i < ids.size(); ++i) {
+        auto& items = lists[i];
+        items.reserve(options_.expanded ? 20 : 10);
+        items.push_back({QStringLiteral("Type"), AccountTypeWord(a.accountType[i])});
+        items.push_back({QStringLiteral("IsICP"), IcpWord(a.icpType[i])});
+        for (size_t c = 0; c < 4; ++c) {
+            const int customDimension =
+                static_cast<int>(tarsel::Dimension::Custom1) + static_cast<int>(c);
+            items.push_back(
+                {QStringLiteral("TopC%1").arg(c + 1), LabelIn(customDimension, a.topCustom[c][i])});
+        }
+        items.push_back({QStringLiteral("Security"), SecurityClassValue(a.securityClass[i])});
+        for (size_t u = 0; u < 3; ++u) {
+            items.push_back(
+                {kUserDefinedNames[u], a.userDefined[u].value(static_cast<qsizetype>(i))});
         }
     }
-    return items;
+    if (options_.expanded) {
+        AddExpandedHierarchyItems(ids, lists);
+        for (size_t i = 0; i < ids.size(); ++i) {
+            auto& items = lists[i];
+            items.push_back({QStringLiteral("DecPlaces"), QString::number(a.decimalPlaces[i])});
+            items.push_back({QStringLiteral("IsCalc"), Truth(a.isCalculated[i])});
+            items.push_back({QStringLiteral("IsCons"), Truth(a.isConsolidated[i])});
+            items.push_back({QStringLiteral("IsLID"), Truth(a.usesLineItems[i])});
+            for (size_t c = 0; c < 4; ++c) {
+                items.push_back(
+                    {QStringLiteral("C%1AggEnabled").arg(c + 1), Truth(a.customAggregation[c][i])});
+            }
+        }
+    }
+    return lists;
 }
 
-std::vector<AttributeItem> MemberTextSource::EntityAttributes(MemberId id) {
+MemberTextSource::ItemLists MemberTextSource::EntityAttributes(const tarsel::IdArray& ids) {
     if (!entity_) {
         entity_ = tree_->QueryEntityAttributes();
     }
-    auto& e = *entity_;
-    const QString currency =
-        LabelIn(static_cast<int>(tarsel::Dimension::Value), e.GetDefaultCurrencyID(id));
-    const QString securityClass = SecurityClassValue(e.GetSecurityClassID(id));
-    if (filter_.on && !filter_.Passes(currency, securityClass)) {
-        return {};
-    }
-    std::vector<AttributeItem> items;
-    items.reserve(10);
-    items.push_back({QStringLiteral("Currency"), currency});
-    items.push_back({QStringLiteral("Adjs"), TruthWord(e.GetAllowAdjs(id))});
-    items.push_back({QStringLiteral("ChildAdjs"), TruthWord(e.GetAllowAdjsFromChildren(id))});
-    items.push_back({QStringLiteral("Security"), securityClass});
-    items.push_back({QStringLiteral("ICP"), TruthWord(e.GetIsICP(id))});
-    for (int u = 1; u <= 3; ++u) {
-        const QString text = e.GetUserDefined(u, id);
-        items.push_back({QStringLiteral("UD%1").arg(u),
-                         text.trimmed().isEmpty() ? QStringLiteral("[None]") : text});
+    const tarsel::EntityAttributeValues e = entity_->GetAttributes(ids);
+    ItemLists lists(ids.size());
+    for (size_t i = 0; i < ids.size(); ++i) {
+        const QString currency =
+            LabelIn(static_cast<int>(tarsel::Dimension::Value), e.defaultCurrency[i]);
+        const QString securityClass = SecurityClassValue(e.securityClass[i]);
+        if (filter_.on && !filter_.Passes(currency, securityClass)) {
+            continue;
+        }
+        auto& items = lists[i];
+        items.reserve(10);
+        items.push_back({QStringLiteral("Currency"), currency});
+        items.push_back({QStringLiteral("Adjs"), Truth(e.allowAdjs[i])});
+        items.push_back({QStringLiteral("ChildAdjs"), Truth(e.allowAdjsFromChildren[i])});
+        items.push_back({QStringLiteral("Security"), securityClass});
+        items.push_back({QStringLiteral("ICP"), Truth(e.isIcp[i])});
+        for (size_t u = 0; u < 3; ++u) {
+            const QString text = e.userDefined[u].value(static_cast<qsizetype>(i));
+            items.push_back(
+                {kUserDefinedNames[u], text.trimmed().isEmpty() ? QStringLiteral("[None]") : text});
+        }
     }
     if (options_.expanded) {
-        AddExpandedHierarchyItems(id, items);
+        AddExpandedHierarchyItems(ids, lists);
     }
-    return items;
+    return lists;
 }
 
-std::vector<AttributeItem> MemberTextSource::CustomAttributes(MemberId id) {
+MemberTextSource::ItemLists MemberTextSource::CustomAttributes(const tarsel::IdArray& ids) {
     if (!custom_) {
         // The attributes come from the dimension named by the session state, as the
         // accessor of that name gives it.
         custom_ =
             metadata_->GetDimensionByIndex(static_cast<int>(*dimension_))->QueryCustomAttributes();
     }
-    auto& c = *custom_;
-    std::vector<AttributeItem> items;
-    items.reserve(4);
-    for (int u = 1; u <= 3; ++u) {
-        items.push_back({QStringLiteral("UD%1").arg(u), c.GetUserDefined(u, id)});
+    const tarsel::CustomAttributeValues c = custom_->GetAttributes(ids);
+    ItemLists lists(ids.size());
+    for (size_t i = 0; i < ids.size(); ++i) {
+        auto& items = lists[i];
+        items.reserve(4);
+        for (size_t u = 0; u < 3; ++u) {
+            items.push_back(
+                {kUserDefinedNames[u], c.userDefined[u].value(static_cast<qsizetype>(i))});
+        }
+        items.push_back({QStringLiteral("Security"), SecurityClassValue(c.securityClass[i])});
     }
-    items.push_back({QStringLiteral("Security"), SecurityClassValue(c.GetSecurityClassID(id))});
-    return items;
+    return lists;
 }
 
 QString ComposeMemberText(const MemberText& text, bool showAttributes) {

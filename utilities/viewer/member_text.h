@@ -68,11 +68,13 @@ class MemberTextSource {
     const TextOptions& options() const { return options_; }
 
     MemberText Read(tarsel::MemberId id);
-    // The same with the label already read by the caller.
-    MemberText Read(tarsel::MemberId id, const QString& label);
+    // The texts of many members, one per id in that order, read with a few bulk calls.
+    std::vector<MemberText> ReadMany(const tarsel::IdArray& ids);
     // GetMemberAttributes: the items for the dimension; empty for other dimensions and
     // for an entity that fails the filters.
     std::vector<AttributeItem> Attributes(tarsel::MemberId id);
+    using ItemLists = std::vector<std::vector<AttributeItem>>;
+    ItemLists AttributesOf(const tarsel::IdArray& ids);
     // GetMemberText: the composed text.
     QString Text(tarsel::MemberId id);
 
@@ -80,10 +82,11 @@ class MemberTextSource {
     QString SecurityClassValue(int32_t classId);
 
   private:
-    std::vector<AttributeItem> AccountAttributes(tarsel::MemberId id);
-    std::vector<AttributeItem> EntityAttributes(tarsel::MemberId id);
-    std::vector<AttributeItem> CustomAttributes(tarsel::MemberId id);
-    void AddExpandedHierarchyItems(tarsel::MemberId id, std::vector<AttributeItem>& items);
+    ItemLists AccountAttributes(const tarsel::IdArray& ids);
+    ItemLists EntityAttributes(const tarsel::IdArray& ids);
+    ItemLists CustomAttributes(const tarsel::IdArray& ids);
+    // The expanded hierarchy items of each of ids, after the items already in lists.
+    void AddExpandedHierarchyItems(const tarsel::IdArray& ids, ItemLists& lists);
     QString LabelIn(int dimensionNumber, tarsel::MemberId id);
 
     std::shared_ptr<tarsel::DimensionTree> tree_;

@@ -6,9 +6,6 @@ namespace {
 QString AsText(const QString& value) {
     return QLatin1Char('\'') + value;
 }
-QString ItemName(const QString& item) {
-    return item.left(item.indexOf(QLatin1Char('=')));
-}
 }  // namespace
 
 void WriteTreeExport(const ViewTree& tree, int levels, bool printAttributes,
@@ -22,22 +19,30 @@ void WriteTreeExport(const ViewTree& tree, int levels, bool printAttributes,
     if (afterHeader) {
         afterHeader();
     }
-    if (printAttributes && !tree.nodes.empty()) {
-        const QStringList items = tree.nodes.front().items();
-        for (int k = 0; k < items.size(); ++k) {
-            sheet.SetCell(1, descriptionColumn + 1 + k, AsText(ItemName(items[k])));
+    const MemberTable& members = tree.table();
+    if (printAttributes && !tree.empty()) {
+        const int first = tree.slot(0);
+        for (int k = 0; k < members.itemCount(first); ++k) {
+            sheet.SetCell(1, descriptionColumn + 1 + k, AsText(members.itemName(first, k)));
         }
     }
 
     int row = 1;
-    for (const ViewNode& node : tree.nodes) {
+    QString cell;
+    for (int node = 0; node < tree.size(); ++node) {
         ++row;
-        sheet.SetCell(row, node.level, AsText(node.label()));
-        sheet.SetCell(row, descriptionColumn, AsText(node.description()));
+        const int slot = tree.slot(node);
+        sheet.SetCell(row, tree.level(node), AsText(members.label(slot)));
+        sheet.SetCell(row, descriptionColumn, AsText(members.description(slot)));
         if (printAttributes) {
-            const QStringList items = node.items();
-            for (int k = 0; k < items.size(); ++k) {
-                sheet.SetCell(row, descriptionColumn + 1 + k, AsText(items[k]));
+            for (int k = 0; k < members.itemCount(slot); ++k) {
+                // One buffer for every item cell of the export.
+                cell.resize(0);
+                cell += QLatin1Char('\'');
+                cell += members.itemName(slot, k);
+                cell += QLatin1Char('=');
+                cell += members.itemValue(slot, k);
+                sheet.SetCell(row, descriptionColumn + 1 + k, cell);
             }
         }
         if (progress && (row - 1) % kProgressInterval == 0) {

@@ -10,18 +10,23 @@ std::vector<int> FindMatches(const ViewTree& tree, const QString& text) {
     if (text.isEmpty()) {
         return matches;
     }
-    // Prepared once for the million texts it is run over.
+    // Each member is looked at once, however many nodes show it.
+    const MemberTable& members = tree.table();
     const QStringMatcher matcher(text, Qt::CaseInsensitive);
-    for (size_t i = 0; i < tree.nodes.size(); ++i) {
-        const ViewNode& node = tree.nodes[i];
-        // Views into the node's text: no copy of a million labels per search.
-        const QStringView whole(node.text);
-        const QStringView label = whole.left(node.labelLength);
-        const QStringView description =
-            node.text.isEmpty() ? QStringView()
-                                : whole.mid(node.labelLength + 3, node.descriptionLength);
-        if (matcher.indexIn(label) >= 0 || matcher.indexIn(description) >= 0) {
-            matches.push_back(static_cast<int>(i));
+    // Case is compared a UTF-16 unit at a time, so a shorter text cannot hold it.
+    auto holds = [&](const QString& haystack) {
+        return haystack.size() >= text.size() && matcher.indexIn(haystack) >= 0;
+    };
+    std::vector<uint8_t> memberMatches(static_cast<size_t>(members.size()), 2);  // 2: not yet
+    for (int node = 0; node < tree.size(); ++node) {
+        const int slot = tree.slot(node);
+        uint8_t& match = memberMatches[static_cast<size_t>(slot)];
+        if (match == 2) {
+            match = members.hasText(slot) &&
+                    (holds(members.label(slot)) || holds(members.description(slot)));
+        }
+        if (match != 0) {
+            matches.push_back(node);
         }
     }
     return matches;
@@ -29,9 +34,9 @@ std::vector<int> FindMatches(const ViewTree& tree, const QString& text) {
 
 TreeSearch::Step TreeSearch::Next(const ViewTree& tree, const QString& text, int from,
                                   bool forward) {
-    if (tree_ != &tree || nodeCount_ != tree.nodes.size() || text_ != text) {
+    if (tree_ != &tree || nodeCount_ != static_cast<size_t>(tree.size()) || text_ != text) {
         tree_ = &tree;
-        nodeCount_ = tree.nodes.size();
+        nodeCount_ = static_cast<size_t>(tree.size());
         text_ = text;
         matches_ = FindMatches(tree, text);
     }

@@ -11,11 +11,11 @@ void ViewTreeModel::SetTree(const ViewTree* tree) {
     children_.clear();
     row_.clear();
     if (tree_ != nullptr) {
-        const auto& nodes = tree_->nodes;
-        const size_t count = nodes.size();
+        const ViewTree& nodes = *tree_;
+        const auto count = static_cast<size_t>(nodes.size());
         first_.assign(count + 2, 0);
-        for (const ViewNode& node : nodes) {
-            ++first_[static_cast<size_t>(node.parent + 1) + 1];
+        for (int node = 0; node < nodes.size(); ++node) {
+            ++first_[static_cast<size_t>(nodes.parent(node) + 1) + 1];
         }
         for (size_t slot = 1; slot < first_.size(); ++slot) {
             first_[slot] += first_[slot - 1];
@@ -25,7 +25,7 @@ void ViewTreeModel::SetTree(const ViewTree* tree) {
         children_.resize(count);
         row_.resize(count);
         for (size_t i = 0; i < count; ++i) {
-            const auto slot = static_cast<size_t>(nodes[i].parent + 1);
+            const auto slot = static_cast<size_t>(nodes.parent(static_cast<int>(i)) + 1);
             const int position = filled[slot]++;
             children_[static_cast<size_t>(position)] = static_cast<int>(i);
             row_[i] = position - first_[slot];
@@ -62,7 +62,7 @@ QModelIndex ViewTreeModel::parent(const QModelIndex& child) const {
     if (tree_ == nullptr || node < 0) {
         return {};
     }
-    return IndexOf(tree_->nodes[static_cast<size_t>(node)].parent);
+    return IndexOf(tree_->parent(node));
 }
 
 int ViewTreeModel::rowCount(const QModelIndex& parent) const {
@@ -86,14 +86,17 @@ QVariant ViewTreeModel::data(const QModelIndex& index, int role) const {
     if (tree_ == nullptr || node < 0) {
         return {};
     }
-    const ViewNode& n = tree_->nodes[static_cast<size_t>(node)];
     switch (role) {
         case Qt::DisplayRole:
-            return n.text;
-        case kKeyRole:
-            return n.key.isEmpty() ? QVariant() : QVariant(n.key);
-        case kTagRole:
-            return n.key.isEmpty() ? QVariant() : QVariant(n.tag);
+            return tree_->text(node);
+        case kKeyRole: {
+            const QString key = tree_->key(node);
+            return key.isEmpty() ? QVariant() : QVariant(key);
+        }
+        case kTagRole: {
+            const QString tag = tree_->tag(node);
+            return tag.isEmpty() ? QVariant() : QVariant(tag);
+        }
         case kNodeRole:
             return node;
         default:

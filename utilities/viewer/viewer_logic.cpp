@@ -25,13 +25,6 @@ QString UnsupportedDimensionText(const QString& dimensionName) {
            QStringLiteral(" dimension is not yet support for metadata viewing.");
 }
 
-QString ErrorMessageText(const QString& routine, int32_t number, const QString& description,
-                         const QString& source) {
-    return QStringLiteral("Error Encountered in ") + routine + QStringLiteral(":\rError#: ") +
-           QString::number(number) + QStringLiteral("\rError Desc: ") + description +
-           QStringLiteral("\rError Source: ") + source;
-}
-
 FilterChoices ReadFilterChoices(const ViewerSource& source) {
     FilterChoices choices;
     if (source.dimension != tarsel::Dimension::Entity) {
@@ -63,12 +56,11 @@ void MetadataViewerLogic::BuildFilteredList(const ViewerSource& source,
 }
 
 bool MetadataViewerLogic::SetTopMember(int index) {
-    if (index < 0 || index >= static_cast<int>(members_.nodes.size()) ||
-        members_.nodes[static_cast<size_t>(index)].text.isEmpty()) {
+    if (index < 0 || index >= members_.size() || !members_.hasText(index)) {
         return false;
     }
-    top_ = CopySubtree(members_, index);
-    topLabel_ = members_.nodes[static_cast<size_t>(index)].label();
+    top_ = members_.CopySubtree(index);
+    topLabel_ = members_.label(index);
     topView_ = true;
     return true;
 }

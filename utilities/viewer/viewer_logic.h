@@ -26,10 +26,6 @@ struct ViewerSource {
 // Entity, Account and Custom1 to Custom4.
 bool IsViewableDimension(std::optional<tarsel::Dimension> dimension);
 QString UnsupportedDimensionText(const QString& dimensionName);
-// The viewer's error message: the routine, the number, the description and the source,
-// separated by carriage returns.
-QString ErrorMessageText(const QString& routine, int32_t number, const QString& description,
-                         const QString& source);
 
 struct FilterChoices {
     QStringList securityClasses;  // "ALL SECURITY CLASSES" first

@@ -4,13 +4,18 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTreeView>
 
+#include "server/local/application_file.h"
+#include "server/local/format/app_text.h"
 #include "server/xlsx/xlsx_spreadsheet.h"
 #include "tests/server/xlsx/xlsx_reader.h"
 #include "tests/support/app_builder.h"
@@ -302,6 +307,44 @@ TEST_F(ViewerLocal, ExportsReadBackCellByCell) {
                                  {{2, 5}, "UD2="},
                                  {{2, 6}, "UD3="},
                                  {{2, 7}, "Security=[Default]"}}));
+}
+
+TEST_F(ViewerLocal, RebuildShowsWhatAnotherProcessLoadedMeanwhile) {
+    AppBuilder app = SharedEntities();
+    auto w = Open(app, Dimension::Entity, QStringLiteral("ENTITY"));
+    EXPECT_EQ(Totals(*w), QStringLiteral("9 Total Members - 4 levels"));
+
+    // The nightly batch merges Spain below Europe while the window stays open.
+    QTemporaryDir job;
+    AppBuilder merge;
+    merge.Relate(Dimension::Entity, "Europe", "Spain")
+        .Describe(Dimension::Entity, "Spain", "Spanish company");
+    QFile file(job.filePath(QStringLiteral("merge.app")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(tarsel::local::format::WriteAppText(merge.Build()));
+    file.close();
+    QFile commands(job.filePath(QStringLiteral("job.txt")));
+    ASSERT_TRUE(commands.open(QIODevice::WriteOnly));
+    commands.write(
+        "LOGON TestCluster, TestApp, admin, secret\r\n"
+        "LOAD_METADATA merge.app, , MERGE, FALSE\r\n");
+    commands.close();
+    QProcess batch;
+    batch.setWorkingDirectory(job.path());
+    batch.start(QStringLiteral(TARSEL_BATCH_BINARY), {commands.fileName()});
+    ASSERT_TRUE(batch.waitForFinished(120000));
+    ASSERT_EQ(batch.exitCode(), 0) << batch.readAllStandardError().toStdString();
+    // The window's next operation reads the commit once the one before it is over: calls
+    // closer together than the freshness pause count as one operation.
+    QThread::msleep(tarsel::local::kFreshnessCheckMs + 20);
+
+    w->findChild<QCheckBox*>(QStringLiteral("chk_ExpAttribs"))->click();
+    EXPECT_EQ(Totals(*w), QStringLiteral("10 Total Members - 4 levels"));
+    const viewer_test::TreeNode europe = Tree(*w)->topLevelItem(0)->child(0);
+    ASSERT_EQ(europe->childCount(), 3);
+    EXPECT_TRUE(europe->child(2)->text(0).startsWith(QStringLiteral("Spain - Spanish company (")));
+    EXPECT_EQ(europe->child(2)->data(0, frmMetadataViewer::kTagRole).toString(),
+              Id("Europe") + QStringLiteral("_Europe#") + Id("Spain") + QStringLiteral("_Spain"));
 }
 
 }  // namespace

@@ -234,4 +234,70 @@ TEST_F(ViewerMemberText, DimensionsWithoutAttributesGiveNoText) {
             .isEmpty());
 }
 
+TEST_F(ViewerMemberText, BulkReadsOfTheStoreAnswerAsReadsMemberByMember) {
+    // Members of the three kinds with attributes set and left at their defaults, shared
+    // members and a second language; the fault plan's session reads member by member.
+    builder.Languages({QStringLiteral("English"), QStringLiteral("French")});
+    builder.Relate(Dimension::Account, "", "Assets")
+        .Children(Dimension::Account, "Assets", {"Cash", "Bank"})
+        .Relate(Dimension::Account, "", "Bank")
+        .Describe(Dimension::Account, "Cash", "Caisse", 1);
+    auto& cash = builder.Add(Dimension::Account, "Cash");
+    cash.accountType = tarsel::account_type::Asset;
+    cash.securityClass = QStringLiteral("Finance");
+    cash.userDefined = {QStringLiteral("u1"), QString(), QStringLiteral(" ")};
+    cash.topCustom = {QStringLiteral("a"), QString(), QStringLiteral("c"), QString()};
+    cash.decimalPlaces = 3;
+    cash.customAggregationEnabled = {true, false, true, false};
+    builder.Relate(Dimension::Entity, "", "Group")
+        .Children(Dimension::Entity, "Group", {"France", "Spain"})
+        .Describe(Dimension::Entity, "France", "France SA");
+    auto& france = builder.Add(Dimension::Entity, "France");
+    france.defaultCurrency = QStringLiteral("EUR");
+    france.securityClass = QStringLiteral("Finance");
+    france.allowAdjs = true;
+    france.userDefined = {QString(), QStringLiteral("x"), QString()};
+    builder.Relate(Dimension::Custom2, "b", "Product").Describe(Dimension::Custom2, "b", "All");
+    builder.Add(Dimension::Custom2, "Product").userDefined = {QStringLiteral("p"), {}, {}};
+    Start();
+
+    for (const Dimension dimension : {Dimension::Account, Dimension::Entity, Dimension::Custom2}) {
+        const auto plainMetadata = plainSession->Metadata();
+        const auto plainTree = plainMetadata->GetDimensionByIndex(static_cast<int>(dimension));
+        MemberTextSource bulk(plainTree, dimension, plainMetadata, plainSession->Security(), 1,
+                              {true, true}, {});
+        MemberTextSource single(Tree(dimension), dimension, metadata, security, 1, {true, true},
+                                {});
+        const tarsel::IdArray ids = plainTree->EnumAllMemberIDs();
+        ASSERT_GE(ids.size(), 2u);
+        const std::vector<viewer::MemberText> many = bulk.ReadMany(ids);
+        const std::vector<viewer::MemberText> one = single.ReadMany(ids);
+        ASSERT_EQ(many.size(), ids.size());
+        for (size_t i = 0; i < ids.size(); ++i) {
+            EXPECT_EQ(viewer::ComposeMemberText(many[i], true),
+                      viewer::ComposeMemberText(one[i], true))
+                << static_cast<int>(dimension) << " " << ids[i];
+            EXPECT_FALSE(many[i].attributes.empty());
+        }
+        // A bulk read fails as the single read does for an unknown member, and answers
+        // nothing.
+        const tarsel::MemberId unknown = ids.back() + 1000;
+        int32_t singleNumber = 0;
+        try {
+            plainTree->GetMemberDescription(unknown, 0);
+        } catch (const tarsel::TarselError& error) {
+            singleNumber = error.number();
+        }
+        EXPECT_NE(singleNumber, 0);
+        try {
+            bulk.ReadMany({ids.front(), unknown});
+            ADD_FAILURE() << "no failure for an unknown member";
+        } catch (const tarsel::TarselError& error) {
+            EXPECT_EQ(error.number(), singleNumber);
+        }
+    }
+    EXPECT_TRUE(
+        Text(Dimension::Account, "Cash", {true, true}).contains(QStringLiteral("DecPlaces=3")));
+}
+
 }  // namespace

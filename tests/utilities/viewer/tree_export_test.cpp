@@ -12,7 +12,6 @@ namespace {
 
 using viewer::AttributeItem;
 using viewer::MemberText;
-using viewer::ViewNode;
 using viewer::ViewTree;
 
 class RecordingSheet : public tarsel::SpreadsheetWorksheet {
@@ -29,15 +28,8 @@ class RecordingSheet : public tarsel::SpreadsheetWorksheet {
 
 // Adds a node below parent (-1: top) the way a build makes it.
 int Add(ViewTree& tree, int parent, const QString& label, const QString& description,
-        std::vector<AttributeItem> items, bool showAttributes = true) {
-    ViewNode node =
-        viewer::MakeNode(MemberText{label, description, std::move(items)}, showAttributes);
-    node.parent = parent;
-    node.level = parent < 0 ? 1 : tree.nodes[static_cast<size_t>(parent)].level + 1;
-    tree.maxLevel = std::max(tree.maxLevel, node.level);
-    tree.nodes.push_back(node);
-    ++tree.memberCount;
-    return static_cast<int>(tree.nodes.size() - 1);
+        std::vector<AttributeItem> items) {
+    return tree.Add(parent, tree.size(), MemberText{label, description, std::move(items)});
 }
 
 std::vector<AttributeItem> Items(std::initializer_list<std::pair<const char*, const char*>> list) {
@@ -141,9 +133,9 @@ TEST(ViewerExportLayout, WithoutAttributesOnlyLabelsAndDescriptions) {
     EXPECT_EQ(answeredNo.at(3, 4), "'");
     EXPECT_EQ(answeredNo.cells.size(), 3u + 4u);
 
-    ViewTree hidden;
-    Add(hidden, -1, "A", "desc (x)", Items({{"Type", "Asset"}}), false);
-    EXPECT_EQ(hidden.nodes[0].text, "A - desc (x)");
+    ViewTree hidden(false);
+    Add(hidden, -1, "A", "desc (x)", Items({{"Type", "Asset"}}));
+    EXPECT_EQ(hidden.text(0), "A - desc (x)");
     RecordingSheet sheet;
     viewer::WriteTreeExport(hidden, 1, true, sheet);
     EXPECT_EQ(sheet.at(2, 3), "'desc (x)");

@@ -20,6 +20,8 @@ class ViewerServer {
     std::shared_ptr<tarsel::ApplicationSession> session;
     std::shared_ptr<tarsel::SessionMetadata> metadata;
     std::shared_ptr<tarsel::Security> security;
+    // The same application without the fault plan: the server's own answers.
+    std::shared_ptr<tarsel::ApplicationSession> plainSession;
 
     ViewerServer() = default;
     ViewerServer(const ViewerServer&) = delete;
@@ -31,7 +33,8 @@ class ViewerServer {
         Stop();
         tarsel::test::LocalServerOptions options;
         server_ = std::make_unique<tarsel::test::LocalServer>(builder.Build(), options);
-        session = tarsel::test::WithFaults(server_->Session(), plan);
+        plainSession = server_->Session();
+        session = tarsel::test::WithFaults(plainSession, plan);
         metadata = session->Metadata();
         security = session->Security();
     }
@@ -53,6 +56,7 @@ class ViewerServer {
   private:
     void Stop() {
         session.reset();
+        plainSession.reset();
         metadata.reset();
         security.reset();
         server_.reset();
