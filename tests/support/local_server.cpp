@@ -5,10 +5,13 @@
 
 namespace tarsel::test {
 
-int32_t FailureOf(const std::function<void()>& call) {
+int32_t FailureOf(const std::function<void()>& call, QString* text) {
     try {
         call();
     } catch (const TarselError& error) {
+        if (text) {
+            *text = error.description();
+        }
         return error.number();
     }
     return 0;

@@ -33,8 +33,9 @@ struct LocalServerOptions {
     local::LogonPromptFactory promptFactory;  // for CreateLogonPrompt
 };
 
-// The number of the client error call fails with; 0 when it returns.
-int32_t FailureOf(const std::function<void()>& call);
+// The number of the client error call fails with; 0 when it returns. text, when given,
+// receives the error's description.
+int32_t FailureOf(const std::function<void()>& call, QString* text = nullptr);
 
 class LocalServer {
   public:

@@ -36,7 +36,7 @@ LocalApplicationAdmin::LocalApplicationAdmin(std::shared_ptr<LocalApplicationSes
     : session_(std::move(session)) {}
 
 void LocalApplicationAdmin::RemoveInvalidRecords(int32_t, int32_t, const QString& logFile) {
-    session_->RequireAdministrator(QStringLiteral("removing invalid records"));
+    session_->RequireRole(format::Role::InvalidRecords, QStringLiteral("removing invalid records"));
     ApplicationFile& file = *session_->file();
     sql::Database& db = file.db();
     sql::Transaction write(db, sql::Transaction::Kind::Write);

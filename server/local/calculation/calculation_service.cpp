@@ -64,7 +64,7 @@ void LocalCalculationService::RunConsolidation(MemberId scenario, MemberId year,
                                                MemberId startPeriod, MemberId endPeriod,
                                                MemberId entity, MemberId parentEntity,
                                                int16_t type) {
-    session_->RequireAdministrator(QStringLiteral("consolidations"));
+    session_->RequireRole(format::Role::Consolidation, QStringLiteral("consolidations"));
     if (type != 0 && type != 1) {
         ThrowClientError(code::kWrongOptionValue,
                          QStringLiteral("The consolidation type %1 is neither 0 (Consolidate) nor "
@@ -90,7 +90,7 @@ void LocalCalculationService::RunForceCalculation(MemberId scenario, MemberId ye
                                                   MemberId startPeriod, MemberId endPeriod,
                                                   MemberId entity, MemberId parentEntity,
                                                   MemberId valueMember, int32_t) {
-    session_->RequireAdministrator(QStringLiteral("calculations"));
+    session_->RequireRole(format::Role::Calculation, QStringLiteral("calculations"));
     ApplicationFile& file = *session_->file();
     sql::Transaction write(file.db(), sql::Transaction::Kind::Write);
     const DimensionIndexes indexes = LoadIndexes(file.db());

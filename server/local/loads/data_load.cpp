@@ -57,7 +57,17 @@ struct WriteAccess {
 };
 
 WriteAccess AccessOf(const LocalApplicationSession& session) {
-    return WriteAccess{session.isAdministrator(), {}};
+    const WritableClasses writable = session.WritableSecurityClasses();
+    WriteAccess access{writable.every, {}};
+    for (const int32_t id : writable.classIds) {
+        if (id >= 0) {
+            if (static_cast<size_t>(id) >= access.classes.size()) {
+                access.classes.resize(static_cast<size_t>(id) + 1, false);
+            }
+            access.classes[static_cast<size_t>(id)] = true;
+        }
+    }
+    return access;
 }
 
 // Labels to the member ids a record may name, each label looked up once.
@@ -339,17 +349,17 @@ void LocalDataLoad::SetSession(std::shared_ptr<ApplicationSession> session) {
 }
 
 std::shared_ptr<LoadOptions> LocalDataLoad::GetLoadOptions() {
-    session_.Require(QStringLiteral("data loads"));
+    session_.Require(format::Role::Data, QStringLiteral("data loads"));
     return loadOptions_;
 }
 
 std::shared_ptr<LoadOptions> LocalDataLoad::GetExtractOptions() {
-    session_.Require(QStringLiteral("data extracts"));
+    session_.Require(format::Role::Data, QStringLiteral("data extracts"));
     return extractOptions_;
 }
 
 void LocalDataLoad::Load(const QString& dataFile, const QString& logFile) {
-    LocalApplicationSession& session = session_.Require(QStringLiteral("data loads"));
+    LocalApplicationSession& session = session_.Require(format::Role::Data, QStringLiteral("data loads"));
     const bool scan = loadOptions_->Int(option::kScan) == 1;
     const int32_t duplicates = loadOptions_->Int(option::kDuplicates);
     const bool accumulate = loadOptions_->Bool(option::kAccumulateWithinFile);
@@ -413,7 +423,7 @@ void LocalDataLoad::Load(const QString& dataFile, const QString& logFile) {
 }
 
 void LocalDataLoad::Extract(const QString& dataFile, const QString& logFile) {
-    LocalApplicationSession& session = session_.Require(QStringLiteral("data extracts"));
+    LocalApplicationSession& session = session_.Require(format::Role::Data, QStringLiteral("data extracts"));
     ApplicationFile& file = *session.file();
     sql::Transaction read(file.db(), sql::Transaction::Kind::Read);
     const DimensionIndexes indexes = LoadIndexes(file.db());

@@ -208,17 +208,17 @@ void LocalJournalLoad::SetSession(std::shared_ptr<ApplicationSession> session) {
 }
 
 std::shared_ptr<LoadOptions> LocalJournalLoad::GetLoadOptions() {
-    session_.Require(QStringLiteral("journal loads"));
+    session_.Require(format::Role::Journals, QStringLiteral("journal loads"));
     return loadOptions_;
 }
 
 std::shared_ptr<LoadOptions> LocalJournalLoad::GetExtractOptions() {
-    session_.Require(QStringLiteral("journal extracts"));
+    session_.Require(format::Role::Journals, QStringLiteral("journal extracts"));
     return extractOptions_;
 }
 
 void LocalJournalLoad::Load(const QString& journalFile, const QString& logFile) {
-    LocalApplicationSession& session = session_.Require(QStringLiteral("journal loads"));
+    LocalApplicationSession& session = session_.Require(format::Role::Journals, QStringLiteral("journal loads"));
     const QByteArray bytes = ReadInputFile(journalFile);
     const QString fileName = QFileInfo(journalFile).fileName();
     const format::JournalFile read = format::ReadJournalFile(bytes, fileName);
@@ -276,7 +276,7 @@ void LocalJournalLoad::Load(const QString& journalFile, const QString& logFile) 
 }
 
 void LocalJournalLoad::Extract(const QString& journalFile, const QString& logFile) {
-    LocalApplicationSession& session = session_.Require(QStringLiteral("journal extracts"));
+    LocalApplicationSession& session = session_.Require(format::Role::Journals, QStringLiteral("journal extracts"));
     ApplicationFile& file = *session.file();
     JournalSelection selection;
     selection.regular = extractOptions_->Bool(option::kRegular);

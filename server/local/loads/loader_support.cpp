@@ -79,11 +79,6 @@ LocalApplicationSession& BoundSession::Bound() const {
     return *session_;
 }
 
-LocalApplicationSession& BoundSession::Require(const QString& operation) const {
-    Bound().RequireAdministrator(operation);
-    return *session_;
-}
-
 LocalApplicationSession& BoundSession::Require(format::Role role, const QString& operation) const {
     Bound().RequireRole(role, operation);
     return *session_;

@@ -21,10 +21,9 @@ class BoundSession {
   public:
     // Fails with kNoSession for a session that is not the local server's.
     void Bind(const std::shared_ptr<ApplicationSession>& session);
-    // The bound session of a user allowed to run operation; kNoSession before Bind,
-    // kAccessDenied for a user without the administrator role.
-    LocalApplicationSession& Require(const QString& operation) const;
-    // As above, for a user with role (LocalApplicationSession::RequireRole).
+    // The bound session of a user allowed to run operation with role
+    // (LocalApplicationSession::RequireRole); kNoSession before Bind, kAccessDenied for a
+    // user without the role.
     LocalApplicationSession& Require(format::Role role, const QString& operation) const;
 
   private:

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <functional>
 
+#include "server/local/local_session.h"
 #include "server/tarsel_error.h"
 #include "tests/server/local/data_test_app.h"
 #include "tests/support/local_server.h"
@@ -169,6 +170,89 @@ TEST_F(LocalDataLoads, AFileLongerThanOneChunkKeepsTheRulesForRepeatedCells) {
     EXPECT_EQ(Extract(), QString::fromUtf8("!DATA\r\n" + kGood + "300013\r\n"));
     Load(path, 0, true);  // REPLACE
     EXPECT_EQ(Extract(), QString::fromUtf8("!DATA\r\n" + kGood + "300006\r\n"));
+}
+
+TEST(LocalDataSecurity, AClerkWritesOnlyItsClassesAndRunsOnlyItsRoles) {
+    // Sales and Costs in classes of their own; the clerk may load data and write Sales.
+    local::AppModel app = test::DataTestApp();
+    app.securityClasses = {"SalesClass", "CostClass"};
+    for (local::MemberModel& member : app.dim(Dimension::Account).members) {
+        if (member.label == "Sales" || member.label == "Costs") {
+            member.securityClass = member.label == "Sales" ? "SalesClass" : "CostClass";
+        }
+    }
+    test::LocalServer server(app);
+    server.store().AddUser("clerk", "clerk-pw");
+    server.store().Provision("clerk", "TestApp", false);
+    QTemporaryDir dir;
+    auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    };
+    const QByteArray pov = "Actual;2026;01;YTD;France;<Entity Currency>;";
+    const QByteArray tail = ";[ICP None];P1;[None];[None];[None];";
+    auto load = [&](const std::shared_ptr<ApplicationSession>& session, int32_t duplicates,
+                    const QByteArray& records) {
+        auto loader = server.library()->CreateDataLoad();
+        loader->SetSession(session);
+        loader->GetLoadOptions()->Item(4)->SetCurrentValue(duplicates);
+        loader->Load(write("in.dat", "!DATA\n" + records), dir.filePath("in.log"));
+    };
+    load(server.Session(), 0, pov + "Sales" + tail + "10\n" + pov + "Costs" + tail + "20\n");
+
+    auto connection = server.library()->CreateClientConnection();
+    connection->SetLogonInfo({}, "clerk", {}, "clerk-pw");
+    auto clerk = connection->OpenApplication("TestCluster", "Tarsel", "TestApp").session;
+    EXPECT_EQ(FailureOf([&] { load(clerk, 3, pov + "Sales" + tail + "11\n"); }),
+              code::kAccessDenied);  // no security loaded: administrators only
+
+    auto security = server.library()->CreateSecurityLoad();
+    security->SetSession(server.Session());
+    for (int i = 3; i <= 6; ++i) {
+        security->GetLoadOptions()->Item(i)->SetCurrentValue(true);
+    }
+    EXPECT_FALSE(security->Load(write("clerk.sec",
+                                      "!ROLE_ACCESS\nData;clerk\n"
+                                      "!SECURITY_CLASS_ACCESS\nSalesClass;clerk;All\n"),
+                                dir.filePath("sec.log")));
+    // REPLACE WITH SECURITY clears the point's Sales but keeps Costs, which the clerk may
+    // not write; the administrator's REPLACE clears both.
+    load(clerk, 3, pov + "Sales" + tail + "11\n");
+    auto extract = [&] {
+        auto loader = server.library()->CreateDataLoad();
+        loader->SetSession(server.Session());
+        auto options = loader->GetExtractOptions();
+        options->Item(7)->SetCurrentValue(int32_t{0});
+        options->Item(8)->SetCurrentValue(int32_t{0});
+        options->Item(9)->SetCurrentValue(IdArray{0});
+        options->Item(10)->SetCurrentValue(
+            IdArray{server.Tree(Dimension::Entity)->GetMemberID("France")});
+        auto accounts = server.Tree(Dimension::Account);
+        options->Item(12)->SetCurrentValue(
+            IdArray{accounts->GetMemberID("Sales"), accounts->GetMemberID("Costs")});
+        loader->Extract(dir.filePath("out.dat"), dir.filePath("out.log"));
+        QFile file(dir.filePath("out.dat"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    EXPECT_EQ(extract(),
+              "!DATA\r\n" + pov + "Sales" + tail + "11\r\n" + pov + "Costs" + tail + "20\r\n");
+    load(server.Session(), 0, pov + "Sales" + tail + "12\n");
+    EXPECT_EQ(extract(), "!DATA\r\n" + pov + "Sales" + tail + "12\r\n");
+
+    // The Data role opens neither consolidation nor journals.
+    QString refusal;
+    EXPECT_EQ(FailureOf([&] { clerk->GetCalculation()->RunConsolidation(0, 0, 0, 11, 0, -1, 1); },
+                        &refusal),
+              code::kAccessDenied);
+    EXPECT_TRUE(refusal.contains("Consolidation")) << refusal.toStdString();
+    EXPECT_EQ(FailureOf([&] {
+                  auto journals = server.library()->CreateJournalLoad();
+                  journals->SetSession(clerk);
+                  journals->Load(write("j.jlf", ""), dir.filePath("j.log"));
+              }),
+              code::kAccessDenied);
 }
 
 }  // namespace

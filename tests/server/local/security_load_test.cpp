@@ -18,6 +18,7 @@ namespace {
 
 using local::format::Role;
 using test::AppBuilder;
+using test::FailureOf;
 
 const QByteArray kEverySection =
     "!USERS_AND_GROUPS\n!SECURITY_CLASSES\n!ROLE_ACCESS\n!SECURITY_CLASS_ACCESS\n";
@@ -74,17 +75,6 @@ class LocalSecurityLoad : public test::LocalServerTest {
     QTemporaryDir dir;
 };
 
-int32_t FailureOf(const std::function<void()>& call, QString* text = nullptr) {
-    try {
-        call();
-    } catch (const TarselError& error) {
-        if (text) {
-            *text = error.description();
-        }
-        return error.number();
-    }
-    return 0;
-}
 
 TEST_F(LocalSecurityLoad, ABadFileIsRefusedWholeNamingEveryProblem) {
     const QByteArray good = "!SECURITY_CLASSES\nEurope\n";
