@@ -184,7 +184,26 @@ size_t RowsBelow(sql::Database& db, const char* table, Dimension dimension) {
 
 }  // namespace
 
+namespace {
+// Version 2 only added tables (rules and security, cells, journals): a version 1 file gets
+// them, empty, the first time this build opens it, so applications made before keep working.
+void UpgradeFromVersion1(sql::Database& db) {
+    sql::Transaction write(db, sql::Transaction::Kind::Write);
+    if (db.UserVersion() != 1) {
+        return;  // another process upgraded it while this one waited
+    }
+    CreateSecurityTables(db);
+    CreateDataTables(db);
+    CreateJournalTables(db);
+    db.SetUserVersion(kApplicationSchemaVersion);
+    write.Commit();
+}
+}  // namespace
+
 void CheckApplicationSchema(sql::Database& db) {
+    if (db.UserVersion() == 1) {
+        UpgradeFromVersion1(db);
+    }
     const int version = db.UserVersion();
     if (version != kApplicationSchemaVersion) {
         ThrowClientError(

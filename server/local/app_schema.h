@@ -40,7 +40,7 @@ constexpr int64_t MemberKey(int64_t dimension, int64_t idOrSeq) {
 }
 
 // Fails with kSchemaMismatch when the file is not an application file of a version this
-// build reads.
+// build reads. A version 1 file is upgraded in place first (its new tables created empty).
 void CheckApplicationSchema(sql::Database& db);
 
 // Creates the tables in an empty file and writes the model in the caller's transaction.

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <functional>
 
+#include "server/local/app_schema.h"
 #include "server/local/cluster_store.h"
 #include "server/local/password_hash.h"
 #include "server/local/sqlite_db.h"
@@ -265,7 +266,29 @@ TEST_F(LocalStoreTest, DimensionsOfEverySizeComeBackRowForRow) {
     ExpectSameModel(local::ReadApplicationModel(store->ApplicationPath("Sizes")), model);
 }
 
-TEST_F(LocalStoreTest, NewerStoreVersionsAreRefusedWithAClearText) {
+TEST_F(LocalStoreTest, OlderStoreVersionsAreUpgradedNewerOnesRefusedWithAClearText) {
+    // A file of version 1 (before rules, security, cells and journals) opens, and gets
+    // those tables empty.
+    const AppModel model = AppBuilder().Children(Dimension::Entity, {}, {"World"}).Build();
+    store->CreateApplication("Before", model);
+    const QString before = store->ApplicationPath("Before");
+    {
+        local::sql::Database db(before, local::sql::OpenMode::ReadWrite);
+        db.Exec(
+            "DROP TABLE cells; DROP TABLE consolidation_status; DROP TABLE journal_lines; "
+            "DROP TABLE journals; DROP TABLE rules_file; DROP TABLE security_groups; "
+            "DROP TABLE security_group_users; DROP TABLE role_access; DROP TABLE class_access;");
+        db.SetUserVersion(1);
+    }
+    ExpectSameModel(local::ReadApplicationModel(before), model);
+    {
+        local::sql::Database db(before, local::sql::OpenMode::ReadWrite);
+        EXPECT_EQ(db.UserVersion(), local::kApplicationSchemaVersion);
+        EXPECT_EQ(db.QueryInt("SELECT count(*) FROM cells"), 0);
+        EXPECT_EQ(db.QueryInt("SELECT count(*) FROM journals"), 0);
+        EXPECT_EQ(db.QueryInt("SELECT count(*) FROM role_access"), 0);
+    }
+
     store->CreateApplication("Future", AppBuilder().Build());
     const QString path = store->ApplicationPath("Future");
     {
