@@ -10,14 +10,11 @@ build_dir=$("$top/scripts/setup.sh" | tail -n 1)
 
 logdir=${TARSEL_DEMO_LOGS:-${XDG_STATE_HOME:-$HOME/.local/state}/tarsel/demo}
 mkdir -p "$logdir"
-# The night's input files (the ledger, the journals) lie beside the log, where the command
-# file's relative paths point.
-cp "$top/examples/demo/Demo_ledger_2026.dat" "$top/examples/demo/journals.jlf" "$logdir/"
+# The night's input files (the ledger, the journals, the rules, the security) lie beside
+# the log, where the command file's relative paths point.
+cp "$top/examples/demo/Demo_ledger_2026.dat" "$top/examples/demo/journals.jlf" \
+  "$top/examples/demo/Demo.rls" "$top/examples/demo/Demo.sec" "$logdir/"
 log="$logdir/nightly.log"
-# The nightly file loads the demo's rules and security from examples/demo/ below the
-# folder it runs in.
-mkdir -p "$logdir/examples/demo"
-cp "$top/examples/demo/Demo.rls" "$top/examples/demo/Demo.sec" "$logdir/examples/demo/"
 rc=0
 # In the log folder (the command file's relative paths), with the export utility's
 # stand-in on the PATH and the credentials in the environment, not in the process list.
@@ -30,6 +27,6 @@ echo "--- Tarsel_Batch exit status: $rc ---"
 
 if [ "${1:-}" = "--gui" ]; then
   TARSEL_CLUSTER=Demo TARSEL_APPLICATION=Demo TARSEL_USER=demo TARSEL_PASSWORD=demo \
-    "$build_dir/utilities/shell/TarselUtilities"
+    "$build_dir/utilities/TarselUtilities"
 fi
 exit "$rc"
