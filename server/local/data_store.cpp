@@ -1,5 +1,6 @@
 #include "server/local/data_store.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -169,6 +170,36 @@ DimensionIndexes LoadIndexes(sql::Database& db) {
 
 void CreateDataTables(sql::Database& db) {
     db.Exec(kDataSchema);
+}
+
+std::vector<int32_t> MembersWithCells(sql::Database& db, Dimension dimension) {
+    std::vector<int32_t> members;
+    if (dimension == Dimension::Period) {
+        // A period has cells where its slot of some row of its band is set.
+        std::string query = "SELECT band";
+        for (int k = 0; k < kPeriodSlots; ++k) {
+            query += ", max(p" + std::to_string(k) + " IS NOT NULL)";
+        }
+        sql::Statement q(db, query + " FROM cells GROUP BY band ORDER BY band");
+        while (q.Step()) {
+            for (int k = 0; k < kPeriodSlots; ++k) {
+                if (q.Int(k + 1) != 0) {
+                    members.push_back(static_cast<int32_t>(q.Int(0)) * kPeriodSlots + k);
+                }
+            }
+        }
+        return members;
+    }
+    static constexpr const char* kColumns[] = {"scenario", "year",  "entity",  "band",
+                                               "view",     "value", "account", "icp",
+                                               "c1",       "c2",    "c3",      "c4"};
+    const auto key = std::find(std::begin(kKeyDimensions), std::end(kKeyDimensions), dimension);
+    const std::string column = kColumns[key - std::begin(kKeyDimensions)];
+    sql::Statement q(db, "SELECT DISTINCT " + column + " FROM cells ORDER BY " + column);
+    while (q.Step()) {
+        members.push_back(static_cast<int32_t>(q.Int(0)));
+    }
+    return members;
 }
 
 DataStore::DataStore(sql::Database& db) : db_(db), statements_(std::make_unique<Statements>()) {}

@@ -57,6 +57,9 @@ DimensionIndexes LoadIndexes(sql::Database& db);
 // Creates the cell tables in a new application file (WriteApplication calls it).
 void CreateDataTables(sql::Database& db);
 
+// The members of dimension that some cell names, in id order: one pass over the cells.
+std::vector<int32_t> MembersWithCells(sql::Database& db, Dimension dimension);
+
 class DataStore {
   public:
     explicit DataStore(sql::Database& db);

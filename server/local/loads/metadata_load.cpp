@@ -1,6 +1,11 @@
 #include "server/local/loads/metadata_load.h"
 
+#include <QHash>
+#include <unordered_set>
+
 #include "server/local/app_schema.h"
+#include "server/local/data_store.h"
+#include "server/local/dimension_index.h"
 #include "server/local/format/app_text.h"
 #include "server/local/format/app_xml.h"
 #include "server/local/format/text_lines.h"
@@ -21,6 +26,65 @@ constexpr int32_t kClear[] = {9, 10, 11, 12, 13, 14, 15, 16, 23};
 constexpr int32_t kAppFormat = 0;
 
 const QString kLoader = QStringLiteral("metadata loader");
+
+// Beyond this many, the integrity faults are counted rather than listed.
+constexpr int kMostIntegrityFaults = 100;
+
+bool HoldsNothing(const AppModel& model) {
+    return model.languages.isEmpty() && model.securityClasses.isEmpty() && !model.memberListFile &&
+           std::none_of(model.dimensions.begin(), model.dimensions.end(), NamesDimension);
+}
+
+// The members with cells that the planned change would take the data from: removed, or
+// (CLEAR numbering afresh) whose id would name another member; and base members that
+// would gain children, leaving their data under a parent. Reads the stored dimension
+// only where a member with data needs it.
+QStringList IntegrityFaults(sql::Database& db, const PlannedMetadata& planned,
+                            const ResolvedModel& resolved, const std::vector<Dimension>& touched) {
+    QStringList faults;
+    for (const Dimension dimension : touched) {
+        const std::vector<int32_t> withData = MembersWithCells(db, dimension);
+        if (withData.empty()) {
+            continue;
+        }
+        const auto d = static_cast<size_t>(dimension);
+        const DimensionModel& dim = planned.model.dimensions[d];
+        QHash<int32_t, size_t> placeOf;
+        placeOf.reserve(static_cast<qsizetype>(planned.ids[d].size()));
+        for (size_t i = 0; i < planned.ids[d].size(); ++i) {
+            placeOf.insert(planned.ids[d][i], i);
+        }
+        const std::unordered_set<int32_t> parents(resolved.dimensions[d].relationParent.begin(),
+                                                  resolved.dimensions[d].relationParent.end());
+        std::shared_ptr<const DimensionIndex> stored;
+        const auto storedIndex = [&]() -> const DimensionIndex& {
+            if (!stored) {
+                stored = DimensionIndex::Load(db, dimension);
+            }
+            return *stored;
+        };
+        const auto label = [&](int32_t id) {
+            return storedIndex().IsMember(id) ? storedIndex().Label(id)
+                                              : QStringLiteral("#%1").arg(id);
+        };
+        for (const int32_t id : withData) {
+            const auto place = placeOf.constFind(id);
+            const bool kept =
+                place != placeOf.constEnd() &&
+                dim.members[place.value()].label.compare(label(id), Qt::CaseInsensitive) == 0;
+            if (!kept) {
+                faults << QStringLiteral("the %1 member %2 has data and would be removed")
+                              .arg(DimensionDisplayName(dimension), label(id));
+            } else if (parents.count(id) > 0 && storedIndex().Children(id).empty()) {
+                faults << QStringLiteral(
+                              "the %1 member %2 has data and would stop being a base "
+                              "member")
+                              .arg(DimensionDisplayName(dimension), label(id));
+            }
+        }
+    }
+    return faults;
+}
 
 }  // namespace
 
@@ -87,10 +151,20 @@ void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile
                                 "checked.")
                      .arg(faults.count()));
     }
+    // An empty file is most likely one a failed job left half written.
+    if (faults.empty() && HoldsNothing(read)) {
+        log.Error(metadataFile, 0,
+                  QStringLiteral("the file holds no metadata (no language, security class, "
+                                 "member, relation or member list)"));
+    }
+    std::array<bool, kDimensionCount> named{};
+    for (size_t d = 0; d < kDimensionCount; ++d) {
+        named[d] = NamesDimension(read.dimensions[d]);
+    }
     sql::Transaction write(file.db(), sql::Transaction::Kind::Write);
     PlannedMetadata planned;
     ResolvedModel resolved;
-    if (faults.empty()) {
+    if (log.errors() == 0) {
         try {
             // The stored labels go once the plan has its ids, before the check.
             planned = [&] {
@@ -124,9 +198,23 @@ void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile
         }
     }
     if (loadOptions_->Bool(option::kCheckIntegrity) && log.errors() == 0) {
-        // Refuses removing a member with data and leaving data on a member that stops
-        // being a base member. The application file holds no cells yet, so nothing can
-        // be found; the cells will be looked up here once they are stored.
+        // Checked on the stored cells in this transaction, so that no load of data
+        // between the check and the commit escapes it. A MERGE or REPLACE changes only
+        // the dimensions the file names; a CLEAR renumbers them all.
+        std::vector<Dimension> touched;
+        for (size_t d = 0; d < kDimensionCount; ++d) {
+            if (mode == MetadataMode::Clear || named[d]) {
+                touched.push_back(static_cast<Dimension>(d));
+            }
+        }
+        const QStringList found = IntegrityFaults(file.db(), planned, resolved, touched);
+        for (qsizetype i = 0; i < found.size() && i < kMostIntegrityFaults; ++i) {
+            log.Error(metadataFile, 0, found[i]);
+        }
+        if (found.size() > kMostIntegrityFaults) {
+            log.Note(QStringLiteral("%1 more members with data are not listed.")
+                         .arg(found.size() - kMostIntegrityFaults));
+        }
     }
     if (log.errors() > 0) {
         log.Write();

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "server/tarsel_error.h"
+#include "tests/server/local/data_test_app.h"
 #include "tests/support/app_builder.h"
 #include "tests/support/local_server.h"
 
@@ -158,6 +159,86 @@ TEST_F(MetadataLoadTest, FilesOfTheWrongKindAreRefusedAtOnce) {
         EXPECT_TRUE(e.description().contains(QStringLiteral("is a folder")));
     }
     EXPECT_EQ(Extract(), before);
+}
+
+class MetadataOverDataTest : public MetadataLoadTest {
+  protected:
+    void SetUp() override {
+        StartServer(test::DataTestApp());
+        load = server().library()->CreateMetadataLoad();
+        load->SetSession(server().Session());
+        auto data = server().library()->CreateDataLoad();
+        data->SetSession(server().Session());
+        data->Load(Write(QStringLiteral("seed.dat"),
+                         "!DATA\nActual;2026;01;YTD;France;<Entity Currency>;Sales;[ICP None];P1;"
+                         "[None];[None];[None];100\n"),
+                   dir.filePath(QStringLiteral("seed.log")));
+    }
+};
+
+TEST_F(MetadataOverDataTest, MembersWithDataAreKeptUnlessTheCheckIsOff) {
+    const QByteArray before = Extract();
+    auto options = load->GetLoadOptions();
+
+    // A file with nothing in it is refused, loaded or scanned, whatever it is made of.
+    for (const QByteArray& nothing : {QByteArray(), QByteArray("\xEF\xBB\xBF"),
+                                      QByteArray("' written by the nightly job\n\n")}) {
+        for (const bool scan : {false, true}) {
+            options->Item(18)->SetCurrentValue(scan);
+            const auto [error, lines] = Refused(Write(QStringLiteral("empty.app"), nothing),
+                                                dir.filePath(QStringLiteral("empty.log")));
+            EXPECT_TRUE(error.contains(QStringLiteral("has 1 error(s)"))) << error.toStdString();
+            EXPECT_TRUE(lines.value(0).startsWith(QStringLiteral("Error: ")) &&
+                        lines.value(0).contains(QStringLiteral("holds no metadata")))
+                << lines.join(u'\n').toStdString();
+        }
+    }
+    options->Item(18)->SetCurrentValue(false);
+
+    // France, period 01 and P1 hold the one cell: the first two would go, P1 would gain
+    // a child. Germany and US go too, but hold nothing.
+    options->Item(21)->SetCurrentValue(true);
+    options->Item(29)->SetCurrentValue(true);
+    const QString harmful = Write(QStringLiteral("harmful.app"),
+                                  "!MEMBERS=Entity\nWorld\nEurope\nSpain\n"
+                                  "!HIERARCHIES=Entity\n;World\nWorld;Europe\nEurope;Spain\n"
+                                  "!MEMBERS=Period\n02\n!HIERARCHIES=Period\n;02\n"
+                                  "!MEMBERS=Custom1\n[None]\nProducts\nP1\nP1a\nP2\n"
+                                  "!HIERARCHIES=Custom1\n;[None]\n;Products\nProducts;P1\n"
+                                  "Products;P2\nP1;P1a\n");
+    for (const bool scan : {true, false}) {
+        options->Item(18)->SetCurrentValue(scan);
+        const auto [error, lines] = Refused(harmful, dir.filePath(QStringLiteral("harm.log")));
+        EXPECT_TRUE(error.contains(QStringLiteral("has 3 error(s)"))) << error.toStdString();
+        const QStringList named = lines.filter(QStringLiteral("has data"));
+        ASSERT_EQ(named.size(), 3) << lines.join(u'\n').toStdString();
+        EXPECT_TRUE(
+            named[0].contains(QStringLiteral("Period member 01 has data and would be "
+                                             "removed")));
+        EXPECT_TRUE(
+            named[1].contains(QStringLiteral("Entity member France has data and "
+                                             "would be removed")));
+        EXPECT_TRUE(
+            named[2].contains(QStringLiteral("Custom1 member P1 has data and would "
+                                             "stop being a base member")));
+        for (const QString& line : named) {
+            EXPECT_TRUE(line.startsWith(QStringLiteral("Error: ") + harmful));
+        }
+    }
+    options->Item(18)->SetCurrentValue(false);
+    EXPECT_EQ(Extract(), before);
+
+    // Removing members without data passes the check; without it, the harmful file loads.
+    const int32_t france = server().Tree(Dimension::Entity)->GetMemberID("France");
+    load->Load(Write(QStringLiteral("harmless.app"),
+                     "!MEMBERS=Entity\nWorld\nEurope\nFrance\n"
+                     "!HIERARCHIES=Entity\n;World\nWorld;Europe\nEurope;France\n"),
+               dir.filePath(QStringLiteral("harmless.log")));
+    EXPECT_THROW(server().Tree(Dimension::Entity)->GetMemberID("Germany"), TarselError);
+    EXPECT_EQ(server().Tree(Dimension::Entity)->GetMemberID("France"), france);
+    options->Item(29)->SetCurrentValue(false);
+    load->Load(harmful, dir.filePath(QStringLiteral("harm.log")));
+    EXPECT_THROW(server().Tree(Dimension::Entity)->GetMemberID("France"), TarselError);
 }
 
 }  // namespace
