@@ -1,7 +1,7 @@
-// The bad-input catalogue (bad_inputs/catalogue.tsv) run end to end: every metadata and
-// member list case loaded by the real batch program into one application, every command
-// file checked by Tarsel_Batch --check; each must show its line, and the application must
-// be the same afterwards.
+// The bad-input catalogue (bad_inputs/catalogue.tsv) run end to end: every metadata, member
+// list, data, journal, security and rules case loaded by the real batch program into one
+// application, every command file checked by Tarsel_Batch --check; each must show its line,
+// and the application must be the same afterwards.
 
 #include <gtest/gtest.h>
 
@@ -27,7 +27,30 @@ QByteArray Read(const QString& path) {
 const std::map<QString, QString> kLoads = {
     {QStringLiteral(".app"), QStringLiteral("LOAD_METADATA %1, %2, REPLACE, FALSE")},
     {QStringLiteral(".lst"), QStringLiteral("LOAD_MEMBER_LISTS %1, %2")},
+    {QStringLiteral(".xml"), QStringLiteral("LOAD_METADATA %1, %2, REPLACE, FALSE")},
+    {QStringLiteral(".dat"), QStringLiteral("LOAD_DATA %1, %2, REPLACE, FALSE")},
+    {QStringLiteral(".jlf"), QStringLiteral("LOAD_JOURNALS %1, %2")},
+    {QStringLiteral(".sec"), QStringLiteral("LOAD_SECURITY %1, %2, FALSE, TRUE, TRUE, TRUE, TRUE")},
+    {QStringLiteral(".rls"), QStringLiteral("LOAD_RULES %1, %2, TRUE")},
 };
+
+// What the application holds, extracted by the batch into %1.<ending> for every ending.
+const char* const kExtracts[] = {
+    "EXTRACT_METADATA %1.app, , APP",
+    "EXTRACT_MEMBER_LISTS %1.lst, ",
+    "EXTRACT_BASE_DATA %1.dat, , Actual, 2026, 01, 12, FALSE",
+    "EXTRACT_JOURNALS %1.jlf, , Actual, 2026, 01, 12, TRUE, TRUE, TRUE",
+    "EXTRACT_SECURITY %1.sec, , TRUE, TRUE, TRUE, TRUE",
+    "EXTRACT_RULES %1.rls, ",
+};
+
+QByteArray Extracts(const char* name) {
+    QByteArray commands;
+    for (const char* extract : kExtracts) {
+        commands += QString::fromLatin1(extract).arg(QLatin1String(name)).toUtf8() + "\r\n";
+    }
+    return commands;
+}
 
 QString Ending(const QString& file) {
     return file.mid(file.lastIndexOf(QLatin1Char('.')));
@@ -78,21 +101,19 @@ TEST(HardeningBadInputs, EveryCaseShowsItsLineAndStoresNothing) {
             QFile::copy(catalogue.filePath(file), work.filePath(file));
         }
     }
-    EXPECT_GE(expected.size(), 60u);
+    EXPECT_GE(expected.size(), 80u);
 
     LocalServer server(AppBuilder()
                            .Relate(Dimension::Entity, QString(), QStringLiteral("World"))
                            .Relate(Dimension::Entity, QStringLiteral("World"), QStringLiteral("A"))
                            .Build());
-    QByteArray loads =
-        "LOGON TestCluster, TestApp\r\nEXTRACT_METADATA before.app, , APP\r\n"
-        "EXTRACT_MEMBER_LISTS before.lst, \r\n";
+    QByteArray loads = "LOGON TestCluster, TestApp\r\n" + Extracts("before");
     for (const auto& [file, line] : expected) {
         if (const auto load = kLoads.find(Ending(file)); load != kLoads.end()) {
             loads += load->second.arg(file, LoadLog(file)).toUtf8() + "\r\n";
         }
     }
-    loads += "EXTRACT_METADATA after.app, , APP\r\nEXTRACT_MEMBER_LISTS after.lst, \r\n";
+    loads += Extracts("after");
     QFile commands(work.filePath("loads.cmd"));
     ASSERT_TRUE(commands.open(QIODevice::WriteOnly));
     commands.write(loads);
@@ -116,8 +137,11 @@ TEST(HardeningBadInputs, EveryCaseShowsItsLineAndStoresNothing) {
             << shown.join(QLatin1Char('\n')).toStdString() << "\ninstead of\n"
             << line.toStdString();
     }
-    EXPECT_EQ(Read(work.filePath("before.app")), Read(work.filePath("after.app")));
-    EXPECT_EQ(Read(work.filePath("before.lst")), Read(work.filePath("after.lst")));
+    for (const char* ending : {".app", ".lst", ".dat", ".jlf", ".sec", ".rls"}) {
+        EXPECT_EQ(Read(work.filePath(QStringLiteral("before") + ending)),
+                  Read(work.filePath(QStringLiteral("after") + ending)))
+            << ending;
+    }
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -211,6 +212,29 @@ void CheckIntegrity(const Fixture& fixture) {
     }
 }
 
+// How many cells each application file holds: invalid records appear in no extract.
+QByteArray StoredCells(const Fixture& fixture) {
+    QByteArray counts;
+    QDirIterator files(fixture.Work("home"), {QStringLiteral("*.tapp")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        sqlite3* db = nullptr;
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY,
+                            nullptr) == SQLITE_OK &&
+            sqlite3_prepare_v2(db, "SELECT count(*) FROM cells", -1, &statement, nullptr) ==
+                SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW) {
+            counts += QFileInfo(path).fileName().toUtf8() + ": " +
+                      QByteArray::number(sqlite3_column_int64(statement, 0)) + '\n';
+        }
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+    }
+    return counts;
+}
+
 struct Row {
     const char* name;
     Child (*operation)(const Fixture&);
@@ -220,6 +244,34 @@ struct Row {
 
 QByteArray AppState(const Fixture& fixture) {
     return ApplicationState(fixture, QStringLiteral("App"));
+}
+
+// What the commands extract into file, or "<no extract>".
+QByteArray Extract(const Fixture& fixture, const QString& commands, const QString& file) {
+    QFile::remove(fixture.Work(file));
+    fixture.Run(Batch(commands), false);
+    const QString path = fixture.Work(file);
+    return QFile::exists(path) ? ReadAll(path) : QByteArray("<no extract>");
+}
+
+// The application's base data of 2026.
+QByteArray DataState(const Fixture& fixture, const QString& application) {
+    return Extract(fixture,
+                   QStringLiteral("LOGON C, %1\r\nEXTRACT_BASE_DATA state.dat, , Actual, 2026, "
+                                  "01, 12, FALSE\r\n")
+                       .arg(application),
+                   QStringLiteral("state.dat"));
+}
+QByteArray DataState(const Fixture& fixture) {
+    return DataState(fixture, QStringLiteral("App"));
+}
+
+// Every cell of the first quarter of 2026 down the entity hierarchy, parents' totals included.
+QByteArray TotalsState(const Fixture& fixture) {
+    return Extract(fixture,
+                   QStringLiteral("LOGON C, App\r\nEXTRACT_DATA_USING_MBR_LISTS state.dat, , "
+                                  "Actual, 2026, 01, 03, [Hierarchy], [Hierarchy], TRUE\r\n"),
+                   QStringLiteral("state.dat"));
 }
 
 const Row kRows[] = {
@@ -259,7 +311,127 @@ const Row kRows[] = {
              QStringLiteral("LOGON C, App\r\nDEFAULT_CUSTOM2 records.dat, out.dat, [None]\r\n"));
      },
      [](const Fixture& fixture) { return ReadAll(fixture.Work("out.dat")); }},
+    {"data-replace",
+     [](const Fixture&) {
+         return Batch(QStringLiteral("LOGON C, App\r\nLOAD_DATA large.dat, , REPLACE, FALSE\r\n"));
+     },
+     DataState},
+    {"journals",
+     [](const Fixture&) {
+         return Batch(QStringLiteral("LOGON C, App\r\nLOAD_JOURNALS journals.jlf, \r\n"));
+     },
+     [](const Fixture& fixture) {
+         return Extract(fixture,
+                        QStringLiteral("LOGON C, App\r\nEXTRACT_JOURNALS state.jlf, , "
+                                       "Actual, 2026, 01, 12, TRUE, TRUE, TRUE\r\n"),
+                        QStringLiteral("state.jlf")) +
+                DataState(fixture);
+     }},
+    {"security",
+     [](const Fixture&) {
+         return Batch(QStringLiteral(
+             "LOGON C, App\r\nLOAD_SECURITY demo.sec, , TRUE, TRUE, TRUE, TRUE, TRUE\r\n"));
+     },
+     [](const Fixture& fixture) {
+         return Extract(fixture,
+                        QStringLiteral("LOGON C, App\r\nEXTRACT_SECURITY state.sec, , TRUE, TRUE, "
+                                       "TRUE, TRUE\r\n"),
+                        QStringLiteral("state.sec"));
+     }},
+    {"rules",
+     [](const Fixture&) {
+         return Batch(QStringLiteral("LOGON C, App\r\nLOAD_RULES demo.rls, , TRUE\r\n"));
+     },
+     [](const Fixture& fixture) {
+         return Extract(fixture, QStringLiteral("LOGON C, App\r\nEXTRACT_RULES state.rls, \r\n"),
+                        QStringLiteral("state.rls"));
+     }},
+    {"consolidate-all-with-data",
+     [](const Fixture&) {
+         return Batch(
+             QStringLiteral("LOGON C, App\r\nCONSOLIDATE Actual, 2026, 01, 03, Group, "
+                            "Group, Consolidate All With Data\r\n"));
+     },
+     TotalsState},
+    {"force-calculate",
+     [](const Fixture&) {
+         return Batch(
+             QStringLiteral("LOGON C, App\r\nFORCE_CALCULATE Actual, 2026, 01, 03, "
+                            "France, FR01, <Entity Currency>\r\n"));
+     },
+     TotalsState},
+    {"delete-invalid-records",
+     [](const Fixture&) {
+         return Batch(QStringLiteral("LOGON C, Inv\r\nDELETE_INVALID_RECORDS removed.log\r\n"));
+     },
+     StoredCells},
 };
+
+// Some 100,000 records of the demo application: the ledger's entities, each with every
+// account and custom combination the ledger uses, for each period.
+QByteArray LargeLedger(const QByteArray& ledger) {
+    QList<QByteArray> entities;
+    QList<QByteArray> tails;  // Account;ICP;Custom1;Custom2;Custom3;Custom4
+    for (const QByteArray& line : ledger.split('\n')) {
+        const QList<QByteArray> fields = line.trimmed().split(';');
+        if (fields.size() != 13) {
+            continue;
+        }
+        if (!entities.contains(fields[4])) {
+            entities << fields[4];
+        }
+        const QByteArray tail = fields.mid(6, 6).join(';');
+        if (!tails.contains(tail)) {
+            tails << tail;
+        }
+    }
+    QByteArray records = "!DATA\r\n";
+    int count = 0;
+    for (int period = 1; period <= 12 && count < 100000; ++period) {
+        for (qsizetype e = 0; e < entities.size() && count < 100000; ++e) {
+            for (qsizetype t = 0; t < tails.size() && count < 100000; ++t, ++count) {
+                records += "Actual;2026;" + QByteArray::number(period).rightJustified(2, '0') +
+                           ";YTD;" + entities[e] + ";<Entity Currency>;" + tails[t] + ';' +
+                           QByteArray::number(count % 9973) + ".5\r\n";
+            }
+        }
+    }
+    return records;
+}
+
+// App holds the demo ledger; Inv holds it too, after a metadata REPLACE that took away the
+// entity FR01, so its records of FR01 are invalid.
+template <typename Local>
+void PrepareDataWorld(const Fixture& fixture, const Local& local) {
+    const QByteArray demoApp = ReadAll(fixture.Pristine("demo.app"));
+    const QByteArray ledger = ReadAll(QStringLiteral(TARSEL_DEMO_DIR "/Demo_ledger_2026.dat"));
+    WriteAll(fixture.Pristine("ledger.dat"), ledger);
+    WriteAll(fixture.Pristine("large.dat"), LargeLedger(ledger));
+    QFile::copy(QStringLiteral(TARSEL_DEMO_DIR "/journals.jlf"), fixture.Pristine("journals.jlf"));
+    QFile::copy(QStringLiteral(TARSEL_DEMO_DIR "/Demo.rls"), fixture.Pristine("demo.rls"));
+    WriteAll(fixture.Pristine("demo.sec"), ReadAll(QStringLiteral(TARSEL_DEMO_DIR "/Demo.sec"))
+                                               .replace("Controllers;demo", "Controllers;admin"));
+    QByteArray reduced;
+    for (const QByteArray& line : demoApp.split('\n')) {
+        if (!line.trimmed().split(';').contains("FR01")) {
+            reduced += line + '\n';
+        }
+    }
+    WriteAll(fixture.Pristine("reduced.app"), reduced);
+    local({QStringLiteral("create-app"), QStringLiteral("C"), QStringLiteral("Inv"),
+           QStringLiteral("demo.app")});
+    local({QStringLiteral("provision"), QStringLiteral("C"), QStringLiteral("admin"),
+           QStringLiteral("Inv"), QStringLiteral("--admin")});
+    const auto batch = [&](const QString& commands) {
+        if (fixture.Run(Batch(commands), true) != 0) {
+            Fail(QStringLiteral("preparing failed: ") + commands);
+        }
+    };
+    batch(QStringLiteral("LOGON C, App\r\nLOAD_DATA ledger.dat, , REPLACE, FALSE\r\n"));
+    batch(
+        QStringLiteral("LOGON C, Inv\r\nLOAD_DATA ledger.dat, , REPLACE, FALSE\r\n"
+                       "LOAD_METADATA reduced.app, , REPLACE, FALSE\r\n"));
+}
 
 void Prepare(const Fixture& fixture) {
     const QString home = fixture.Pristine("home");
@@ -299,6 +471,7 @@ void Prepare(const Fixture& fixture) {
     }
     WriteAll(fixture.Pristine("records.dat"), records);
     WriteAll(fixture.Pristine("out.dat"), "an earlier output\r\n");
+    PrepareDataWorld(fixture, local);
 }
 
 struct Tally {
