@@ -1,5 +1,6 @@
 // The journal file reader on any bytes: it never throws, every problem names a line of the
-// file, and a file read without problems is written and read back to the same bytes.
+// file, problems come in line order, and a file read without problems is written and read
+// back to the same bytes.
 
 #include "fuzz/fuzz_support.h"
 #include "server/local/format/journal_file.h"
@@ -23,13 +24,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString fileName = QStringLiteral("fuzz.jlf");
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const JournalFile file = Read(bytes, fileName);
-    // A journal's balance is judged at its header once its lines are read, so problems come
-    // in line order within a journal only; each must still name a line of the file.
     const auto lines = static_cast<int>(bytes.count('\n')) + 1;
+    int previous = 0;
     for (const auto& problem : file.problems) {
         if (problem.line < 0 || problem.line > lines || problem.reason.isEmpty()) {
             fuzz::Finding("a problem without its line or reason", problem.reason);
         }
+        if (problem.line < previous) {
+            fuzz::Finding("problems out of line order", problem.reason);
+        }
+        previous = problem.line;
     }
     if (!file.problems.empty() || file.journals.empty()) {
         return 0;

@@ -1,5 +1,7 @@
 #include "server/local/format/journal_file.h"
 
+#include <algorithm>
+
 #include <QStringList>
 #include <cmath>
 #include <map>
@@ -53,6 +55,12 @@ bool NearlyEqual(double a, double b) {
 class Reader {
   public:
     void Problem(int line, const QString& reason) { file_.problems.push_back({line, reason}); }
+    // A line that could not be read at all: the journal it stands in is not checked further,
+    // since its sums would be missing that line.
+    void Refused(int line, const QString& reason) {
+        Problem(line, reason);
+        invalid_ = invalid_ || current_.has_value();
+    }
 
     void Section(int line, const QString& text) {
         Close();
@@ -91,6 +99,10 @@ class Reader {
 
     JournalFile Finish() {
         Close();
+        // A journal's own problems are found when it closes, after those of its lines.
+        std::stable_sort(
+            file_.problems.begin(), file_.problems.end(),
+            [](const JournalProblem& a, const JournalProblem& b) { return a.line < b.line; });
         return std::move(file_);
     }
 
@@ -293,7 +305,7 @@ JournalFile ReadJournalFile(const QByteArray& bytes, const QString& fileName) {
             if (reason.startsWith(where)) {
                 reason = reason.mid(where.size());
             }
-            reader.Problem(lines.LineNumber(), reason);
+            reader.Refused(lines.LineNumber(), reason);
             continue;
         }
         const QByteArrayView raw = lines.Line();
@@ -307,7 +319,7 @@ JournalFile ReadJournalFile(const QByteArray& bytes, const QString& fileName) {
         }
         const QString problem = SplitFields(raw, fields);
         if (!problem.isEmpty()) {
-            reader.Problem(lines.LineNumber(), problem);
+            reader.Refused(lines.LineNumber(), problem);
             continue;
         }
         reader.Record(lines.LineNumber(), fields);

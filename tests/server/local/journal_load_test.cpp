@@ -89,6 +89,10 @@ TEST(LocalJournalLoad, EveryBadFileStoresNothingAndNamesTheLine) {
          QStringLiteral("7: the line holds a NUL byte")},
         {"invalid UTF-8", header + Line("Paris", "Bank", "D", "5", "caf\xC3("),
          QStringLiteral("7: the line is not valid UTF-8")},
+        {"a balanced journal with an unreadable line",
+         header + Line("Paris", "Bank", "D", "5") + Line("Paris", "Bank", "C", "5", "caf\xC3(") +
+             Line("Venus", "Bank", "D", "1"),
+         QStringLiteral("8: the line is not valid UTF-8")},
         {"1 MiB line", header + Line("Paris", "Bank", "D", "5", QByteArray(1 << 20, 'x')),
          QStringLiteral("7: the description is longer than 255 characters")},
         {"amount with a comma", header + Line("Paris", "Bank", "D", "1,5"),
@@ -135,8 +139,19 @@ TEST(LocalJournalLoad, EveryBadFileStoresNothingAndNamesTheLine) {
                   (QStringLiteral("Error: bad.jlf, line ") + bad.expected).toStdString())
             << lines.join(u'\n').toStdString();
         EXPECT_TRUE(lines.back().endsWith(QStringLiteral("nothing was stored.")));
+        // Errors come in line order, and a line that could not be read is not also counted
+        // as missing from its journal's balance.
+        int previous = 0;
         for (const QString& line : lines) {
             EXPECT_LT(line.size(), 400) << "the log quotes a huge field";
+            if (line.startsWith(QStringLiteral("Error: bad.jlf, line "))) {
+                const int number = line.mid(21).section(u':', 0, 0).toInt();
+                EXPECT_GE(number, previous) << line.toStdString();
+                previous = number;
+            }
+            EXPECT_TRUE(!line.contains(QStringLiteral("differ")) ||
+                        QByteArrayView(bad.what).startsWith("unbalanced"))
+                << line.toStdString();
         }
 
         sql::Database db(server.applicationPath(), sql::OpenMode::ReadOnly);
