@@ -61,26 +61,16 @@ QString Key(const QString& period, const QString& entity, const QString& account
         .arg(period, entity, account, c1);
 }
 
-class BatchDataE2E : public ::testing::Test {
+class BatchDataE2E : public ::testing::Test, protected BatchFolder {
   protected:
     void SetUp() override { server = std::make_unique<LocalServer>(tarsel::test::DataTestApp()); }
-
-    QString Path(const QString& name) const { return dir.filePath(name); }
-    void Write(const QString& name, const QByteArray& bytes) { WriteBytes(Path(name), bytes); }
-    QByteArray Bytes(const QString& name) const {
-        QFile file(Path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
 
     QString Run(const QByteArray& lines) {
         WriteBytes(Path(QStringLiteral("job.txt")),
                    "LOGON TestCluster, TestApp, admin, secret\r\n" + lines);
         QFile::remove(Path(QStringLiteral("job.log")));
-        QProcess batch;
-        batch.setWorkingDirectory(dir.path());
-        batch.start(QStringLiteral(TARSEL_BATCH_BINARY), {Path(QStringLiteral("job.txt"))});
-        EXPECT_TRUE(batch.waitForFinished(120000));
-        QThread::msleep(local::kFreshnessCheckMs + 20);
+        RunBatchProgram(QStringLiteral(TARSEL_BATCH_BINARY), dir.path(),
+                        Path(QStringLiteral("job.txt")));
         return MaskTimes(ReadText(Path(QStringLiteral("job.log"))));
     }
 
@@ -121,7 +111,6 @@ class BatchDataE2E : public ::testing::Test {
     }
 
     std::unique_ptr<LocalServer> server;
-    QTemporaryDir dir;
 };
 
 TEST_F(BatchDataE2E, LoadExtractGivesTheFileBackAndEachDuplicatesModeActsOnTheSameCells) {

@@ -38,7 +38,7 @@ const QByteArray kSecurity =
     "!SECURITY_CLASS_ACCESS\r\n"
     "Europe;Developers;All\r\n";
 
-class BatchSecurityE2E : public ::testing::Test {
+class BatchSecurityE2E : public ::testing::Test, protected BatchFolder {
   protected:
     void SetUp() override {
         AppBuilder app;
@@ -53,29 +53,18 @@ class BatchSecurityE2E : public ::testing::Test {
         store.Provision(QStringLiteral("reader"), QStringLiteral("TestApp"), false);
     }
 
-    QString Path(const QString& name) const { return dir.filePath(name); }
-    void Write(const QString& name, const QByteArray& bytes) { WriteBytes(Path(name), bytes); }
-    QByteArray Bytes(const QString& name) const {
-        QFile file(Path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-
     // Runs the lines after a LOGON as user in the test's folder; the batch log, times masked.
     QString Run(const QByteArray& lines, const QByteArray& user = "admin",
                 const QByteArray& password = "secret") {
         Write(QStringLiteral("job.txt"),
               "LOGON TestCluster, TestApp, " + user + ", " + password + "\r\n" + lines);
         QFile::remove(Path(QStringLiteral("job.log")));
-        QProcess batch;
-        batch.setWorkingDirectory(dir.path());
-        batch.start(QStringLiteral(TARSEL_BATCH_BINARY), {Path(QStringLiteral("job.txt"))});
-        EXPECT_TRUE(batch.waitForFinished(120000));
-        QThread::msleep(local::kFreshnessCheckMs + 20);
+        RunBatchProgram(QStringLiteral(TARSEL_BATCH_BINARY), dir.path(),
+                        Path(QStringLiteral("job.txt")));
         return MaskTimes(ReadText(Path(QStringLiteral("job.log"))));
     }
 
     std::unique_ptr<LocalServer> server;
-    QTemporaryDir dir;
 };
 
 // The failure entry: the text, the subject line, the header and the detail.
