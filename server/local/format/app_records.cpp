@@ -35,7 +35,7 @@ struct DimensionState {
 
 class AppRecords::Impl {
   public:
-    explicit Impl(FileFaults& faults) : faults_(faults) {}
+    Impl(FileFaults& faults, AppSyntax syntax) : faults_(faults), syntax_(syntax) {}
 
     void Begin(AppSection section, Dimension dimension, int line, size_t expected) {
         Collect([this] { FinishMemberListFile(); });
@@ -168,9 +168,13 @@ class AppRecords::Impl {
     int MemberIndex(const QString& label) {
         const int position = State().index.Find(label);
         if (position < 0) {
-            Fail(QStringLiteral("unknown member \"%1\" in dimension %2 (members are "
-                                "defined in !MEMBERS=%2 before they are used)")
-                     .arg(label, DimName()));
+            Fail(
+                QStringLiteral("unknown member \"%1\" in dimension %2 (members are defined in "
+                               "%3 before they are used)")
+                    .arg(label, DimName(),
+                         syntax_ == AppSyntax::Xml
+                             ? QStringLiteral("<members> of <dimension name=\"%1\">").arg(DimName())
+                             : QStringLiteral("!MEMBERS=") + DimName()));
         }
         return position;
     }
@@ -453,6 +457,7 @@ class AppRecords::Impl {
     }
 
     FileFaults& faults_;
+    AppSyntax syntax_;
     int line_ = 0;
     AppModel model_;
     AppSection section_ = AppSection::None;
@@ -466,7 +471,8 @@ class AppRecords::Impl {
     std::vector<int> base64Lines_;
 };
 
-AppRecords::AppRecords(FileFaults& faults) : impl_(std::make_unique<Impl>(faults)) {}
+AppRecords::AppRecords(FileFaults& faults, AppSyntax syntax)
+    : impl_(std::make_unique<Impl>(faults, syntax)) {}
 AppRecords::~AppRecords() = default;
 
 void AppRecords::Begin(AppSection section, Dimension dimension, int line, size_t expected) {

@@ -23,10 +23,13 @@ enum class AppSection {
     MemberListFile
 };
 
+// Where a file defines a dimension's members, for the hint given with an unknown member.
+enum class AppSyntax { Text, Xml };
+
 class AppRecords {
   public:
     // Faults found at the end (references, repeated relations, cycles) go to faults.
-    explicit AppRecords(FileFaults& faults);
+    explicit AppRecords(FileFaults& faults, AppSyntax syntax = AppSyntax::Text);
     ~AppRecords();
     AppRecords(const AppRecords&) = delete;
     AppRecords& operator=(const AppRecords&) = delete;

@@ -48,7 +48,7 @@ class LineCounter {
 class XmlReader {
   public:
     XmlReader(QByteArray& text, FileFaults& faults)
-        : text_(text), lines_(text), faults_(faults), records_(faults) {}
+        : text_(text), lines_(text), faults_(faults), records_(faults, AppSyntax::Xml) {}
 
     AppModel Read() {
         if (!IsValidUtf8(text_)) {

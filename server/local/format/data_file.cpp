@@ -178,6 +178,13 @@ DataFileReader::StepResult DataFileReader::Step(DataRecord& record, DataProblem&
         inData_ = true;
         return StepResult::Skip;
     }
+    if (trimmed.front() == '!' && trimmed.find(';') == std::string_view::npos) {
+        problem.reason = QStringLiteral(
+                             "section \"%1\" is not one a data file holds (it holds "
+                             "one !DATA section)")
+                             .arg(Shown(trimmed));
+        return StepResult::Problem;
+    }
     if (!inData_) {
         problem.reason = QStringLiteral("a record before the !DATA line");
         return StepResult::Problem;

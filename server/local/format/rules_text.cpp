@@ -61,12 +61,17 @@ class AssignmentParser {
         return pos_ == text_.size() || Fail(QStringLiteral("unexpected \"%1\"").arg(Rest()));
     }
     // Whether the text begins with a member reference followed by "=": an assignment,
-    // however badly its right side is written.
+    // however badly its right side is written. When it begins with a prefix and "#" but
+    // the reference is wrong, why() says what is wrong with it.
     bool LooksLikeAssignment() {
         pos_ = 0;
-        const bool assignment = Reference() && Expect(u'=');
+        prefixRead_ = false;
+        const bool reference = Reference();
+        const bool assignment = reference && Expect(u'=');
+        if (reference || !prefixRead_) {
+            why_.clear();
+        }
         pos_ = 0;
-        why_.clear();
         references_.clear();
         return assignment;
     }
@@ -115,6 +120,7 @@ class AssignmentParser {
                               .arg(prefix));
             }
             ++pos_;
+            prefixRead_ = true;
             const Prefix* known = nullptr;
             for (const Prefix& p : kPrefixes) {
                 if (prefix.compare(QLatin1String(p.text), Qt::CaseInsensitive) == 0) {
@@ -122,10 +128,15 @@ class AssignmentParser {
                 }
             }
             if (!known) {
-                return Fail(QStringLiteral("unknown dimension \"%1#\"").arg(prefix));
+                return Fail(QStringLiteral("unknown member-reference prefix \"%1#\" (the "
+                                           "prefixes are S#, Y#, P#, W#, E#, V#, A#, I#, C1# to "
+                                           "C4#)")
+                                .arg(prefix));
             }
             if (std::find(seen.begin(), seen.end(), known->dimension) != seen.end()) {
-                return Fail(QStringLiteral("%1# given twice in one reference").arg(prefix));
+                return Fail(QStringLiteral("%1 is named twice in one reference (%2# a second "
+                                           "time; a reference names each dimension once)")
+                                .arg(DimensionDisplayName(known->dimension), prefix));
             }
             seen.push_back(known->dimension);
             QString label;
@@ -219,6 +230,7 @@ class AssignmentParser {
     QStringView text_;
     qsizetype pos_ = 0;
     QString why_;
+    bool prefixRead_ = false;
     std::vector<MemberRef> references_;
 };
 
@@ -360,9 +372,11 @@ class RulesChecker {
     void Assignment(int line, QStringView text) {
         AssignmentParser parser(text);
         if (!parser.LooksLikeAssignment()) {
-            Error(line, QStringLiteral("unknown statement \"%1\": a routine holds assignments "
-                                       "such as A#Margin = A#Sales - A#Costs")
-                            .arg(text));
+            Error(line, parser.why().isEmpty()
+                            ? QStringLiteral("unknown statement \"%1\": a routine holds "
+                                             "assignments such as A#Margin = A#Sales - A#Costs")
+                                  .arg(text)
+                            : QStringLiteral("%1 in \"%2\"").arg(parser.why()).arg(text));
             return;
         }
         if (!parser.Parse()) {

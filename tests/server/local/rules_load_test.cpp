@@ -61,7 +61,7 @@ TEST(LocalRulesLoad, EachKindOfProblemIsLoggedOnItsLineAndOnlyErrorsKeepTheFileO
         {"unknown member", "Sub Calculate()\nA#Sales = A#Venus\nEnd Sub\n", false, true, false,
          "line 2: A#Venus: \"Venus\" is not a member of Account"},
         {"unknown dimension", "Sub Calculate()\nA#Sales = X#Venus\nEnd Sub\n", false, true, false,
-         "line 2: unknown dimension \"X#\" in \"A#Sales = X#Venus\""},
+         "line 2: unknown member-reference prefix \"X#\""},
         {"outside a routine", "A#Sales = 1\n", false, true, false,
          "line 1: \"A#Sales = 1\" stands outside any routine"},
         {"Sub twice",
