@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QtGlobal>
+#include <cerrno>
 #include <utility>
 
 #include "server/tarsel_error.h"
@@ -75,9 +76,19 @@ void Database::Close() noexcept {
 }
 
 void Database::Fail(int rc, const QString& doing) const {
+    const int lastErrno = errno;
     const int primary = rc & 0xff;
-    const QString reason =
+    QString reason =
         db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString::fromUtf8(sqlite3_errstr(rc));
+    // SQLite says only "disk I/O error"; the system's reason (a full disk, a file size
+    // limit, a permission) is what the administrator can act on. SQLite keeps it for a
+    // failed statement, not for a failed COMMIT, whose failing write set errno last.
+    const int systemErrno = db_ ? sqlite3_system_errno(db_) : 0;
+    if (const int os = systemErrno != 0 ? systemErrno : lastErrno;
+        os != 0 &&
+        (primary == SQLITE_IOERR || primary == SQLITE_FULL || primary == SQLITE_CANTOPEN)) {
+        reason += QStringLiteral(" (%1)").arg(qt_error_string(os));
+    }
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
         ThrowClientError(code::kStoreBusy,
                          QStringLiteral("The file \"%1\" is busy (%2) while %3. Try again when "
@@ -245,7 +256,10 @@ Transaction::~Transaction() {
 }
 
 void Transaction::Commit() {
-    db_.Exec("COMMIT");
+    if (const int rc = sqlite3_exec(db_.handle(), "COMMIT", nullptr, nullptr, nullptr);
+        rc != SQLITE_OK) {
+        db_.Fail(rc, QStringLiteral("committing the changes"));
+    }
     open_ = false;
 }
 

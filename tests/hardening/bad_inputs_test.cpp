@@ -7,20 +7,15 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <map>
 
+#include "tests/hardening/hardening_batch.h"
 #include "tests/support/app_builder.h"
 #include "tests/support/local_server.h"
 
 namespace tarsel::test {
 namespace {
-
-QByteArray Read(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 // How a case is loaded, by its file's ending: %1 the file, %2 its load log. Files of other
 // endings are command files, checked with --check.
@@ -34,24 +29,6 @@ const std::map<QString, QString> kLoads = {
     {QStringLiteral(".rls"), QStringLiteral("LOAD_RULES %1, %2, TRUE")},
 };
 
-// What the application holds, extracted by the batch into %1.<ending> for every ending.
-const char* const kExtracts[] = {
-    "EXTRACT_METADATA %1.app, , APP",
-    "EXTRACT_MEMBER_LISTS %1.lst, ",
-    "EXTRACT_BASE_DATA %1.dat, , Actual, 2026, 01, 12, FALSE",
-    "EXTRACT_JOURNALS %1.jlf, , Actual, 2026, 01, 12, TRUE, TRUE, TRUE",
-    "EXTRACT_SECURITY %1.sec, , TRUE, TRUE, TRUE, TRUE",
-    "EXTRACT_RULES %1.rls, ",
-};
-
-QByteArray Extracts(const char* name) {
-    QByteArray commands;
-    for (const char* extract : kExtracts) {
-        commands += QString::fromLatin1(extract).arg(QLatin1String(name)).toUtf8() + "\r\n";
-    }
-    return commands;
-}
-
 QString Ending(const QString& file) {
     return file.mid(file.lastIndexOf(QLatin1Char('.')));
 }
@@ -60,33 +37,11 @@ QString LoadLog(const QString& file) {
     return file.left(file.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".log");
 }
 
-struct Batch {
-    int exitCode = -1;
-    QStringList lines;  // of standard output
-};
-
-Batch RunBatch(const QString& folder, const QStringList& arguments) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("TARSEL_USER"), QStringLiteral("admin"));
-    env.insert(QStringLiteral("TARSEL_PASSWORD"), QStringLiteral("secret"));
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    process.setProcessEnvironment(env);
-    process.setWorkingDirectory(folder);
-    process.start(QStringLiteral(TARSEL_BATCH_BINARY), arguments);
-    Batch batch;
-    if (process.waitForFinished(300000)) {
-        batch.exitCode = process.exitCode();
-    }
-    batch.lines = QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'));
-    return batch;
-}
-
 TEST(HardeningBadInputs, EveryCaseShowsItsLineAndStoresNothing) {
     QTemporaryDir work;
     std::map<QString, QString> expected;  // file -> line
     const QDir catalogue(QStringLiteral(BAD_INPUTS_DIR));
-    for (const QByteArray& line : Read(catalogue.filePath("catalogue.tsv")).split('\n')) {
+    for (const QByteArray& line : ReadFile(catalogue.filePath("catalogue.tsv")).split('\n')) {
         if (line.isEmpty() || line.startsWith('#')) {
             continue;
         }
@@ -107,13 +62,13 @@ TEST(HardeningBadInputs, EveryCaseShowsItsLineAndStoresNothing) {
                            .Relate(Dimension::Entity, QString(), QStringLiteral("World"))
                            .Relate(Dimension::Entity, QStringLiteral("World"), QStringLiteral("A"))
                            .Build());
-    QByteArray loads = "LOGON TestCluster, TestApp\r\n" + Extracts("before");
+    QByteArray loads = "LOGON TestCluster, TestApp\r\n" + ExtractCommands(QStringLiteral("before"));
     for (const auto& [file, line] : expected) {
         if (const auto load = kLoads.find(Ending(file)); load != kLoads.end()) {
             loads += load->second.arg(file, LoadLog(file)).toUtf8() + "\r\n";
         }
     }
-    loads += Extracts("after");
+    loads += ExtractCommands(QStringLiteral("after"));
     QFile commands(work.filePath("loads.cmd"));
     ASSERT_TRUE(commands.open(QIODevice::WriteOnly));
     commands.write(loads);
@@ -123,12 +78,12 @@ TEST(HardeningBadInputs, EveryCaseShowsItsLineAndStoresNothing) {
     for (const auto& [file, line] : expected) {
         QStringList shown;
         if (!kLoads.count(Ending(file))) {
-            const Batch check = RunBatch(work.path(), {QStringLiteral("--check"), file});
+            const BatchRun check = RunBatch(work.path(), {QStringLiteral("--check"), file});
             EXPECT_EQ(check.exitCode, 1) << file.toStdString();
-            shown = check.lines;
+            shown = check.output.split(QLatin1Char('\n'));
         } else {
-            shown =
-                QString::fromUtf8(Read(work.filePath(LoadLog(file))).replace('\r', "")).split('\n');
+            shown = QString::fromUtf8(ReadFile(work.filePath(LoadLog(file))).replace('\r', ""))
+                        .split('\n');
             EXPECT_EQ(shown.filter(QStringLiteral(": nothing was stored.")).size(), 1)
                 << file.toStdString();
         }
@@ -137,11 +92,8 @@ TEST(HardeningBadInputs, EveryCaseShowsItsLineAndStoresNothing) {
             << shown.join(QLatin1Char('\n')).toStdString() << "\ninstead of\n"
             << line.toStdString();
     }
-    for (const char* ending : {".app", ".lst", ".dat", ".jlf", ".sec", ".rls"}) {
-        EXPECT_EQ(Read(work.filePath(QStringLiteral("before") + ending)),
-                  Read(work.filePath(QStringLiteral("after") + ending)))
-            << ending;
-    }
+    EXPECT_EQ(Extracted(work.path(), QStringLiteral("before")),
+              Extracted(work.path(), QStringLiteral("after")));
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -20,6 +19,7 @@
 
 #include "server/tarsel_error.h"
 #include "tests/batch/batch_test_support.h"
+#include "tests/hardening/hardening_batch.h"
 #include "tests/support/app_builder.h"
 #include "tests/support/local_server.h"
 
@@ -45,28 +45,14 @@ class HardeningContention : public BatchFolder, public ::testing::Test {
     int RunBatch(const QString& name, const QString& commands, QString& log,
                  qint64* elapsedMs = nullptr) {
         Write(name + QStringLiteral(".txt"), (kLogon + commands).toUtf8());
-        QProcess batch;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("TARSEL_USER"), QStringLiteral("admin"));
-        env.insert(QStringLiteral("TARSEL_PASSWORD"), QStringLiteral("secret"));
-        env.insert(QStringLiteral("TARSEL_BUSY_TIMEOUT_MS"), QString::number(kBusyTimeoutMs));
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-        batch.setProcessEnvironment(env);
-        batch.setWorkingDirectory(dir.path());
-        QElapsedTimer timer;
-        timer.start();
-        batch.start(QStringLiteral(TARSEL_BATCH_BINARY), {name + QStringLiteral(".txt")});
-        const bool ended = batch.waitForFinished(300000);
+        const BatchRun run = test::RunBatch(
+            dir.path(), {name + QStringLiteral(".txt")},
+            {{QStringLiteral("TARSEL_BUSY_TIMEOUT_MS"), QString::number(kBusyTimeoutMs)}});
         if (elapsedMs) {
-            *elapsedMs = timer.elapsed();
+            *elapsedMs = run.ms;
         }
         log = QString::fromUtf8(Bytes(name + QStringLiteral(".log")));
-        if (!ended || batch.exitStatus() != QProcess::NormalExit) {
-            batch.kill();
-            batch.waitForFinished();
-            return -1;
-        }
-        return batch.exitCode();
+        return run.exitCode;
     }
 
     // The demo application with its ledger, and the inputs of the two writers: each
@@ -78,9 +64,7 @@ class HardeningContention : public BatchFolder, public ::testing::Test {
         int record = 0;
         QList<QByteArray> entities;
         for (const QByteArray& line :
-             batch::test::ReadText(QStringLiteral(TARSEL_DEMO_DIR "/Demo_ledger_2026.dat"))
-                 .toUtf8()
-                 .split('\n')) {
+             ReadFile(QStringLiteral(TARSEL_DEMO_DIR "/Demo_ledger_2026.dat")).split('\n')) {
             QList<QByteArray> fields = line.trimmed().split(';');
             if (fields.size() != 13) {
                 continue;
