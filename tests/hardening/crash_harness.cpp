@@ -1,7 +1,9 @@
 // Kills writing operations with SIGKILL at random moments and checks that what they write
 // is exactly as before the operation or exactly as after it, and that every store file
 // passes SQLite's integrity check.
-//   crash_harness [--kills N] [--seed S] [ROW...]   (default 5 kills of every row)
+//   crash_harness [--kills N] [--seed S] [--large] [ROW...]   (default 5 kills of every row)
+// --large makes the metadata-replace row load 1,000,000 entities and the data-replace row
+// 1,000,000 records (build the harness and the programs in a Release build for it).
 // Each row runs the real program in a child process on a copy of one prepared Tarsel
 // home; a new writing operation is one row of kRows.
 
@@ -254,13 +256,20 @@ QByteArray Extract(const Fixture& fixture, const QString& commands, const QStrin
     return QFile::exists(path) ? ReadAll(path) : QByteArray("<no extract>");
 }
 
-// The application's base data of 2026.
+// The application's base data of every scenario and year of the demo.
 QByteArray DataState(const Fixture& fixture, const QString& application) {
-    return Extract(fixture,
-                   QStringLiteral("LOGON C, %1\r\nEXTRACT_BASE_DATA state.dat, , Actual, 2026, "
-                                  "01, 12, FALSE\r\n")
-                       .arg(application),
-                   QStringLiteral("state.dat"));
+    QByteArray state;
+    for (const char* scenario : {"Actual", "Budget", "Forecast"}) {
+        for (int year = 2024; year <= 2026; ++year) {
+            state += Extract(fixture,
+                             QStringLiteral("LOGON C, %1\r\nEXTRACT_BASE_DATA state.dat, , %2, "
+                                            "%3, 01, 12, FALSE\r\n")
+                                 .arg(application, QLatin1String(scenario))
+                                 .arg(year),
+                             QStringLiteral("state.dat"));
+        }
+    }
+    return state;
 }
 QByteArray DataState(const Fixture& fixture) {
     return DataState(fixture, QStringLiteral("App"));
@@ -367,9 +376,16 @@ const Row kRows[] = {
      StoredCells},
 };
 
-// Some 100,000 records of the demo application: the ledger's entities, each with every
-// account and custom combination the ledger uses, for each period.
-QByteArray LargeLedger(const QByteArray& ledger) {
+// How much the large rows load.
+struct Sizes {
+    int entities = 30000;  // of the metadata-replace row's application
+    int records = 100000;  // of the data-replace row's file
+};
+
+// count records of the demo application: the ledger's entities, each with every account
+// and custom combination the ledger uses, for each period, of Actual 2026 first, then of
+// the other scenarios and years.
+QByteArray LargeLedger(const QByteArray& ledger, int count) {
     QList<QByteArray> entities;
     QList<QByteArray> tails;  // Account;ICP;Custom1;Custom2;Custom3;Custom4
     for (const QByteArray& line : ledger.split('\n')) {
@@ -386,15 +402,23 @@ QByteArray LargeLedger(const QByteArray& ledger) {
         }
     }
     QByteArray records = "!DATA\r\n";
-    int count = 0;
-    for (int period = 1; period <= 12 && count < 100000; ++period) {
-        for (qsizetype e = 0; e < entities.size() && count < 100000; ++e) {
-            for (qsizetype t = 0; t < tails.size() && count < 100000; ++t, ++count) {
-                records += "Actual;2026;" + QByteArray::number(period).rightJustified(2, '0') +
-                           ";YTD;" + entities[e] + ";<Entity Currency>;" + tails[t] + ';' +
-                           QByteArray::number(count % 9973) + ".5\r\n";
+    int written = 0;
+    for (const char* scenario : {"Actual", "Budget", "Forecast"}) {
+        for (int year = 2026; year >= 2024 && written < count; --year) {
+            const QByteArray head = QByteArray(scenario) + ';' + QByteArray::number(year) + ';';
+            for (int period = 1; period <= 12 && written < count; ++period) {
+                for (qsizetype e = 0; e < entities.size() && written < count; ++e) {
+                    for (qsizetype t = 0; t < tails.size() && written < count; ++t, ++written) {
+                        records += head + QByteArray::number(period).rightJustified(2, '0') +
+                                   ";YTD;" + entities[e] + ";<Entity Currency>;" + tails[t] + ';' +
+                                   QByteArray::number(written % 9973) + ".5\r\n";
+                    }
+                }
             }
         }
+    }
+    if (written < count) {
+        Fail(QStringLiteral("the demo ledger makes only %1 records").arg(written));
     }
     return records;
 }
@@ -402,11 +426,11 @@ QByteArray LargeLedger(const QByteArray& ledger) {
 // App holds the demo ledger; Inv holds it too, after a metadata REPLACE that took away the
 // entity FR01, so its records of FR01 are invalid.
 template <typename Local>
-void PrepareDataWorld(const Fixture& fixture, const Local& local) {
+void PrepareDataWorld(const Fixture& fixture, const Local& local, const Sizes& sizes) {
     const QByteArray demoApp = ReadAll(fixture.Pristine("demo.app"));
     const QByteArray ledger = ReadAll(QStringLiteral(TARSEL_DEMO_DIR "/Demo_ledger_2026.dat"));
     WriteAll(fixture.Pristine("ledger.dat"), ledger);
-    WriteAll(fixture.Pristine("large.dat"), LargeLedger(ledger));
+    WriteAll(fixture.Pristine("large.dat"), LargeLedger(ledger, sizes.records));
     QFile::copy(QStringLiteral(TARSEL_DEMO_DIR "/journals.jlf"), fixture.Pristine("journals.jlf"));
     QFile::copy(QStringLiteral(TARSEL_DEMO_DIR "/Demo.rls"), fixture.Pristine("demo.rls"));
     WriteAll(fixture.Pristine("demo.sec"), ReadAll(QStringLiteral(TARSEL_DEMO_DIR "/Demo.sec"))
@@ -433,7 +457,7 @@ void PrepareDataWorld(const Fixture& fixture, const Local& local) {
                        "LOAD_METADATA reduced.app, , REPLACE, FALSE\r\n"));
 }
 
-void Prepare(const Fixture& fixture) {
+void Prepare(const Fixture& fixture, const Sizes& sizes) {
     const QString home = fixture.Pristine("home");
     const auto local = [&](const QStringList& arguments, const QByteArray& input = {}) {
         if (fixture.Run({QStringLiteral(TARSEL_LOCAL_BINARY), arguments, input, {}}, true) != 0) {
@@ -449,8 +473,8 @@ void Prepare(const Fixture& fixture) {
     local({QStringLiteral("provision"), QStringLiteral("C"), QStringLiteral("admin"),
            QStringLiteral("App"), QStringLiteral("--admin")});
     if (fixture.Run({QStringLiteral(GENERATE_APP_BINARY),
-                     {QStringLiteral("--entities"), QStringLiteral("30000"), QStringLiteral("-o"),
-                      QStringLiteral("large.app")},
+                     {QStringLiteral("--entities"), QString::number(sizes.entities),
+                      QStringLiteral("-o"), QStringLiteral("large.app")},
                      {},
                      {}},
                     true) != 0) {
@@ -471,7 +495,7 @@ void Prepare(const Fixture& fixture) {
     }
     WriteAll(fixture.Pristine("records.dat"), records);
     WriteAll(fixture.Pristine("out.dat"), "an earlier output\r\n");
-    PrepareDataWorld(fixture, local);
+    PrepareDataWorld(fixture, local, sizes);
 }
 
 struct Tally {
@@ -535,22 +559,26 @@ int main(int argc, char** argv) {
     int kills = 5;
     quint32 seed = QRandomGenerator::system()->generate();
     QStringList only;
+    Sizes sizes;
     const QStringList arguments = app.arguments().mid(1);
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         if (arguments[i] == QLatin1String("--kills") && i + 1 < arguments.size()) {
             kills = arguments[++i].toInt();
+        } else if (arguments[i] == QLatin1String("--large")) {
+            sizes = {1000000, 1000000};
         } else if (arguments[i] == QLatin1String("--seed") && i + 1 < arguments.size()) {
             seed = arguments[++i].toUInt();
         } else {
             only << arguments[i];
         }
     }
-    std::printf("crash_harness: %d kills per row, --seed %u\n", kills, seed);
+    std::printf("crash_harness: %d kills per row, --seed %u, %d entities, %d records\n", kills,
+                seed, sizes.entities, sizes.records);
     QRandomGenerator random(seed);
     int failures = 0;
     try {
         Fixture fixture;
-        Prepare(fixture);
+        Prepare(fixture, sizes);
         for (const Row& row : kRows) {
             if (!only.isEmpty() && !only.contains(QLatin1String(row.name))) {
                 continue;
