@@ -2,7 +2,7 @@
 // loops while this process reads every dimension through the client library. Every
 // command succeeds or is refused as busy after the busy time-out, no read is refused, and
 // the application ends as a serial run of the commands that succeeded, in the order they
-// ended, leaves it.
+// ended, would leave it.
 //   CONTENTION_SECONDS (default 60) sets how long the writers go on.
 
 #include <gtest/gtest.h>
