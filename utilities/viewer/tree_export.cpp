@@ -28,15 +28,21 @@ void WriteTreeExport(const ViewTree& tree, int levels, bool printAttributes,
     }
 
     int row = 1;
+    // One buffer for every cell of the rows: a million rows make no allocation per cell.
     QString cell;
+    const auto text = [&cell](const QString& value) -> const QString& {
+        cell.resize(0);
+        cell += QLatin1Char('\'');
+        cell += value;
+        return cell;
+    };
     for (int node = 0; node < tree.size(); ++node) {
         ++row;
         const int slot = tree.slot(node);
-        sheet.SetCell(row, tree.level(node), AsText(members.label(slot)));
-        sheet.SetCell(row, descriptionColumn, AsText(members.description(slot)));
+        sheet.SetCell(row, tree.level(node), text(members.label(slot)));
+        sheet.SetCell(row, descriptionColumn, text(members.description(slot)));
         if (printAttributes) {
             for (int k = 0; k < members.itemCount(slot); ++k) {
-                // One buffer for every item cell of the export.
                 cell.resize(0);
                 cell += QLatin1Char('\'');
                 cell += members.itemName(slot, k);
