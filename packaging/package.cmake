@@ -76,6 +76,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Tarsel_Batch loads libcurl at its first mail, so the scan of its links does not see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS libcurl4)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Help and spreadsheets open with the desktop's program through xdg-open.
