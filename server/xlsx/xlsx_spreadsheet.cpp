@@ -1,5 +1,7 @@
 #include "server/xlsx/xlsx_spreadsheet.h"
 
+#include <cmath>
+
 #include <xlsxwriter.h>
 
 #include <QDateTime>
@@ -158,10 +160,11 @@ class XlsxWorksheet : public SpreadsheetWorksheet {
                 error = worksheet_write_string(sheet_, r, c, value.constData(), nullptr);
             }
         } else if (!text.isEmpty()) {
-            // Without the apostrophe a spreadsheet reads a plain number as a number.
+            // Without the apostrophe a spreadsheet reads a plain number as a number. Qt also
+            // reads "nan" and "inf" as numbers, which a worksheet cannot hold: they stay text.
             bool isNumber = false;
             const double number = text.toDouble(&isNumber);
-            if (isNumber && text.trimmed() == text) {
+            if (isNumber && std::isfinite(number) && text.trimmed() == text) {
                 error = worksheet_write_number(sheet_, r, c, number, nullptr);
             } else {
                 error = worksheet_write_string(sheet_, r, c, text.toUtf8().constData(), nullptr);

@@ -71,6 +71,8 @@ TEST_F(XlsxExport, ApostropheMarksTextAndPlainNumbersStayNumbers) {
     sheet->SetCell(1, 5, QString());
     sheet->SetCell(2, 1, QStringLiteral("'Zürich – Sàrl, \"A&B\" <x>"));
     sheet->SetCell(2, 2, QStringLiteral(" 42"));
+    sheet->SetCell(2, 3, QStringLiteral("nan"));
+    sheet->SetCell(2, 4, QStringLiteral("-inf"));
     sheet->SetCell(3, 16384, QStringLiteral("'last column"));
     app->SetVisible(true);
 
@@ -85,6 +87,8 @@ TEST_F(XlsxExport, ApostropheMarksTextAndPlainNumbersStayNumbers) {
     EXPECT_EQ(cells.count({1, 5}), 0u);
     EXPECT_EQ(cells.at({2, 1}).value, QStringLiteral("Zürich – Sàrl, \"A&B\" <x>"));
     EXPECT_EQ(cells.at({2, 2}).type, QStringLiteral("s"));
+    EXPECT_EQ(cells.at({2, 3}).value, QStringLiteral("nan"));
+    EXPECT_EQ(cells.at({2, 4}).value, QStringLiteral("-inf"));
     EXPECT_EQ(cells.at({3, 16384}).value, QStringLiteral("last column"));
 }
 
