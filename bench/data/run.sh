@@ -9,7 +9,8 @@
 #  - CONSOLIDATE All With Data of the year against sqlite3 adding each entity's cells
 #    into its parent with GROUP BY (target <= 1.0x), then a "Consolidate" with nothing
 #    changed (target <= 2% of the first).
-# Also prints the load's peak resident memory (target <= 300 MB, flat in the file size).
+# Also prints the peak resident memory of the load (target <= 300 MB, flat in the file size)
+# and of the consolidation, and the rows the store holds once everything is calculated.
 # The records come a year of twelve periods at a time for each cell, as a ledger does.
 # Usage: bench/data/run.sh [RECORDS]   (default 1000000; BUILD_DIR=... WORK_DIR=...)
 set -euo pipefail
@@ -94,6 +95,8 @@ T_GROUP=$(time_of sqlite3 "$WORK/base.db" "CREATE TABLE sums AS SELECT r.parent,
 TOP=$(mawk -F';' '/^!HIERARCHIES=Entity/ { on = 1; next } /^!/ { on = 0 }
     on && $1 == "" { sub(/\r$/, "", $2); print $2; exit }' "$WORK/bench.app")
 T_CONSOLIDATE=$(time_of batch "CONSOLIDATE Actual, 2026, 01, 12, $TOP, $TOP, Consolidate All With Data")
+RSS_CONSOLIDATE_MB=$(( $(cat "$WORK/rss") / 1024 ))
+CELL_ROWS=$(sqlite3 "$TARSEL_HOME/Bench/Big.tapp" "SELECT count(*) FROM cells")
 T_AGAIN=$(time_of batch "CONSOLIDATE Actual, 2026, 01, 12, $TOP, $TOP, Consolidate")
 T_LOGON=$(time_of batch "")
 
@@ -103,3 +106,4 @@ echo "extract:     EXTRACT_BASE_DATA ${T_EXTRACT} s ($EXTRACTED cells), sqlite3 
 echo "consolidate: All With Data ${T_CONSOLIDATE} s, sqlite3 GROUP BY ${T_GROUP} s: $(ratio "$T_CONSOLIDATE" "$T_GROUP")x (target <= 1.0x);" \
      "again with no change ${T_AGAIN} s: $(awk -v a="$T_AGAIN" -v b="$T_CONSOLIDATE" 'BEGIN { printf "%.1f", 100 * a / b }')% (target <= 2%);" \
      "a run of only the logon ${T_LOGON} s"
+echo "             peak RSS ${RSS_CONSOLIDATE_MB} MB; ${CELL_ROWS} rows of twelve periods stored after it (input and calculated)"

@@ -33,7 +33,9 @@ constexpr const char* kKeyList =
 constexpr const char* kSlotList = "p0, p1, p2, p3, p4, p5, p6, p7, p8, p9, p10, p11";
 
 std::string Slot(int k) {
-    return "p" + std::to_string(k);
+    std::string column(1, 'p');
+    column += std::to_string(k);
+    return column;
 }
 
 std::string AllSlotsNull() {
@@ -156,8 +158,8 @@ const std::string kSelectRow = std::string("SELECT ") + kKeyList + ", " + kSlotL
 struct DataStore::Statements {
     std::optional<sql::Statement> set, add, stageSet, stageAdd, rowsOf, rowsOfValue, markImpacted,
         isImpacted, anyImpacted, clearImpacted;
-    std::array<std::optional<sql::Statement>, kPeriodSlots> clear, cellsOf;
-    std::optional<sql::Statement> dropEmpty, clearRowSlots;
+    std::array<std::optional<sql::Statement>, kPeriodSlots> cellsOf;
+    std::optional<sql::Statement> dropEmpty, clearRowSlots, clearSlots, deleteRange;
 };
 
 DimensionIndexes LoadIndexes(sql::Database& db) {
@@ -202,9 +204,23 @@ std::vector<int32_t> MembersWithCells(sql::Database& db, Dimension dimension) {
     return members;
 }
 
-DataStore::DataStore(sql::Database& db) : db_(db), statements_(std::make_unique<Statements>()) {}
+// Pages kept in memory while a store works: a consolidation rewrites each parent's
+// rows next to the children's it reads.
+constexpr int64_t kCacheKiB = 64 * 1024;
 
-DataStore::~DataStore() = default;
+DataStore::DataStore(sql::Database& db) : db_(db), statements_(std::make_unique<Statements>()) {
+    savedCacheSize_ = db_.QueryInt("PRAGMA cache_size");
+    db_.Exec("PRAGMA cache_size = -" + std::to_string(kCacheKiB));
+}
+
+DataStore::~DataStore() {
+    statements_.reset();
+    try {
+        db_.Exec("PRAGMA cache_size = " + std::to_string(savedCacheSize_));
+    } catch (...) {
+        // The cache only keeps its size; nothing of the data depends on it.
+    }
+}
 
 void DataStore::WriteRow(const CellRow& row, Write how) {
     auto& slot = how == Write::Set ? statements_->set : statements_->add;
@@ -251,17 +267,46 @@ void DataStore::WriteCell(const CellMembers& cell, double amount, Write how) {
     WriteRow(row, how);
 }
 
-void DataStore::ClearCells(int32_t scenario, int32_t year, int32_t period, int32_t entity,
-                           int32_t value) {
-    auto& clear = statements_->clear[static_cast<size_t>(SlotOf(period))];
-    if (!clear) {
-        clear.emplace(db_, "UPDATE cells SET " + Slot(SlotOf(period)) +
-                               " = NULL WHERE scenario = ?1 AND year = ?2 AND entity = ?3 AND "
-                               "band = ?4 AND value = ?5");
+void DataStore::ClearSlots(int32_t scenario, int32_t year, int32_t entity, int32_t band,
+                           int32_t value, uint16_t cleared) {
+    cleared = static_cast<uint16_t>(cleared & kAllSlots);
+    if (cleared == kAllSlots) {
+        if (!statements_->deleteRange) {
+            statements_->deleteRange.emplace(
+                db_,
+                "DELETE FROM cells WHERE scenario = ?1 AND year = ?2 AND entity = ?3 AND "
+                "band = ?4 AND value = ?5");
+        }
+        statements_->deleteRange->Bind(1, scenario)
+            .Bind(2, year)
+            .Bind(3, entity)
+            .Bind(4, band)
+            .Bind(5, value)
+            .Run();
+        return;
     }
-    clear->Bind(1, scenario).Bind(2, year).Bind(3, entity).Bind(4, BandOf(period)).Bind(5, value);
-    clear->Run();
-    DropEmptyRows(scenario, year, entity, BandOf(period));
+    if (cleared == 0) {
+        return;
+    }
+    if (!statements_->clearSlots) {
+        std::string sql = "UPDATE cells SET ";
+        for (int k = 0; k < kPeriodSlots; ++k) {
+            sql += (k ? ", " : "") + Slot(k) + " = CASE WHEN ?6 & " + std::to_string(1 << k) +
+                   " THEN NULL ELSE " + Slot(k) + " END";
+        }
+        statements_->clearSlots.emplace(
+            db_, sql +
+                     " WHERE scenario = ?1 AND year = ?2 AND entity = ?3 AND band = ?4 AND "
+                     "value = ?5");
+    }
+    statements_->clearSlots->Bind(1, scenario)
+        .Bind(2, year)
+        .Bind(3, entity)
+        .Bind(4, band)
+        .Bind(5, value)
+        .Bind(6, static_cast<int64_t>(cleared))
+        .Run();
+    DropEmptyRows(scenario, year, entity, band);
 }
 
 void DataStore::DropEmptyRows(int32_t scenario, int32_t year, int32_t entity, int32_t band) {
@@ -338,6 +383,24 @@ void DataStore::ForEachRowOf(int32_t scenario, int32_t year, int32_t entity, int
         visit(ReadRow(q));
     }
     q.Reset();
+}
+
+DataStore::RowCursor DataStore::OpenRows(int32_t scenario, int32_t year, int32_t entity,
+                                         int32_t band, int32_t value) {
+    sql::Statement q(db_, kSelectRow +
+                              " WHERE scenario = ?1 AND year = ?2 AND entity = ?3 AND band = ?4 "
+                              "AND value = ?5 ORDER BY " +
+                              kKeyList);
+    q.Bind(1, scenario).Bind(2, year).Bind(3, entity).Bind(4, band).Bind(5, value);
+    return RowCursor(std::move(q));
+}
+
+bool DataStore::RowCursor::Next(CellRow& row) {
+    if (!q_.Step()) {
+        return false;
+    }
+    row = ReadRow(q_);
+    return true;
 }
 
 void DataStore::ForEachCellOf(int32_t scenario, int32_t year, int32_t period, int32_t entity,

@@ -29,6 +29,7 @@
 namespace tarsel::local {
 
 inline constexpr int kPeriodSlots = 12;
+inline constexpr uint16_t kAllSlots = (1u << kPeriodSlots) - 1;
 
 // The twelve members of a cell, indexed by Dimension.
 using CellMembers = std::array<int32_t, kDimensionCount>;
@@ -62,6 +63,8 @@ std::vector<int32_t> MembersWithCells(sql::Database& db, Dimension dimension);
 
 class DataStore {
   public:
+    // Gives the connection a page cache large enough for a load or a consolidation to
+    // work in memory while the store lives (bounded, so memory stays flat in the data).
     explicit DataStore(sql::Database& db);
     ~DataStore();
     DataStore(const DataStore&) = delete;
@@ -81,7 +84,13 @@ class DataStore {
     void ApplyStaged(Write how);
 
     // Removes every cell of the point, in every view and of every account, ICP and custom.
-    void ClearCells(int32_t scenario, int32_t year, int32_t period, int32_t entity, int32_t value);
+    void ClearCells(int32_t scenario, int32_t year, int32_t period, int32_t entity, int32_t value) {
+        ClearSlots(scenario, year, entity, BandOf(period), value,
+                   static_cast<uint16_t>(1u << SlotOf(period)));
+    }
+    // As ClearCells for every period of the band whose bit is set in cleared, in one pass.
+    void ClearSlots(int32_t scenario, int32_t year, int32_t entity, int32_t band, int32_t value,
+                    uint16_t cleared);
     // Removes the cells of the cleared slots of row's key (members[Period] any period of its band).
     void ClearRowSlots(const CellMembers& row, uint16_t cleared);
     // Removes the rows of the entity's band that hold no cell any more.
@@ -94,6 +103,20 @@ class DataStore {
     // ICP, Custom1..4); value -1 gives every Value member.
     void ForEachRowOf(int32_t scenario, int32_t year, int32_t entity, int32_t band, int32_t value,
                       const std::function<void(const CellRow&)>& visit);
+    // The rows of one entity, band and Value member in key order, read one at a time.
+    // Several may be open at once; writes to other entities' rows between reads leave
+    // them valid.
+    class RowCursor {
+      public:
+        bool Next(CellRow& row);
+
+      private:
+        friend class DataStore;
+        explicit RowCursor(sql::Statement statement) : q_(std::move(statement)) {}
+        sql::Statement q_;
+    };
+    RowCursor OpenRows(int32_t scenario, int32_t year, int32_t entity, int32_t band, int32_t value);
+
     // The cells of one period of an entity in one view, in key order (value, account,
     // ICP, Custom1..4).
     void ForEachCellOf(int32_t scenario, int32_t year, int32_t period, int32_t entity, int32_t view,
@@ -122,6 +145,7 @@ class DataStore {
     struct Statements;
     sql::Database& db_;
     std::unique_ptr<Statements> statements_;
+    int64_t savedCacheSize_ = 0;
 };
 
 }  // namespace tarsel::local

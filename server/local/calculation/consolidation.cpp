@@ -80,6 +80,73 @@ bool IsAggregate(const DimensionIndexes& indexes, const CellMembers& cell) {
     return false;
 }
 
+// Orders rows of one entity, band and Value member as the store keeps them.
+bool RowKeyLess(const CellMembers& a, const CellMembers& b) {
+    constexpr Dimension kOrder[] = {Dimension::View,    Dimension::Value,   Dimension::Account,
+                                    Dimension::ICP,     Dimension::Custom1, Dimension::Custom2,
+                                    Dimension::Custom3, Dimension::Custom4};
+    for (const Dimension d : kOrder) {
+        const auto i = static_cast<size_t>(d);
+        if (a[i] != b[i]) {
+            return a[i] < b[i];
+        }
+    }
+    return false;
+}
+
+// Writes the parent's rows of the band as the sums of its children's, in the periods of
+// periodSlots. Each child's rows come in key order, so the children are merged row by row
+// and memory does not grow with the data; each sum adds the children in hierarchy order.
+void SumChildren(DataStore& store, int32_t scenario, int32_t year, int32_t parent,
+                 std::span<const int32_t> children, int32_t band, int32_t value,
+                 uint16_t periodSlots) {
+    struct Source {
+        DataStore::RowCursor cursor;
+        CellRow row;
+        bool live;
+    };
+    std::vector<Source> sources;
+    sources.reserve(children.size());
+    for (const int32_t child : children) {
+        sources.push_back({store.OpenRows(scenario, year, child, band, value), {}, false});
+        Source& source = sources.back();
+        source.live = source.cursor.Next(source.row);
+    }
+    store.ClearSlots(scenario, year, parent, band, value, periodSlots);
+    while (true) {
+        const Source* least = nullptr;
+        for (const Source& source : sources) {
+            if (source.live && (!least || RowKeyLess(source.row.members, least->row.members))) {
+                least = &source;
+            }
+        }
+        if (!least) {
+            break;
+        }
+        CellRow sum;
+        sum.members = least->row.members;
+        sum.members[kEntity] = parent;
+        const CellMembers key = least->row.members;
+        for (Source& source : sources) {
+            if (!source.live || RowKeyLess(key, source.row.members)) {
+                continue;
+            }
+            const auto present = static_cast<uint16_t>(source.row.present & periodSlots);
+            for (int k = 0; k < kPeriodSlots; ++k) {
+                if (present & (1u << k)) {
+                    sum.amounts[static_cast<size_t>(k)] +=
+                        source.row.amounts[static_cast<size_t>(k)];
+                }
+            }
+            sum.present = static_cast<uint16_t>(sum.present | present);
+            source.live = source.cursor.Next(source.row);
+        }
+        if (sum.present != 0) {
+            store.WriteRow(sum, DataStore::Write::Set);
+        }
+    }
+}
+
 }  // namespace
 
 void CalculateEntity(DataStore& store, const DimensionIndexes& indexes, int32_t scenario,
@@ -230,34 +297,7 @@ ConsolidationCount Consolidate(DataStore& store, const DimensionIndexes& indexes
                     ++count.calculated;
                 }
             } else {
-                std::map<CellMembers, CellRow> sums;
-                for (const int32_t child : children) {
-                    store.ForEachRowOf(scenario, year, child, band, input, [&](const CellRow& row) {
-                        const auto present = static_cast<uint16_t>(row.present & periodSlots);
-                        if (present == 0) {
-                            return;
-                        }
-                        CellMembers key = row.members;
-                        key[kEntity] = id;
-                        CellRow& sum = sums[key];
-                        sum.members = key;
-                        for (int k = 0; k < kPeriodSlots; ++k) {
-                            if (present & (1u << k)) {
-                                sum.amounts[static_cast<size_t>(k)] +=
-                                    row.amounts[static_cast<size_t>(k)];
-                            }
-                        }
-                        sum.present = static_cast<uint16_t>(sum.present | present);
-                    });
-                }
-                for (const int32_t period : inBand) {
-                    if (periodSlots & (1u << SlotOf(period))) {
-                        store.ClearCells(scenario, year, period, id, input);
-                    }
-                }
-                for (const auto& [key, sum] : sums) {
-                    store.WriteRow(sum, DataStore::Write::Set);
-                }
+                SumChildren(store, scenario, year, id, children, band, input, periodSlots);
                 ++count.consolidated;
             }
             for (const int32_t period : inBand) {

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "server/local/app_schema.h"
+#include "server/local/calculation/consolidation.h"
 #include "server/local/data_store.h"
 #include "tests/support/app_builder.h"
 #include "tests/support/local_server.h"
@@ -90,6 +91,65 @@ TEST(LocalDataStore, CellsKeepTheirPeriodsApartAndClearOnePointOfEveryView) {
         store.ClearImpacted(0, 0, 2, index->FindLabel(label));
     }
     EXPECT_FALSE(store.AnyImpacted(0, 0, 2));
+}
+
+// Each parent is its children's sum row by row, whichever children hold the row; a run
+// over some periods rewrites those periods of the parents and keeps the others, and a
+// "Consolidate" after one change visits only the changed entity and its ancestors.
+TEST(LocalDataStore, ConsolidationSumsChildrenRowByRowAndRewritesOnlyItsPeriods) {
+    test::LocalServer server(test::AppBuilder()
+                                 .Children(Dimension::Entity, {}, {"World"})
+                                 .Children(Dimension::Entity, "World", {"Europe", "US"})
+                                 .Children(Dimension::Entity, "Europe", {"France", "Germany"})
+                                 .Children(Dimension::Value, {}, {"<Entity Currency>"})
+                                 .Children(Dimension::Account, {}, {"Sales", "Costs"})
+                                 .Build());
+    local::sql::Database db(server.applicationPath(), local::sql::OpenMode::ReadWrite);
+    local::CheckApplicationSchema(db);
+    local::sql::Transaction write(db, local::sql::Transaction::Kind::Write);
+    const local::DimensionIndexes indexes = local::LoadIndexes(db);
+    auto id = [&](Dimension d, const char* label) {
+        return indexes[static_cast<size_t>(d)]->FindLabel(label);
+    };
+    const int32_t world = id(Dimension::Entity, "World"), europe = id(Dimension::Entity, "Europe"),
+                  us = id(Dimension::Entity, "US"), france = id(Dimension::Entity, "France"),
+                  germany = id(Dimension::Entity, "Germany");
+    const int32_t sales = id(Dimension::Account, "Sales"), costs = id(Dimension::Account, "Costs");
+    auto cell = [&](int32_t period, int32_t entity, int32_t account) {
+        CellMembers c = Cell(period, 0, entity, account);
+        c[static_cast<size_t>(Dimension::Value)] = id(Dimension::Value, "<Entity Currency>");
+        return c;
+    };
+    DataStore store(db);
+    store.SetCell(cell(0, france, sales), 1);
+    store.SetCell(cell(0, germany, sales), 2);
+    store.SetCell(cell(0, germany, costs), 4);
+    store.SetCell(cell(1, france, sales), 8);
+    store.SetCell(cell(0, us, costs), 16);
+    store.SetCell(cell(0, europe, costs), 100);  // stale sums of an earlier run
+    store.SetCell(cell(1, europe, costs), 32);
+
+    local::Consolidate(store, indexes, 0, 0, {0}, world, true);
+    auto cells = AllCells(store);
+    EXPECT_EQ(cells[cell(0, europe, sales)], 3);
+    EXPECT_EQ(cells[cell(0, europe, costs)], 4);
+    EXPECT_EQ(cells[cell(0, world, costs)], 20);
+    EXPECT_EQ(cells[cell(1, europe, costs)], 32);  // period 1 was not in the run
+    EXPECT_FALSE(cells.count(cell(1, europe, sales)));
+
+    local::Consolidate(store, indexes, 0, 0, {0, 1}, world, true);
+    cells = AllCells(store);
+    EXPECT_EQ(cells[cell(1, world, sales)], 8);
+    EXPECT_FALSE(cells.count(cell(1, europe, costs)));  // no child holds it any more
+    EXPECT_EQ(cells.size(), 11u);
+
+    store.SetCell(cell(0, us, costs), 17);
+    store.MarkImpactedWithAncestors(*indexes[static_cast<size_t>(Dimension::Entity)], 0, 0, 0, us);
+    const auto count = local::Consolidate(store, indexes, 0, 0, {0, 1}, world, false);
+    EXPECT_EQ(count.calculated, 1);
+    EXPECT_EQ(count.consolidated, 1);
+    EXPECT_EQ(AllCells(store)[cell(0, world, costs)], 21);
+    EXPECT_FALSE(store.AnyImpacted(0, 0, 0));
 }
 
 }  // namespace
