@@ -66,28 +66,39 @@ QHash<QString, size_t> PlacesByLabel(const std::vector<MemberModel>& members) {
     return places;
 }
 
-// Takes the file's dimension over; only the stored labels are looked at, for the ids.
+// Takes the file's dimension over; only the stored labels are looked at, for the ids: a
+// member that stays keeps its id, a new one is numbered after the highest stored id.
 void ReplaceDimension(DimensionModel& dim, std::vector<int32_t>& ids, DimensionModel&& file,
-                      const std::vector<qsizetype>& languages, const StoredLabels* stored) {
-    StoredLabels own;
-    if (!stored) {
-        own.ids.Reserve(dim.members.size());
-        for (size_t i = 0; i < dim.members.size(); ++i) {
-            own.ids.Insert(dim.members[i].label, ids[i]);
-        }
-        own.nextId = NextId(ids);
-        stored = &own;
+                      const std::vector<qsizetype>& languages, const StoredLabelsFn& stored) {
+    LabelIndex places(file.members.size());
+    for (size_t i = 0; i < file.members.size(); ++i) {
+        places.Insert(file.members[i].label, static_cast<int32_t>(i));
     }
-    int32_t next = stored->nextId;
-    std::vector<int32_t> newIds;
-    newIds.reserve(file.members.size());
-    const bool sameLanguages = IsIdentity(languages);
-    for (MemberModel& m : file.members) {
-        if (!sameLanguages) {
+    std::vector<int32_t> newIds(file.members.size(), -1);
+    int32_t next = 0;
+    const LabelFn take = [&](const QString& label, int32_t id) {
+        next = std::max(next, id + 1);
+        const int32_t place = places.Find(label);
+        if (place >= 0) {
+            newIds[static_cast<size_t>(place)] = id;
+        }
+    };
+    if (stored) {
+        stored(take);
+    } else {
+        for (size_t i = 0; i < dim.members.size(); ++i) {
+            take(dim.members[i].label, ids[i]);
+        }
+    }
+    for (int32_t& id : newIds) {
+        if (id < 0) {
+            id = next++;
+        }
+    }
+    if (!IsIdentity(languages)) {
+        for (MemberModel& m : file.members) {
             m.descriptions = Redescribe(m.descriptions, languages);
         }
-        const int32_t id = stored->ids.Find(m.label);
-        newIds.push_back(id >= 0 ? id : next++);
     }
     dim = std::move(file);
     ids = std::move(newIds);
@@ -175,7 +186,7 @@ PlannedMetadata PlanMetadata(AppModel current, MemberIds currentIds, AppModel fi
         }
         if (mode == MetadataMode::Replace) {
             ReplaceDimension(model.dimensions[d], planned.ids[d], std::move(fileDim), languages,
-                             replaced[d].get());
+                             replaced[d]);
         } else {
             MergeDimension(model.dimensions[d], planned.ids[d], fileDim, languages);
         }
