@@ -340,8 +340,8 @@ AppModel ReadApplication(sql::Database& db, MemberIds* ids) {
 }
 
 void ForEachMemberLabel(sql::Database& db, Dimension dimension, const LabelFn& each) {
-    sql::Statement q =
-        RowsOf(db, "SELECT label, id FROM members WHERE key >= ?1 AND key < ?2", dimension);
+    sql::Statement q = RowsOf(
+        db, "SELECT label, id FROM members WHERE key >= ?1 AND key < ?2 ORDER BY key", dimension);
     while (q.Step()) {
         each(q.Text(0), static_cast<int32_t>(q.Int(1)));
     }

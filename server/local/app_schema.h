@@ -100,7 +100,7 @@ class StoredMetadata final : public MetadataSource {
     std::array<std::optional<std::vector<QString>>, kDimensionCount> labels_;
 };
 
-// Calls each(label, id) for every stored member of the dimension, in no particular order:
+// Calls each(label, id) for every stored member of the dimension, in id order:
 // what a load that replaces the dimension needs of it, read without holding it.
 using LabelFn = std::function<void(const QString& label, int32_t id)>;
 void ForEachMemberLabel(sql::Database& db, Dimension dimension, const LabelFn& each);

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -70,15 +71,33 @@ QHash<QString, size_t> PlacesByLabel(const std::vector<MemberModel>& members) {
 // member that stays keeps its id, a new one is numbered after the highest stored id.
 void ReplaceDimension(DimensionModel& dim, std::vector<int32_t>& ids, DimensionModel&& file,
                       const std::vector<qsizetype>& languages, const StoredLabelsFn& stored) {
-    LabelIndex places(file.members.size());
-    for (size_t i = 0; i < file.members.size(); ++i) {
-        places.Insert(file.members[i].label, static_cast<int32_t>(i));
-    }
-    std::vector<int32_t> newIds(file.members.size(), -1);
+    const std::vector<MemberModel>& members = file.members;
+    // The stored labels come in id order, which is mostly the file's order (a file
+    // extracted, edited and loaded back): each is looked for first where the one before
+    // was found, and the index of the file's labels is built only when that misses.
+    std::optional<LabelIndex> places;
+    size_t guess = 0;
+    const auto placeOf = [&](const QString& label) -> int32_t {
+        if (guess < members.size() && members[guess].label == label) {
+            return static_cast<int32_t>(guess++);
+        }
+        if (!places) {
+            places.emplace(members.size());
+            for (size_t i = 0; i < members.size(); ++i) {
+                places->Insert(members[i].label, static_cast<int32_t>(i));
+            }
+        }
+        const int32_t place = places->Find(label);
+        if (place >= 0) {
+            guess = static_cast<size_t>(place) + 1;
+        }
+        return place;
+    };
+    std::vector<int32_t> newIds(members.size(), -1);
     int32_t next = 0;
     const LabelFn take = [&](const QString& label, int32_t id) {
         next = std::max(next, id + 1);
-        const int32_t place = places.Find(label);
+        const int32_t place = placeOf(label);
         if (place >= 0) {
             newIds[static_cast<size_t>(place)] = id;
         }
