@@ -5,7 +5,10 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <array>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -13,13 +16,63 @@
 
 namespace tarsel::local {
 
+// N texts that are mostly all empty, as a member's user-defined texts and top custom
+// members are: one pointer until one of them is set, instead of N strings per member.
+template <size_t N>
+class SparseTexts {
+  public:
+    using Array = std::array<QString, N>;
+
+    SparseTexts() = default;
+    SparseTexts(const SparseTexts& other)
+        : texts_(other.texts_ ? std::make_unique<Array>(*other.texts_) : nullptr) {}
+    SparseTexts(SparseTexts&&) noexcept = default;
+    SparseTexts& operator=(const SparseTexts& other) {
+        if (this != &other) {
+            texts_ = other.texts_ ? std::make_unique<Array>(*other.texts_) : nullptr;
+        }
+        return *this;
+    }
+    SparseTexts& operator=(SparseTexts&&) noexcept = default;
+    SparseTexts& operator=(const Array& texts) {
+        const bool none =
+            std::all_of(texts.begin(), texts.end(), [](const QString& t) { return t.isEmpty(); });
+        texts_ = none ? nullptr : std::make_unique<Array>(texts);
+        return *this;
+    }
+
+    const QString& operator[](size_t i) const { return All()[i]; }
+    // Makes room for all N on first use.
+    QString& operator[](size_t i) {
+        if (!texts_) {
+            texts_ = std::make_unique<Array>();
+        }
+        return (*texts_)[i];
+    }
+    const Array& All() const { return texts_ ? *texts_ : Empty(); }
+    auto begin() const { return All().begin(); }
+    auto end() const { return All().end(); }
+
+    friend bool operator==(const SparseTexts& a, const SparseTexts& b) {
+        return a.All() == b.All();
+    }
+    friend bool operator==(const SparseTexts& a, const Array& b) { return a.All() == b; }
+
+  private:
+    static const Array& Empty() {
+        static const Array empty;
+        return empty;
+    }
+    std::unique_ptr<Array> texts_;
+};
+
 struct MemberModel {
     QString label;
     // One per application language, in the order of AppModel::languages; missing or empty
     // entries mean "no description in that language".
     QStringList descriptions;
-    QString securityClass;             // empty: none
-    std::array<QString, 3> userDefined;  // UD1..UD3
+    QString securityClass;       // empty: none
+    SparseTexts<3> userDefined;  // UD1..UD3
 
     // Flags that feed the computed system lists.
     bool isSystem = false;        // [System]
@@ -33,7 +86,7 @@ struct MemberModel {
     bool usesLineItems = false;
     int icpType = icp_type::No;
     int decimalPlaces = 0;
-    std::array<QString, 4> topCustom;  // labels in Custom1..Custom4; empty: none
+    SparseTexts<4> topCustom;  // labels in Custom1..Custom4; empty: none
     std::array<bool, 4> customAggregationEnabled{true, true, true, true};
 
     // Entity attributes
@@ -61,7 +114,7 @@ struct MemberListModel {
 };
 
 struct DimensionModel {
-    std::vector<MemberModel> members;    // in the order they were defined
+    std::vector<MemberModel> members;  // in the order they were defined
     std::vector<RelationModel> hierarchy;
     std::vector<MemberListModel> memberLists;  // user lists, in the order defined
 };
@@ -71,10 +124,34 @@ struct AppModel {
     QStringList languages;        // language labels; index = language index
     QStringList securityClasses;  // names, in order
     std::array<DimensionModel, kDimensionCount> dimensions;  // indexed by Dimension
-    std::optional<QByteArray> memberListFile;                 // the stored file's bytes
+    std::optional<QByteArray> memberListFile;                // the stored file's bytes
 
     DimensionModel& dim(Dimension d) { return dimensions[static_cast<size_t>(d)]; }
     const DimensionModel& dim(Dimension d) const { return dimensions[static_cast<size_t>(d)]; }
+};
+
+// The metadata of an application read a section at a time, for writers that stream a
+// large application instead of holding its model.
+class MetadataSource {
+  public:
+    using MemberFn = std::function<void(const MemberModel& member)>;
+    using DescriptionsFn =
+        std::function<void(const QString& label, const QStringList& descriptions)>;
+    using RelationFn = std::function<void(const RelationModel& relation)>;
+    using ListFn = std::function<void(const MemberListModel& list)>;
+
+    virtual ~MetadataSource() = default;
+    virtual QStringList Languages() = 0;
+    virtual QStringList SecurityClasses() = 0;
+    // The members of the dimension in the order they are written, descriptions left out.
+    virtual void Members(Dimension dimension, const MemberFn& each) = 0;
+    // The descriptions (one per language) of each member that has any, in member order.
+    virtual void Descriptions(Dimension dimension, const DescriptionsFn& each) = 0;
+    // In hierarchy order.
+    virtual void Relations(Dimension dimension, const RelationFn& each) = 0;
+    // The user lists in the order defined.
+    virtual void MemberLists(Dimension dimension, const ListFn& each) = 0;
+    virtual std::optional<QByteArray> MemberListFile() = 0;
 };
 
 }  // namespace tarsel::local

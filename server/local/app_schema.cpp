@@ -91,11 +91,34 @@ void InsertList(sql::Statement& list, sql::Statement& entry, int64_t dim, int64_
     }
 }
 
+constexpr const char* kLanguagesQuery = "SELECT label FROM languages ORDER BY idx";
+constexpr const char* kClassesQuery = "SELECT name FROM security_classes ORDER BY id";
+
+QStringList SplitDescriptions(const QString& column) {
+    return column.isEmpty() ? QStringList() : column.split(kFieldSeparator);
+}
+
 QString JoinDescriptions(const QStringList& descriptions) {
     if (descriptions.size() == 1) {
         return descriptions.front();
     }
     return descriptions.join(kFieldSeparator);
+}
+
+// The places of ids in ascending order of id; empty when they ascend already. Rows
+// appended in key order fill each page of the table once; rows in another order split
+// pages all over it.
+std::vector<uint32_t> KeyOrder(const std::vector<int32_t>& ids) {
+    if (std::is_sorted(ids.begin(), ids.end())) {
+        return {};
+    }
+    std::vector<uint32_t> order(ids.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        order[i] = static_cast<uint32_t>(i);
+    }
+    std::sort(order.begin(), order.end(),
+              [&ids](uint32_t a, uint32_t b) { return ids[a] < ids[b]; });
+    return order;
 }
 
 // Writes every metadata table from the model; ids, when given, are the stored id of
@@ -128,8 +151,10 @@ void InsertMetadata(sql::Database& db, const AppModel& model, const ResolvedMode
         const DimensionModel& dim = model.dimensions[d];
         const ResolvedDimension& r = resolved.dimensions[d];
         const auto dimNumber = static_cast<int64_t>(d);
+        const std::vector<uint32_t> order = ids ? KeyOrder((*ids)[d]) : std::vector<uint32_t>();
         InsertRows(db, member, kMemberInsert, 5, dim.members.size(),
-                   [&](sql::Statement& insert, size_t i, int slot, int p) {
+                   [&](sql::Statement& insert, size_t row, int slot, int p) {
+                       const size_t i = order.empty() ? row : order[row];
                        const MemberModel& m = dim.members[i];
                        const auto s = static_cast<size_t>(slot);
                        descriptions[s] = JoinDescriptions(m.descriptions);
@@ -180,6 +205,40 @@ size_t RowsBelow(sql::Database& db, const char* table, Dimension dimension) {
         db, std::string("SELECT max(key) FROM ") + table + " WHERE key >= ?1 AND key < ?2");
     q.Bind(1, MemberKey(d, 0)).Bind(2, MemberKey(d + 1, 0));
     return q.Step() && !q.IsNull(0) ? static_cast<size_t>(q.Int(0) - MemberKey(d, 0) + 1) : 0;
+}
+
+// The member columns label, user_defined and attributes, from column first on, into m
+// (descriptions untouched); gives the attributes, whose member references (top custom
+// members, default currency) the caller turns into labels.
+MemberAttributes ReadMemberColumns(const sql::Statement& q, int first, const QStringList& classes,
+                                   MemberModel& m) {
+    m.label = q.Text(first);
+    m.userDefined = SplitUserDefined(q.Text(first + 1));
+    const MemberAttributes a = UnpackAttributes(q.BlobData(first + 2), q.Bytes(first + 2));
+    m.securityClass = a.securityClass >= 0 && a.securityClass < classes.size()
+                          ? classes[a.securityClass]
+                          : QString();
+    ApplyMemberFlags(a.flags, m);
+    m.accountType = a.accountType;
+    m.icpType = a.icpType;
+    m.decimalPlaces = a.decimalPlaces;
+    return a;
+}
+
+sql::Statement RowsOf(sql::Database& db, const char* sql, Dimension dimension) {
+    const auto d = static_cast<int64_t>(dimension);
+    sql::Statement q(db, sql);
+    q.Bind(1, MemberKey(d, 0)).Bind(2, MemberKey(d + 1, 0));
+    return q;
+}
+
+QStringList Names(sql::Database& db, const char* sql) {
+    QStringList names;
+    sql::Statement q(db, sql);
+    while (q.Step()) {
+        names.append(q.Text(0));
+    }
+    return names;
 }
 
 }  // namespace
@@ -280,18 +339,12 @@ AppModel ReadApplication(sql::Database& db, MemberIds* ids) {
     return model;
 }
 
-StoredLabels ReadMemberLabels(sql::Database& db, Dimension dimension) {
-    const auto d = static_cast<int64_t>(dimension);
-    StoredLabels stored;
-    stored.ids.Reserve(RowsBelow(db, "members", dimension));
-    sql::Statement q(db, "SELECT label, id FROM members WHERE key >= ?1 AND key < ?2");
-    q.Bind(1, MemberKey(d, 0)).Bind(2, MemberKey(d + 1, 0));
+void ForEachMemberLabel(sql::Database& db, Dimension dimension, const LabelFn& each) {
+    sql::Statement q = RowsOf(
+        db, "SELECT label, id FROM members WHERE key >= ?1 AND key < ?2 ORDER BY key", dimension);
     while (q.Step()) {
-        const auto id = static_cast<int32_t>(q.Int(1));
-        stored.ids.Insert(q.Text(0), id);
-        stored.nextId = std::max(stored.nextId, id + 1);
+        each(q.Text(0), static_cast<int32_t>(q.Int(1)));
     }
-    return stored;
 }
 
 AppModel ReadMetadata(sql::Database& db, MemberIds* ids,
@@ -314,18 +367,8 @@ AppModel ReadMetadata(sql::Database& db, MemberIds* ids,
             model.name = q.Text(0);
         }
     }
-    {
-        sql::Statement q(db, "SELECT label FROM languages ORDER BY idx");
-        while (q.Step()) {
-            model.languages.append(q.Text(0));
-        }
-    }
-    {
-        sql::Statement q(db, "SELECT name FROM security_classes ORDER BY id");
-        while (q.Step()) {
-            model.securityClasses.append(q.Text(0));
-        }
-    }
+    model.languages = Names(db, kLanguagesQuery);
+    model.securityClasses = Names(db, kClassesQuery);
     // Room for each dimension's rows up front: growing a vector of a million members
     // copies them again and again and, while it grows, holds them twice.
     for (size_t d = 0; d < kDimensionCount; ++d) {
@@ -339,7 +382,7 @@ AppModel ReadMetadata(sql::Database& db, MemberIds* ids,
     }
     {
         sql::Statement q(db,
-                         "SELECT dim, label, descriptions, user_defined, attributes, id FROM "
+                         "SELECT dim, id, descriptions, label, user_defined, attributes FROM "
                          "members ORDER BY key");
         // Labels of the dimensions referred to across (Custom1..4, Value) are known only
         // once every dimension is read, so the ids are kept and turned into labels after.
@@ -354,26 +397,13 @@ AppModel ReadMetadata(sql::Database& db, MemberIds* ids,
                 continue;
             }
             DimensionModel& dim = model.dimensions[d];
-            const auto id = static_cast<int32_t>(q.Int(5));
+            const auto id = static_cast<int32_t>(q.Int(1));
             placeOf[d].resize(std::max(placeOf[d].size(), static_cast<size_t>(id) + 1), -1);
             placeOf[d][static_cast<size_t>(id)] = static_cast<int32_t>(dim.members.size());
             memberIds[d].push_back(id);
             MemberModel& m = dim.members.emplace_back();
-            m.label = q.Text(1);
-            const QString descriptions = q.Text(2);
-            if (!descriptions.isEmpty()) {
-                m.descriptions = descriptions.split(kFieldSeparator);
-            }
-            m.userDefined = SplitUserDefined(q.Text(3));
-            const void* bytes = q.BlobData(4);
-            const MemberAttributes a = UnpackAttributes(bytes, q.Bytes(4));
-            if (a.securityClass >= 0 && a.securityClass < model.securityClasses.size()) {
-                m.securityClass = model.securityClasses[a.securityClass];
-            }
-            ApplyMemberFlags(a.flags, m);
-            m.accountType = a.accountType;
-            m.icpType = a.icpType;
-            m.decimalPlaces = a.decimalPlaces;
+            m.descriptions = SplitDescriptions(q.Text(2));
+            const MemberAttributes a = ReadMemberColumns(q, 3, model.securityClasses, m);
             Reference ref{d,
                           dim.members.size() - 1,
                           {a.topCustom[0], a.topCustom[1], a.topCustom[2], a.topCustom[3],
@@ -434,6 +464,128 @@ AppModel ReadMetadata(sql::Database& db, MemberIds* ids,
         *ids = std::move(memberIds);
     }
     return model;
+}
+
+std::vector<UserList> ReadUserLists(sql::Database& db, Dimension dimension) {
+    const auto dim = static_cast<int64_t>(dimension);
+    std::vector<UserList> lists;
+    std::vector<int64_t> ids;
+    sql::Statement q(db, "SELECT id, name FROM member_lists WHERE dim = ?1 ORDER BY id");
+    q.Bind(1, dim);
+    while (q.Step()) {
+        ids.push_back(q.Int(0));
+        lists.push_back({q.Text(1), {}, {}});
+    }
+    sql::Statement e(db,
+                     "SELECT member, parent FROM member_list_entries WHERE dim = ?1 AND "
+                     "list = ?2 ORDER BY seq");
+    for (size_t l = 0; l < ids.size(); ++l) {
+        e.Bind(1, dim).Bind(2, ids[l]);
+        while (e.Step()) {
+            lists[l].members.push_back(static_cast<int32_t>(e.Int(0)));
+            lists[l].parents.push_back(static_cast<int32_t>(e.Int(1)));
+        }
+        e.Reset();
+    }
+    return lists;
+}
+
+StoredMetadata::StoredMetadata(sql::Database& db) : db_(db), classes_(Names(db, kClassesQuery)) {}
+
+QStringList StoredMetadata::Languages() {
+    return Names(db_, kLanguagesQuery);
+}
+
+const std::vector<QString>& StoredMetadata::Labels(Dimension dimension) {
+    auto& labels = labels_[static_cast<size_t>(dimension)];
+    if (!labels) {
+        labels.emplace(RowsBelow(db_, "members", dimension));
+        sql::Statement q =
+            RowsOf(db_, "SELECT id, label FROM members WHERE key >= ?1 AND key < ?2", dimension);
+        while (q.Step()) {
+            (*labels)[static_cast<size_t>(q.Int(0))] = q.Text(1);
+        }
+    }
+    return *labels;
+}
+
+QString StoredMetadata::LabelOf(Dimension dimension, int64_t id) {
+    const std::vector<QString>& labels = Labels(dimension);
+    return id >= 0 && static_cast<size_t>(id) < labels.size() ? labels[static_cast<size_t>(id)]
+                                                              : QString();
+}
+
+void StoredMetadata::Members(Dimension dimension, const MemberFn& each) {
+    // The labels are kept by id as they pass, for the descriptions and relations after.
+    auto& labels = labels_[static_cast<size_t>(dimension)];
+    const bool keep = !labels.has_value();
+    if (keep) {
+        labels.emplace(RowsBelow(db_, "members", dimension));
+    }
+    sql::Statement q = RowsOf(db_,
+                              "SELECT id, label, user_defined, attributes FROM members "
+                              "WHERE key >= ?1 AND key < ?2 ORDER BY key",
+                              dimension);
+    MemberModel m;  // one for every row, so that each row costs no allocation of its own
+    while (q.Step()) {
+        const MemberAttributes a = ReadMemberColumns(q, 1, classes_, m);
+        std::array<QString, 4> tops;
+        for (size_t c = 0; c < 4; ++c) {
+            if (a.topCustom[c] >= 0) {
+                tops[c] = LabelOf(static_cast<Dimension>(static_cast<int>(Dimension::Custom1) +
+                                                         static_cast<int>(c)),
+                                  a.topCustom[c]);
+            }
+        }
+        m.topCustom = tops;
+        m.defaultCurrency =
+            a.defaultCurrency < 0 ? QString() : LabelOf(Dimension::Value, a.defaultCurrency);
+        if (keep) {
+            (*labels)[static_cast<size_t>(q.Int(0))] = m.label;
+        }
+        each(m);
+    }
+}
+
+void StoredMetadata::Descriptions(Dimension dimension, const DescriptionsFn& each) {
+    sql::Statement q = RowsOf(db_,
+                              "SELECT id, descriptions FROM members WHERE key >= ?1 AND "
+                              "key < ?2 AND descriptions <> '' ORDER BY key",
+                              dimension);
+    while (q.Step()) {
+        each(LabelOf(dimension, q.Int(0)), SplitDescriptions(q.Text(1)));
+    }
+}
+
+void StoredMetadata::Relations(Dimension dimension, const RelationFn& each) {
+    sql::Statement q =
+        RowsOf(db_, "SELECT parent, child FROM relations WHERE key >= ?1 AND key < ?2 ORDER BY key",
+               dimension);
+    RelationModel r;
+    while (q.Step()) {
+        r.parent = LabelOf(dimension, q.Int(0));
+        r.child = LabelOf(dimension, q.Int(1));
+        each(r);
+    }
+}
+
+void StoredMetadata::MemberLists(Dimension dimension, const ListFn& each) {
+    for (const UserList& stored : ReadUserLists(db_, dimension)) {
+        MemberListModel list{stored.name, {}};
+        for (size_t k = 0; k < stored.members.size(); ++k) {
+            list.entries.push_back(
+                {LabelOf(dimension, stored.members[k]), LabelOf(dimension, stored.parents[k])});
+        }
+        each(list);
+    }
+}
+
+std::optional<QByteArray> StoredMetadata::MemberListFile() {
+    sql::Statement q(db_, "SELECT content FROM member_list_file WHERE id = 0");
+    if (q.Step()) {
+        return q.Blob(0);
+    }
+    return std::nullopt;
 }
 
 }  // namespace tarsel::local

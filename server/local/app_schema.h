@@ -73,12 +73,36 @@ AppModel ReadApplication(sql::Database& db, MemberIds* ids = nullptr);
 AppModel ReadMetadata(sql::Database& db, MemberIds* ids,
                       const std::array<bool, kDimensionCount>& skip = {});
 
-// The stored labels of one dimension with their ids, and the id after the highest: what a
-// load that replaces the dimension needs of it, at a fraction of the memory of its model.
-struct StoredLabels {
-    LabelIndex ids;
-    int32_t nextId = 0;
+// The user lists of a dimension as stored, in the order defined.
+std::vector<UserList> ReadUserLists(sql::Database& db, Dimension dimension);
+
+// The stored metadata as a source for a streaming writer, members in id order. The caller
+// holds a read transaction on db while it reads.
+class StoredMetadata final : public MetadataSource {
+  public:
+    explicit StoredMetadata(sql::Database& db);
+
+    QStringList Languages() override;
+    QStringList SecurityClasses() override { return classes_; }
+    void Members(Dimension dimension, const MemberFn& each) override;
+    void Descriptions(Dimension dimension, const DescriptionsFn& each) override;
+    void Relations(Dimension dimension, const RelationFn& each) override;
+    void MemberLists(Dimension dimension, const ListFn& each) override;
+    std::optional<QByteArray> MemberListFile() override;
+
+  private:
+    // The labels of a dimension by id, read on first use.
+    const std::vector<QString>& Labels(Dimension dimension);
+    QString LabelOf(Dimension dimension, int64_t id);
+
+    sql::Database& db_;
+    QStringList classes_;
+    std::array<std::optional<std::vector<QString>>, kDimensionCount> labels_;
 };
-StoredLabels ReadMemberLabels(sql::Database& db, Dimension dimension);
+
+// Calls each(label, id) for every stored member of the dimension, in id order:
+// what a load that replaces the dimension needs of it, read without holding it.
+using LabelFn = std::function<void(const QString& label, int32_t id)>;
+void ForEachMemberLabel(sql::Database& db, Dimension dimension, const LabelFn& each);
 
 }  // namespace tarsel::local

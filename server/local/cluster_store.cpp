@@ -396,11 +396,12 @@ void ClusterStore::CreateApplication(const QString& name, const AppModel& model)
         sql::Database db(tempPath, sql::OpenMode::Create);
         // Nobody else sees the file while it is built, and a failure discards it whole, so
         // the build needs neither a journal nor syncing. Larger pages make the b-trees of a
-        // million members shallower, for the inserts here and the walks later.
+        // million members shallower, for the inserts here and the walks later. The rows go
+        // in key order, touching only the last pages of each table, so a small cache does.
         db.Exec(
             "PRAGMA encoding = 'UTF-16le'; PRAGMA page_size = 16384; PRAGMA journal_mode = OFF; "
             "PRAGMA synchronous = OFF; "
-            "PRAGMA locking_mode = EXCLUSIVE; PRAGMA cache_size = -65536; "
+            "PRAGMA locking_mode = EXCLUSIVE; PRAGMA cache_size = -8192; "
             "PRAGMA temp_store = MEMORY;");
         sql::Transaction write(db, sql::Transaction::Kind::Write);
         WriteApplication(db, name, model, resolved);

@@ -103,28 +103,15 @@ std::shared_ptr<const DimensionIndex> DimensionIndex::Load(sql::Database& db, Di
         BuildGroups(limit + 1, keys, children, index->childOffsets_, index->childIds_);
         BuildGroups(limit, children, parents, index->parentOffsets_, index->parentIds_);
     }
-    {
-        sql::Statement q(db, "SELECT id, name FROM member_lists WHERE dim = ?1 ORDER BY id");
-        q.Bind(1, dim);
-        std::vector<int64_t> listIds;
-        while (q.Step()) {
-            listIds.push_back(q.Int(0));
-            index->userLists_.push_back({q.Text(1), {}, {}});
-        }
-        sql::Statement e(db,
-                         "SELECT member, parent FROM member_list_entries WHERE dim = ?1 AND "
-                         "list = ?2 ORDER BY seq");
-        for (size_t l = 0; l < listIds.size(); ++l) {
-            e.Bind(1, dim).Bind(2, listIds[l]);
-            while (e.Step()) {
-                const auto member = static_cast<int32_t>(e.Int(0));
-                const auto parent = static_cast<int32_t>(e.Int(1));
-                if (index->IsMember(member)) {
-                    index->userLists_[l].members.push_back(member);
-                    index->userLists_[l].parents.push_back(index->IsMember(parent) ? parent : -1);
-                }
+    // A list entry naming a member that is gone is dropped; a parent that is gone is none.
+    for (UserList& stored : ReadUserLists(db, dimension)) {
+        UserList& list = index->userLists_.emplace_back();
+        list.name = std::move(stored.name);
+        for (size_t k = 0; k < stored.members.size(); ++k) {
+            if (index->IsMember(stored.members[k])) {
+                list.members.push_back(stored.members[k]);
+                list.parents.push_back(index->IsMember(stored.parents[k]) ? stored.parents[k] : -1);
             }
-            e.Reset();
         }
     }
     return index;

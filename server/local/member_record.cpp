@@ -66,7 +66,7 @@ MemberAttributes UnpackAttributes(const void* data, int size) {
     return a;
 }
 
-QString JoinUserDefined(const std::array<QString, 3>& texts) {
+QString JoinUserDefined(const SparseTexts<3>& texts) {
     if (texts[0].isEmpty() && texts[1].isEmpty() && texts[2].isEmpty()) {
         return {};
     }

@@ -40,7 +40,7 @@ MemberAttributes UnpackAttributes(const void* data, int size);
 
 inline constexpr QChar kFieldSeparator = QChar(0x1f);
 
-QString JoinUserDefined(const std::array<QString, 3>& texts);
+QString JoinUserDefined(const SparseTexts<3>& texts);
 std::array<QString, 3> SplitUserDefined(const QString& column);
 
 }  // namespace tarsel::local

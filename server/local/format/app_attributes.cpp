@@ -64,6 +64,28 @@ QString ReadText(MemberModel& m, QStringView value, QLatin1String) {
     return {};
 }
 
+// The names of members and security classes recur on many members (a few currencies
+// across a million entities): the same text shares one copy, found among the last few
+// named, so that each member does not hold a copy of its own.
+QString Shared(QStringView value) {
+    thread_local std::array<QString, 8> recent;
+    thread_local size_t next = 0;
+    for (const QString& known : recent) {
+        if (known == value) {
+            return known;
+        }
+    }
+    QString text = value.toString();
+    recent[next++ % recent.size()] = text;
+    return text;
+}
+
+template <typename Slot>
+QString ReadName(MemberModel& m, QStringView value, QLatin1String) {
+    Slot::Of(m) = Shared(value);
+    return {};
+}
+
 // Texts default to empty, so the text itself is what is written.
 template <typename Slot>
 QString WriteText(const MemberModel& m) {
@@ -144,7 +166,7 @@ constexpr AppAttribute Text(const char* name, AttributeScope scope) {
 template <typename Slot>
 constexpr AppAttribute MemberOf(const char* name, AttributeScope scope, Dimension dimension,
                                 const char* referredAs) {
-    return {name,      scope,     &ReadText<Slot>, &WriteText<Slot>, AttributeReference::Member,
+    return {name,      scope,     &ReadName<Slot>, &WriteText<Slot>, AttributeReference::Member,
             dimension, referredAs};
 }
 
@@ -171,7 +193,7 @@ const AppAttribute kAttributes[] = {
     Flag<In<&M::allowAdjs>>("AllowAdjs", S::Entity),
     Flag<In<&M::allowAdjsFromChildren>>("AllowAdjsFromChildren", S::Entity),
     Flag<In<&M::isIcp>>("IsICP", S::Entity),
-    {"Security", S::Any, &ReadText<In<&M::securityClass>>, &WriteText<In<&M::securityClass>>,
+    {"Security", S::Any, &ReadName<In<&M::securityClass>>, &WriteText<In<&M::securityClass>>,
      AttributeReference::SecurityClass},
     Text<At<&M::userDefined, 0>>("UD1", S::Any),
     Text<At<&M::userDefined, 1>>("UD2", S::Any),

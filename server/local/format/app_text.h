@@ -4,6 +4,7 @@
 // language, the hierarchy and the user member lists; optionally the member list file.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <functional>
 
@@ -39,6 +40,12 @@ AppModel ParseAppFile(const QString& path, const ProgressFn& progress = {});
 // writing that again the same bytes. Fails with kMalformedFile when a text of the model
 // holds a line break, which the format cannot carry.
 QByteArray WriteAppText(const AppModel& model);
+
+// Receives the text a writer streams, in pieces of about a megabyte.
+using TextSink = std::function<void(QByteArrayView bytes)>;
+// As WriteAppText, read from source and handed to sink as it is written, so that a large
+// application is never held whole; gives the number of bytes written.
+qsizetype WriteAppText(MetadataSource& source, const TextSink& sink);
 
 // The pieces of the writer, for writers that stream a large file line by line (no line end).
 QString SectionHeader(const char* section, Dimension dimension);

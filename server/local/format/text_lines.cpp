@@ -70,6 +70,14 @@ bool IsValidUtf8(QByteArrayView bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = p + bytes.size();
     while (p < end) {
+        // Most text is ASCII: eight bytes at a time while none has its high bit set.
+        uint64_t word = 0;
+        while (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080ull) == 0)) {
+            p += 8;
+        }
+        if (p == end) {
+            break;
+        }
         const unsigned char c = *p;
         if (c < 0x80) {
             ++p;

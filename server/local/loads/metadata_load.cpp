@@ -1,6 +1,7 @@
 #include "server/local/loads/metadata_load.h"
 
 #include <QHash>
+#include <QSaveFile>
 #include <unordered_set>
 
 #include "server/local/app_schema.h"
@@ -166,7 +167,6 @@ void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile
     ResolvedModel resolved;
     if (log.errors() == 0) {
         try {
-            // The stored labels go once the plan has its ids, before the check.
             planned = [&] {
                 // A dimension REPLACE takes over is read as labels and ids only, unless
                 // another dimension's attributes name its members (Value, Custom1..4).
@@ -179,8 +179,9 @@ void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile
                         (dimension >= Dimension::Custom1 && dimension <= Dimension::Custom4);
                     if (!referred && NamesDimension(read.dimensions[d])) {
                         skip[d] = true;
-                        replaced[d] =
-                            std::make_unique<StoredLabels>(ReadMemberLabels(file.db(), dimension));
+                        replaced[d] = [&db = file.db(), dimension](const LabelFn& each) {
+                            ForEachMemberLabel(db, dimension, each);
+                        };
                     }
                 }
                 MemberIds currentIds;
@@ -241,15 +242,43 @@ void LocalMetadataLoad::Extract(const QString& metadataFile, const QString& logF
     LocalApplicationSession& session =
         session_.Require(format::Role::Metadata, QStringLiteral("metadata extracts"));
     const bool app = extractOptions_->Int(option::kExtractFormat) == kAppFormat;
-    const AppModel model = ReadApplication(session.file()->db());
-    const QByteArray text = app ? format::WriteAppText(model) : format::WriteAppXml(model);
+    sql::Database& db = session.file()->db();
+    qsizetype size = 0;
+    if (app) {
+        // Straight from the stored rows into the file: a large application is never held
+        // whole, neither as a model nor as text. A failure leaves no file behind.
+        QSaveFile out(metadataFile);
+        const auto unwritable = [&] {
+            ThrowClientError(
+                code::kFileUnwritable,
+                QStringLiteral("%1: cannot be written (%2)").arg(metadataFile, out.errorString()));
+        };
+        if (!out.open(QIODevice::WriteOnly)) {
+            unwritable();
+        }
+        CheckApplicationSchema(db);
+        sql::Transaction read(db, sql::Transaction::Kind::Read);
+        StoredMetadata source(db);
+        size = format::WriteAppText(source, [&](QByteArrayView bytes) {
+            if (out.write(bytes.data(), bytes.size()) != bytes.size()) {
+                unwritable();
+            }
+        });
+        read.Commit();
+        if (!out.commit()) {
+            unwritable();
+        }
+    } else {
+        const QByteArray text = format::WriteAppXml(ReadApplication(db));
+        size = text.size();
+        WriteOutputFile(metadataFile, text);
+    }
     LoadLog log(logFile);
     log.Note(QStringLiteral("Extracted the metadata of %1 (%2 bytes, %3) to %4.")
                  .arg(session.file()->name())
-                 .arg(text.size())
+                 .arg(size)
                  .arg(app ? QStringLiteral(".app") : QStringLiteral(".xml"))
                  .arg(metadataFile));
-    WriteOutputFile(metadataFile, text);
     log.Write();
 }
 

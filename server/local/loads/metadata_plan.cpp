@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -66,28 +67,57 @@ QHash<QString, size_t> PlacesByLabel(const std::vector<MemberModel>& members) {
     return places;
 }
 
-// Takes the file's dimension over; only the stored labels are looked at, for the ids.
+// Takes the file's dimension over; only the stored labels are looked at, for the ids: a
+// member that stays keeps its id, a new one is numbered after the highest stored id.
 void ReplaceDimension(DimensionModel& dim, std::vector<int32_t>& ids, DimensionModel&& file,
-                      const std::vector<qsizetype>& languages, const StoredLabels* stored) {
-    StoredLabels own;
-    if (!stored) {
-        own.ids.Reserve(dim.members.size());
-        for (size_t i = 0; i < dim.members.size(); ++i) {
-            own.ids.Insert(dim.members[i].label, ids[i]);
+                      const std::vector<qsizetype>& languages, const StoredLabelsFn& stored) {
+    const std::vector<MemberModel>& members = file.members;
+    // The stored labels come in id order, which is mostly the file's order (a file
+    // extracted, edited and loaded back): each is looked for first where the one before
+    // was found, and the index of the file's labels is built only when that misses.
+    std::optional<LabelIndex> places;
+    size_t guess = 0;
+    const auto placeOf = [&](const QString& label) -> int32_t {
+        if (guess < members.size() && members[guess].label == label) {
+            return static_cast<int32_t>(guess++);
         }
-        own.nextId = NextId(ids);
-        stored = &own;
+        if (!places) {
+            places.emplace(members.size());
+            for (size_t i = 0; i < members.size(); ++i) {
+                places->Insert(members[i].label, static_cast<int32_t>(i));
+            }
+        }
+        const int32_t place = places->Find(label);
+        if (place >= 0) {
+            guess = static_cast<size_t>(place) + 1;
+        }
+        return place;
+    };
+    std::vector<int32_t> newIds(members.size(), -1);
+    int32_t next = 0;
+    const LabelFn take = [&](const QString& label, int32_t id) {
+        next = std::max(next, id + 1);
+        const int32_t place = placeOf(label);
+        if (place >= 0) {
+            newIds[static_cast<size_t>(place)] = id;
+        }
+    };
+    if (stored) {
+        stored(take);
+    } else {
+        for (size_t i = 0; i < dim.members.size(); ++i) {
+            take(dim.members[i].label, ids[i]);
+        }
     }
-    int32_t next = stored->nextId;
-    std::vector<int32_t> newIds;
-    newIds.reserve(file.members.size());
-    const bool sameLanguages = IsIdentity(languages);
-    for (MemberModel& m : file.members) {
-        if (!sameLanguages) {
+    for (int32_t& id : newIds) {
+        if (id < 0) {
+            id = next++;
+        }
+    }
+    if (!IsIdentity(languages)) {
+        for (MemberModel& m : file.members) {
             m.descriptions = Redescribe(m.descriptions, languages);
         }
-        const int32_t id = stored->ids.Find(m.label);
-        newIds.push_back(id >= 0 ? id : next++);
     }
     dim = std::move(file);
     ids = std::move(newIds);
@@ -175,7 +205,7 @@ PlannedMetadata PlanMetadata(AppModel current, MemberIds currentIds, AppModel fi
         }
         if (mode == MetadataMode::Replace) {
             ReplaceDimension(model.dimensions[d], planned.ids[d], std::move(fileDim), languages,
-                             replaced[d].get());
+                             replaced[d]);
         } else {
             MergeDimension(model.dimensions[d], planned.ids[d], fileDim, languages);
         }

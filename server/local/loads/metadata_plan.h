@@ -2,7 +2,7 @@
 // What a metadata load makes of the application: the file's model combined with the
 // stored one by the load's mode, each member with the id it will be stored under.
 
-#include <memory>
+#include <functional>
 
 #include "server/local/app_schema.h"
 
@@ -25,9 +25,10 @@ struct PlannedMetadata {
 // Whether the file names anything of the dimension: what MERGE and REPLACE touch.
 bool NamesDimension(const DimensionModel& file);
 
-// Dimensions current leaves empty because a REPLACE takes them over: their stored labels
-// and ids only. nullptr where current holds the dimension whole.
-using ReplacedLabels = std::array<std::unique_ptr<StoredLabels>, kDimensionCount>;
+// Dimensions current leaves empty because a REPLACE takes them over: a reading of their
+// stored labels and ids (ForEachMemberLabel). Empty where current holds the dimension whole.
+using StoredLabelsFn = std::function<void(const LabelFn& each)>;
+using ReplacedLabels = std::array<StoredLabelsFn, kDimensionCount>;
 
 // Takes both models over, so that a large load holds each member once.
 PlannedMetadata PlanMetadata(AppModel current, MemberIds currentIds, AppModel file,

@@ -95,6 +95,33 @@ TEST_F(MetadataLoadTest, EveryFaultOfAFileIsListedAndNothingIsStored) {
     EXPECT_EQ(Extract(), before);
 }
 
+TEST_F(MetadataLoadTest, ReplaceKeepsTheIdsOfTheMembersThatStayWhateverTheirOrderAndCase) {
+    auto entity = server().Tree(Dimension::Entity);
+    const MemberId world = entity->GetMemberID(QStringLiteral("World"));
+    const MemberId france = entity->GetMemberID(QStringLiteral("France"));
+    const MemberId spain = entity->GetMemberID(QStringLiteral("Spain"));
+    load->GetLoadOptions()->Item(21)->SetCurrentValue(true);
+    // Another order than the stored one, labels in another case, Spain gone, Italy new.
+    load->Load(Write(QStringLiteral("replace.app"),
+                     "!MEMBERS=Entity\nFRANCE\nItaly\nworld\n"
+                     "!HIERARCHIES=Entity\n;world\nworld;Italy\nworld;FRANCE\n"),
+               dir.filePath(QStringLiteral("replace.log")));
+    entity = server().Tree(Dimension::Entity);
+    EXPECT_EQ(entity->GetMemberID(QStringLiteral("world")), world);
+    EXPECT_EQ(entity->GetMemberID(QStringLiteral("France")), france);
+    EXPECT_EQ(entity->GetMemberID(QStringLiteral("Italy")), std::max({world, france, spain}) + 1);
+    EXPECT_EQ(entity->EnumAllMemberLabels(), QStringList({"world", "FRANCE", "Italy"}));
+
+    // The extract lists the members in id order under the file's labels, and loads back
+    // to itself.
+    const QByteArray extracted = Extract();
+    EXPECT_TRUE(extracted.contains("!MEMBERS=Entity\r\nworld\r\nFRANCE\r\nItaly\r\n"))
+        << extracted.toStdString();
+    load->Load(Write(QStringLiteral("again.app"), extracted),
+               dir.filePath(QStringLiteral("again.log")));
+    EXPECT_EQ(Extract(), extracted);
+}
+
 TEST_F(MetadataLoadTest, FilesOfTheWrongKindAreRefusedAtOnce) {
     const QByteArray before = Extract();
     // 2 GiB that go wrong on the first line: refused after the first chunk, without

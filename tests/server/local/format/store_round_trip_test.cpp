@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include "server/local/app_schema.h"
 #include "server/local/cluster_store.h"
 #include "server/local/format/app_text.h"
 #include "server/local/format/member_list_file.h"
@@ -13,12 +14,28 @@
 namespace tarsel::local::format {
 namespace {
 
+// The text written from the model read back; the text streamed straight from the stored
+// rows (as an extract writes it) must be the same bytes.
 QByteArray ThroughTheStore(const QByteArray& text, const QString& name) {
     QTemporaryDir home;
     EXPECT_TRUE(home.isValid());
     ClusterStore cluster = ClusterStore::Create(home.path(), "C");
     cluster.CreateApplication(name, ParseAppText(text, name + ".app"));
-    return WriteAppText(ReadApplicationModel(cluster.ApplicationPath(name)));
+    const QByteArray fromModel = WriteAppText(ReadApplicationModel(cluster.ApplicationPath(name)));
+
+    sql::Database db(cluster.ApplicationPath(name), sql::OpenMode::ReadOnly);
+    sql::Transaction read(db, sql::Transaction::Kind::Read);
+    StoredMetadata source(db);
+    QByteArray streamed;
+    int pieces = 0;
+    const qsizetype size = WriteAppText(source, [&](QByteArrayView bytes) {
+        streamed.append(bytes);
+        ++pieces;
+    });
+    EXPECT_EQ(streamed, fromModel);
+    EXPECT_EQ(size, streamed.size());
+    EXPECT_EQ(pieces, 1);  // a small application is handed over whole
+    return fromModel;
 }
 
 TEST(AppTextStore, RichModelComesBackByteForByte) {
