@@ -153,13 +153,22 @@ bool HasRow(sql::Statement& q) {
 
 const std::string kSelectRow = std::string("SELECT ") + kKeyList + ", " + kSlotList + " FROM cells";
 
+// A filter on a key column that does not continue the leading equalities of a query. Given
+// as is, SQLite's planner stops trusting the key order past it and sorts the rows it finds
+// in a temporary b-tree, whose memory grows with the rows selected; the unary plus keeps it
+// a plain filter over rows that come in key order already.
+std::string KeyFilter(const char* column, const char* parameter) {
+    return std::string("+") + column + " = " + parameter;
+}
+
 }  // namespace
 
 struct DataStore::Statements {
     std::optional<sql::Statement> set, add, stageSet, stageAdd, rowsOf, rowsOfValue, markImpacted,
         isImpacted, anyImpacted, clearImpacted;
     std::array<std::optional<sql::Statement>, kPeriodSlots> cellsOf;
-    std::optional<sql::Statement> dropEmpty, clearRowSlots, clearSlots, deleteRange;
+    std::optional<sql::Statement> dropEmpty, clearRowSlots, clearSlots, deleteRange, rowsFirst,
+        rowsAfter;
 };
 
 DimensionIndexes LoadIndexes(sql::Database& db) {
@@ -372,7 +381,8 @@ void DataStore::ForEachRowOf(int32_t scenario, int32_t year, int32_t entity, int
     if (!slot) {
         slot.emplace(db_, kSelectRow +
                               " WHERE scenario = ?1 AND year = ?2 AND entity = ?3 AND band = ?4" +
-                              (value < 0 ? "" : " AND value = ?5") + " ORDER BY " + kKeyList);
+                              (value < 0 ? "" : " AND " + KeyFilter("value", "?5")) + " ORDER BY " +
+                              kKeyList);
     }
     sql::Statement& q = *slot;
     q.Bind(1, scenario).Bind(2, year).Bind(3, entity).Bind(4, band);
@@ -387,19 +397,66 @@ void DataStore::ForEachRowOf(int32_t scenario, int32_t year, int32_t entity, int
 
 DataStore::RowCursor DataStore::OpenRows(int32_t scenario, int32_t year, int32_t entity,
                                          int32_t band, int32_t value) {
-    sql::Statement q(db_, kSelectRow +
+    CellMembers key{};
+    key[static_cast<size_t>(Dimension::Scenario)] = scenario;
+    key[static_cast<size_t>(Dimension::Year)] = year;
+    key[static_cast<size_t>(Dimension::Entity)] = entity;
+    key[static_cast<size_t>(Dimension::Period)] = band * kPeriodSlots;
+    key[static_cast<size_t>(Dimension::Value)] = value;
+    return RowCursor(*this, key);
+}
+
+// Rows a cursor holds at once: enough that fetching a batch costs little next to reading
+// it, few enough that a parent of many children merges in little memory.
+constexpr int kCursorBatch = 256;
+
+bool DataStore::FetchRows(RowCursor& cursor) {
+    const bool first = !cursor.started_;
+    auto& slot = first ? statements_->rowsFirst : statements_->rowsAfter;
+    if (!slot) {
+        // The key columns after band, compared as one value, continue the range in key order.
+        slot.emplace(db_, kSelectRow +
                               " WHERE scenario = ?1 AND year = ?2 AND entity = ?3 AND band = ?4 "
-                              "AND value = ?5 ORDER BY " +
-                              kKeyList);
-    q.Bind(1, scenario).Bind(2, year).Bind(3, entity).Bind(4, band).Bind(5, value);
-    return RowCursor(std::move(q));
+                              "AND " +
+                              KeyFilter("value", "?5") +
+                              (first ? std::string()
+                                     : " AND (view, value, account, icp, c1, c2, c3, c4) > "
+                                       "(?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)") +
+                              " ORDER BY " + kKeyList + " LIMIT " + std::to_string(kCursorBatch));
+    }
+    sql::Statement& q = *slot;
+    const CellMembers& key = cursor.key_;
+    for (int c = 0; c < 4; ++c) {
+        q.Bind(c + 1, KeyMember(key, kKeyDimensions[c]));
+    }
+    q.Bind(5, key[static_cast<size_t>(Dimension::Value)]);
+    if (!first) {
+        for (int c = 4; c < kKeyColumns; ++c) {
+            q.Bind(c + 2, KeyMember(key, kKeyDimensions[c]));
+        }
+    }
+    cursor.batch_.clear();
+    cursor.next_ = 0;
+    cursor.started_ = true;
+    while (q.Step()) {
+        cursor.batch_.push_back(ReadRow(q));
+    }
+    q.Reset();
+    if (cursor.batch_.size() < static_cast<size_t>(kCursorBatch)) {
+        cursor.exhausted_ = true;
+    }
+    if (cursor.batch_.empty()) {
+        return false;
+    }
+    cursor.key_ = cursor.batch_.back().members;
+    return true;
 }
 
 bool DataStore::RowCursor::Next(CellRow& row) {
-    if (!q_.Step()) {
+    if (next_ == batch_.size() && (exhausted_ || !store_->FetchRows(*this))) {
         return false;
     }
-    row = ReadRow(q_);
+    row = batch_[next_++];
     return true;
 }
 
@@ -437,8 +494,8 @@ void DataStore::ForEachCellOf(int32_t scenario, int32_t year, int32_t period, in
 void DataStore::ForEachCellNaming(Dimension dimension, int32_t member,
                                   const std::function<void(const CellMembers&, double)>& visit) {
     if (dimension == Dimension::Period) {
-        sql::Statement q(db_, kSelectRow + " WHERE band = ?1 AND " + Slot(SlotOf(member)) +
-                                  " IS NOT NULL ORDER BY " + kKeyList);
+        sql::Statement q(db_, kSelectRow + " WHERE " + KeyFilter("band", "?1") + " AND " +
+                                  Slot(SlotOf(member)) + " IS NOT NULL ORDER BY " + kKeyList);
         q.Bind(1, BandOf(member));
         while (q.Step()) {
             CellRow row = ReadRow(q);
@@ -447,8 +504,10 @@ void DataStore::ForEachCellNaming(Dimension dimension, int32_t member,
         }
         return;
     }
-    sql::Statement q(db_,
-                     kSelectRow + " WHERE " + ColumnOf(dimension) + " = ?1 ORDER BY " + kKeyList);
+    const std::string filter = dimension == Dimension::Scenario
+                                   ? std::string("scenario = ?1")
+                                   : KeyFilter(ColumnOf(dimension), "?1");
+    sql::Statement q(db_, kSelectRow + " WHERE " + filter + " ORDER BY " + kKeyList);
     q.Bind(1, member);
     while (q.Step()) {
         VisitCells(ReadRow(q), visit);

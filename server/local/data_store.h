@@ -104,16 +104,23 @@ class DataStore {
     void ForEachRowOf(int32_t scenario, int32_t year, int32_t entity, int32_t band, int32_t value,
                       const std::function<void(const CellRow&)>& visit);
     // The rows of one entity, band and Value member in key order, read one at a time.
-    // Several may be open at once; writes to other entities' rows between reads leave
-    // them valid.
+    // Several may be open at once, and the rows of other entities may be written between
+    // reads: the cursor holds a bounded batch of rows and fetches the next after the last
+    // key it gave, so neither a sort nor a repositioning after each write costs memory or
+    // time in the size of the data. It must not outlive its store.
     class RowCursor {
       public:
         bool Next(CellRow& row);
 
       private:
         friend class DataStore;
-        explicit RowCursor(sql::Statement statement) : q_(std::move(statement)) {}
-        sql::Statement q_;
+        RowCursor(DataStore& store, const CellMembers& first) : store_(&store), key_(first) {}
+        DataStore* store_;
+        CellMembers key_;  // the entity, band and Value member; after a batch, its last row
+        std::vector<CellRow> batch_;
+        size_t next_ = 0;
+        bool started_ = false;
+        bool exhausted_ = false;
     };
     RowCursor OpenRows(int32_t scenario, int32_t year, int32_t entity, int32_t band, int32_t value);
 
@@ -142,6 +149,9 @@ class DataStore {
     void ClearImpacted(int32_t scenario, int32_t year, int32_t period, int32_t entity);
 
   private:
+    // Replaces the cursor's batch with the rows after its key; false when there are none.
+    bool FetchRows(RowCursor& cursor);
+
     struct Statements;
     sql::Database& db_;
     std::unique_ptr<Statements> statements_;

@@ -96,6 +96,17 @@ TEST(LocalDataStore, CellsKeepTheirPeriodsApartAndClearOnePointOfEveryView) {
 // Each parent is its children's sum row by row, whichever children hold the row; a run
 // over some periods rewrites those periods of the parents and keeps the others, and a
 // "Consolidate" after one change visits only the changed entity and its ancestors.
+// Sorts run so far by the statements the connection holds prepared. A read of rows in key
+// order must come straight off the key: a sort holds every row it selects in memory.
+int SortsOfLiveStatements(local::sql::Database& db) {
+    int sorts = 0;
+    for (sqlite3_stmt* s = sqlite3_next_stmt(db.handle(), nullptr); s;
+         s = sqlite3_next_stmt(db.handle(), s)) {
+        sorts += sqlite3_stmt_status(s, SQLITE_STMTSTATUS_SORT, 0);
+    }
+    return sorts;
+}
+
 TEST(LocalDataStore, ConsolidationSumsChildrenRowByRowAndRewritesOnlyItsPeriods) {
     test::LocalServer server(test::AppBuilder()
                                  .Children(Dimension::Entity, {}, {"World"})
@@ -150,6 +161,79 @@ TEST(LocalDataStore, ConsolidationSumsChildrenRowByRowAndRewritesOnlyItsPeriods)
     EXPECT_EQ(count.consolidated, 1);
     EXPECT_EQ(AllCells(store)[cell(0, world, costs)], 21);
     EXPECT_FALSE(store.AnyImpacted(0, 0, 0));
+
+    // The merge's cursors, open side by side as a parent is summed, read without sorting.
+    const int32_t input = id(Dimension::Value, "<Entity Currency>");
+    DataStore::RowCursor french = store.OpenRows(0, 0, france, 0, input);
+    DataStore::RowCursor german = store.OpenRows(0, 0, germany, 0, input);
+    local::CellRow row;
+    int rows = 0;
+    while (french.Next(row)) {
+        ++rows;
+    }
+    while (german.Next(row)) {
+        ++rows;
+    }
+    EXPECT_EQ(rows, 3);
+    EXPECT_EQ(SortsOfLiveStatements(db), 0);
+}
+
+// Children of many rows each, interleaved in key order, merged while the parent's rows are
+// written between reads: every key of either child is summed once, in every period.
+TEST(LocalDataStore, ConsolidationMergesChildrenOfManyRowsWhileWritingTheParent) {
+    QStringList customs;
+    for (int i = 0; i < 700; ++i) {
+        customs << QStringLiteral("C%1").arg(i);
+    }
+    test::LocalServer server(test::AppBuilder()
+                                 .Children(Dimension::Entity, {}, {"Europe"})
+                                 .Children(Dimension::Entity, "Europe", {"France", "Germany"})
+                                 .Children(Dimension::Value, {}, {"<Entity Currency>"})
+                                 .Children(Dimension::Account, {}, {"Sales"})
+                                 .Children(Dimension::Custom2, {}, customs)
+                                 .Build());
+    local::sql::Database db(server.applicationPath(), local::sql::OpenMode::ReadWrite);
+    local::CheckApplicationSchema(db);
+    local::sql::Transaction write(db, local::sql::Transaction::Kind::Write);
+    const local::DimensionIndexes indexes = local::LoadIndexes(db);
+    auto id = [&](Dimension d, const QString& label) {
+        return indexes[static_cast<size_t>(d)]->FindLabel(label);
+    };
+    const int32_t europe = id(Dimension::Entity, "Europe"),
+                  france = id(Dimension::Entity, "France"),
+                  germany = id(Dimension::Entity, "Germany");
+    const int32_t sales = id(Dimension::Account, "Sales");
+    const int32_t input = id(Dimension::Value, "<Entity Currency>");
+    auto cell = [&](int32_t period, int32_t entity, int i) {
+        CellMembers c = Cell(period, 0, entity, sales, id(Dimension::Custom2, customs[i]));
+        c[static_cast<size_t>(Dimension::Value)] = input;
+        return c;
+    };
+    DataStore store(db);
+    std::map<CellMembers, double> expected;
+    for (int i = 0; i < 700; ++i) {
+        for (int32_t period : {0, 5}) {
+            if (i % 2 == 0) {
+                store.SetCell(cell(period, france, i), i);
+                expected[cell(period, europe, i)] += i;
+            }
+            if (i % 3 == 0) {
+                store.SetCell(cell(period, germany, i), 1000 + period);
+                expected[cell(period, europe, i)] += 1000 + period;
+            }
+        }
+    }
+    store.SetCell(cell(0, europe, 1), 7);  // a stale sum no child holds
+
+    local::Consolidate(store, indexes, 0, 0, {0, 5}, europe, true);
+    std::map<CellMembers, double> sums;
+    for (const auto& [c, amount] : AllCells(store)) {
+        if (c[static_cast<size_t>(Dimension::Entity)] == europe) {
+            sums[c] = amount;
+        }
+    }
+    EXPECT_EQ(sums.size(), 2u * (350 + 234 - 117));
+    EXPECT_EQ(sums, expected);
 }
 
 }  // namespace
