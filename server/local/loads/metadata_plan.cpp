@@ -82,7 +82,11 @@ void ReplaceDimension(DimensionModel& dim, std::vector<int32_t>& ids, DimensionM
             return static_cast<int32_t>(guess++);
         }
         if (!places) {
-            places.emplace(members.size());
+            places.emplace(
+                [&members](int32_t id) -> const QString& {
+                    return members[static_cast<size_t>(id)].label;
+                },
+                members.size());
             for (size_t i = 0; i < members.size(); ++i) {
                 places->Insert(members[i].label, static_cast<int32_t>(i));
             }
