@@ -301,7 +301,7 @@ ResolvedModel CheckModel(const AppModel& model) {
                            .arg(m.descriptions.size())
                            .arg(model.languages.size()));
             }
-            for (const QString& description : m.descriptions) {
+            for (const QString& description : m.descriptions.List()) {
                 if (description.contains(kFieldSeparator)) {
                     Refuse(QStringLiteral("a description of the %1 member \"%2\" contains the "
                                           "control character U+001F")

@@ -269,19 +269,13 @@ class AppRecords::Impl {
         if (fields_[2].isEmpty()) {
             return;
         }
-        QStringList& descriptions = Dim().members[static_cast<size_t>(member)].descriptions;
-        // Room for exactly the languages: appending alone would leave spare capacity in a
-        // list per member.
-        descriptions.reserve(model_.languages.size());
-        while (descriptions.size() < model_.languages.size()) {
-            descriptions.append(QString());
-        }
-        QString& text = descriptions[lang];
-        if (!text.isEmpty()) {
+        Descriptions& descriptions = Dim().members[static_cast<size_t>(member)].descriptions;
+        descriptions.Extend(model_.languages.size());
+        if (!descriptions.value(lang).isEmpty()) {
             Fail(QStringLiteral("second description of \"%1\" in %2")
                      .arg(fields_[0], model_.languages[lang]));
         }
-        text = fields_[2];
+        descriptions.Set(lang, fields_[2]);
     }
 
     void AddRelation() {
