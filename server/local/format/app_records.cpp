@@ -11,12 +11,12 @@ namespace tarsel::local::format {
 
 namespace {
 
-// A reference from a member to something defined anywhere in the file, checked at the end.
-struct PendingReference {
-    Dimension dimension;
-    size_t member;
-    const AppAttribute* attribute;
-    int line;
+// A reference from a member to something not defined above it, checked at the end.
+struct PendingReference {  // 12 bytes: a file may hold one per member
+    int32_t member;
+    int32_t line;
+    uint8_t dimension;
+    uint8_t attribute;  // position in AppAttributes()
 };
 
 struct DimensionState {
@@ -249,7 +249,9 @@ class AppRecords::Impl {
             // the end, so that a million members do not queue a million checks.
             if (attribute.reference != AttributeReference::None && !value.isEmpty() &&
                 !IsDefined(attribute, attribute.write(member))) {
-                pending_.push_back({dimension_, memberIndex, &attribute, line_});
+                pending_.push_back({static_cast<int32_t>(memberIndex), line_,
+                                    static_cast<uint8_t>(dimension_),
+                                    static_cast<uint8_t>(found - AppAttributes().data())});
             }
         }
     }
@@ -358,8 +360,9 @@ class AppRecords::Impl {
 
     void CheckReferences() {
         for (const PendingReference& ref : pending_) {
-            const MemberModel& m = model_.dim(ref.dimension).members[ref.member];
-            const AppAttribute& attribute = *ref.attribute;
+            const MemberModel& m = model_.dim(static_cast<Dimension>(ref.dimension))
+                                       .members[static_cast<size_t>(ref.member)];
+            const AppAttribute& attribute = AppAttributes()[ref.attribute];
             const QString target = attribute.write(m);
             if (IsDefined(attribute, target)) {
                 continue;
