@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -66,11 +67,89 @@ class SparseTexts {
     std::unique_ptr<Array> texts_;
 };
 
+// A member's descriptions, one per language, held as one text in which each description
+// follows its length: a list per member and a string per description cost more than the
+// texts of a million members. Read and compared as the list of texts it holds.
+class Descriptions {
+  public:
+    Descriptions() = default;
+    Descriptions(const QStringList& texts) {  // NOLINT: stands in for the list
+        qsizetype length = 0;
+        for (const QString& text : texts) {
+            length += 2 + text.size();
+        }
+        packed_.reserve(length);  // exactly: spare room would be kept per member
+        for (const QString& text : texts) {
+            Append(text);
+        }
+    }
+    Descriptions(std::initializer_list<QString> texts) : Descriptions(QStringList(texts)) {}
+
+    qsizetype size() const {
+        qsizetype n = 0;
+        for (qsizetype at = 0; at < packed_.size(); at = Next(at)) {
+            ++n;
+        }
+        return n;
+    }
+    bool isEmpty() const { return packed_.isEmpty(); }
+    // Empty past the end.
+    QString value(qsizetype i) const {
+        qsizetype at = 0;
+        for (; i > 0 && at < packed_.size(); --i) {
+            at = Next(at);
+        }
+        return at < packed_.size() ? packed_.mid(at + 2, Length(at)) : QString();
+    }
+    QString operator[](qsizetype i) const { return value(i); }
+    QStringList List() const {
+        QStringList texts;
+        for (qsizetype at = 0; at < packed_.size(); at = Next(at)) {
+            texts.append(packed_.mid(at + 2, Length(at)));
+        }
+        return texts;
+    }
+    // Sets description i, adding empty ones before it as needed.
+    void Set(qsizetype i, const QString& text) {
+        QStringList texts = List();
+        while (texts.size() <= i) {
+            texts.append(QString());
+        }
+        texts[i] = text;
+        *this = Descriptions(texts);
+    }
+    // Adds empty descriptions up to n.
+    void Extend(qsizetype n) {
+        if (size() < n) {
+            Set(n - 1, value(n - 1));
+        }
+    }
+
+    friend bool operator==(const Descriptions& a, const Descriptions& b) {
+        return a.packed_ == b.packed_;
+    }
+
+  private:
+    void Append(const QString& text) {
+        const auto length = static_cast<uint32_t>(text.size());
+        packed_.append(QChar(static_cast<char16_t>(length >> 16)));
+        packed_.append(QChar(static_cast<char16_t>(length & 0xFFFF)));
+        packed_.append(text);
+    }
+    qsizetype Length(qsizetype at) const {
+        return static_cast<qsizetype>((uint32_t{packed_[at].unicode()} << 16) |
+                                      packed_[at + 1].unicode());
+    }
+    qsizetype Next(qsizetype at) const { return at + 2 + Length(at); }
+
+    QString packed_;
+};
+
 struct MemberModel {
     QString label;
     // One per application language, in the order of AppModel::languages; missing or empty
     // entries mean "no description in that language".
-    QStringList descriptions;
+    Descriptions descriptions;
     QString securityClass;       // empty: none
     SparseTexts<3> userDefined;  // UD1..UD3
 

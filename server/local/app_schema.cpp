@@ -157,7 +157,7 @@ void InsertMetadata(sql::Database& db, const AppModel& model, const ResolvedMode
                        const size_t i = order.empty() ? row : order[row];
                        const MemberModel& m = dim.members[i];
                        const auto s = static_cast<size_t>(slot);
-                       descriptions[s] = JoinDescriptions(m.descriptions);
+                       descriptions[s] = JoinDescriptions(m.descriptions.List());
                        userDefined[s] = JoinUserDefined(m.userDefined);
                        MemberAttributes attributes;
                        attributes.securityClass = r.securityClass[i];

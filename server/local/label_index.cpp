@@ -18,6 +18,21 @@ LabelIndex::LabelIndex(size_t expected) {
     entries_.reserve(expected);
 }
 
+LabelIndex::LabelIndex(LabelOf labelOf, size_t expected) : labelOf_(std::move(labelOf)) {
+    slots_.resize(std::bit_ceil(std::max<size_t>(16, expected * 2)));
+}
+
+int32_t LabelIndex::Match(const Slot& slot, uint32_t hash, const QString& label) const {
+    if (slot.hash != hash) {
+        return -1;
+    }
+    if (labelOf_) {
+        return Equal(labelOf_(slot.entry), label) ? slot.entry : -1;
+    }
+    const Entry& entry = entries_[static_cast<size_t>(slot.entry)];
+    return Equal(entry.label, label) ? entry.id : -1;
+}
+
 uint32_t LabelIndex::Hash(const QString& label) {
     uint64_t h = 1469598103934665603ull;
     for (const QChar c : label) {
@@ -44,7 +59,9 @@ bool LabelIndex::Equal(const QString& a, const QString& b) {
 }
 
 void LabelIndex::Reserve(size_t count) {
-    entries_.reserve(count);
+    if (!labelOf_) {
+        entries_.reserve(count);
+    }
     while (slots_.size() < count * 2) {
         Grow();
     }
@@ -75,15 +92,19 @@ int32_t LabelIndex::Insert(const QString& label, int32_t id) {
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
         Slot& slot = slots_[i];
         if (slot.entry < 0) {
-            slot.entry = static_cast<int32_t>(entries_.size());
             slot.hash = hash;
-            entries_.push_back({label, id});
+            if (labelOf_) {
+                slot.entry = id;
+            } else {
+                slot.entry = static_cast<int32_t>(entries_.size());
+                entries_.push_back({label, id});
+            }
             ++count_;
             return -1;
         }
-        const Entry& entry = entries_[static_cast<size_t>(slot.entry)];
-        if (slot.hash == hash && Equal(entry.label, label)) {
-            return entry.id;
+        const int32_t found = Match(slot, hash, label);
+        if (found >= 0) {
+            return found;
         }
     }
 }
@@ -96,9 +117,9 @@ int32_t LabelIndex::Find(const QString& label) const {
         if (slot.entry < 0) {
             return -1;
         }
-        const Entry& entry = entries_[static_cast<size_t>(slot.entry)];
-        if (slot.hash == hash && Equal(entry.label, label)) {
-            return entry.id;
+        const int32_t found = Match(slot, hash, label);
+        if (found >= 0) {
+            return found;
         }
     }
 }

@@ -5,13 +5,22 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace tarsel::local {
 
 class LabelIndex {
   public:
+    // Gives the label of an id already inserted.
+    using LabelOf = std::function<const QString&(int32_t id)>;
+
+    // An index that keeps a copy of each label.
     explicit LabelIndex(size_t expected = 0);
+    // An index of labels kept elsewhere, a slot per label and nothing more: labelOf must
+    // answer for every id inserted while the index is used, and insert must be given
+    // each label under the id labelOf knows it by.
+    LabelIndex(LabelOf labelOf, size_t expected);
 
     // Adds the label for id; when an equal label is there already, keeps it and gives its
     // id instead (-1 when added).
@@ -25,7 +34,7 @@ class LabelIndex {
 
   private:
     struct Slot {
-        int32_t entry = -1;  // index into entries_
+        int32_t entry = -1;  // index into entries_; the id itself when labelOf_ is set
         uint32_t hash = 0;
     };
     struct Entry {
@@ -35,9 +44,12 @@ class LabelIndex {
     static uint32_t Hash(const QString& label);
     static bool Equal(const QString& a, const QString& b);
     void Grow();
+    // The id of the label in slot when it equals label; -1 otherwise.
+    int32_t Match(const Slot& slot, uint32_t hash, const QString& label) const;
 
     std::vector<Slot> slots_;
     std::vector<Entry> entries_;
+    LabelOf labelOf_;
     size_t count_ = 0;
 };
 

@@ -29,7 +29,9 @@ bool HasControlCharacter(const QString& text) {
 using LabelMap = LabelIndex;
 
 LabelMap BuildLabelMap(size_t d, const DimensionModel& dim) {
-    LabelMap map(dim.members.size());
+    LabelMap map(
+        [&dim](int32_t id) -> const QString& { return dim.members[static_cast<size_t>(id)].label; },
+        dim.members.size());
     for (size_t i = 0; i < dim.members.size(); ++i) {
         const QString& label = dim.members[i].label;
         if (label.isEmpty()) {
@@ -299,7 +301,7 @@ ResolvedModel CheckModel(const AppModel& model) {
                            .arg(m.descriptions.size())
                            .arg(model.languages.size()));
             }
-            for (const QString& description : m.descriptions) {
+            for (const QString& description : m.descriptions.List()) {
                 if (description.contains(kFieldSeparator)) {
                     Refuse(QStringLiteral("a description of the %1 member \"%2\" contains the "
                                           "control character U+001F")

@@ -32,10 +32,7 @@ local::MemberModel& AppBuilder::Add(Dimension dimension, const QString& label) {
 AppBuilder& AppBuilder::Describe(Dimension dimension, const QString& label,
                                  const QString& description, int languageIndex) {
     local::MemberModel& member = Add(dimension, label);
-    while (member.descriptions.size() <= languageIndex) {
-        member.descriptions.append(QString());
-    }
-    member.descriptions[languageIndex] = description;
+    member.descriptions.Set(languageIndex, description);
     return *this;
 }
 

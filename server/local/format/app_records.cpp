@@ -11,16 +11,16 @@ namespace tarsel::local::format {
 
 namespace {
 
-// A reference from a member to something defined anywhere in the file, checked at the end.
-struct PendingReference {
-    Dimension dimension;
-    size_t member;
-    const AppAttribute* attribute;
-    int line;
+// A reference from a member to something not defined above it, checked at the end.
+struct PendingReference {  // 12 bytes: a file may hold one per member
+    int32_t member;
+    int32_t line;
+    uint8_t dimension;
+    uint8_t attribute;  // position in AppAttributes()
 };
 
 struct DimensionState {
-    LabelIndex index;  // label -> member position
+    LabelIndex index;  // label -> member position, over the members' labels
     std::vector<int> relationLines;
     std::vector<std::pair<int, int>> relationIds;  // (parent or -1, child) per relation
     LabelIndex lists;                              // list name -> position
@@ -35,7 +35,17 @@ struct DimensionState {
 
 class AppRecords::Impl {
   public:
-    Impl(FileFaults& faults, AppSyntax syntax) : faults_(faults), syntax_(syntax) {}
+    Impl(FileFaults& faults, AppSyntax syntax) : faults_(faults), syntax_(syntax) {
+        // The labels are the members' own: a copy in the index would cost as much again.
+        for (size_t d = 0; d < kDimensionCount; ++d) {
+            const std::vector<MemberModel>& members = model_.dimensions[d].members;
+            state_[d].index = LabelIndex(
+                [&members](int32_t id) -> const QString& {
+                    return members[static_cast<size_t>(id)].label;
+                },
+                0);
+        }
+    }
 
     void Begin(AppSection section, Dimension dimension, int line, size_t expected) {
         Collect([this] { FinishMemberListFile(); });
@@ -200,14 +210,13 @@ class AppRecords::Impl {
         DimensionState& state = State();
         DimensionModel& dim = Dim();
         const size_t memberIndex = dim.members.size();
-        // A failure below refuses the whole file, so the label may be indexed first.
+        // Built in place: a failure below refuses the whole file, model included.
+        MemberModel& member = dim.members.emplace_back();
+        member.label = label;
         if (state.index.Insert(label, static_cast<int32_t>(memberIndex)) >= 0) {
             Fail(QStringLiteral("member \"%1\" is defined twice in dimension %2")
                      .arg(label, DimName()));
         }
-        // Built in place: a failure below refuses the whole file, model included.
-        MemberModel& member = dim.members.emplace_back();
-        member.label = label;
         uint64_t seen = 0;  // a bit per row of AppAttributes()
         for (qsizetype f = 1; f < fields_.size(); ++f) {
             const QString& field = fields_[f];
@@ -236,8 +245,13 @@ class AppRecords::Impl {
             if (!reason.isEmpty()) {
                 Fail(reason);
             }
-            if (attribute.reference != AttributeReference::None && !value.isEmpty()) {
-                pending_.push_back({dimension_, memberIndex, &attribute, line_});
+            // Most references name something defined above; only the others wait for
+            // the end, so that a million members do not queue a million checks.
+            if (attribute.reference != AttributeReference::None && !value.isEmpty() &&
+                !IsDefined(attribute, attribute.write(member))) {
+                pending_.push_back({static_cast<int32_t>(memberIndex), line_,
+                                    static_cast<uint8_t>(dimension_),
+                                    static_cast<uint8_t>(found - AppAttributes().data())});
             }
         }
     }
@@ -257,16 +271,13 @@ class AppRecords::Impl {
         if (fields_[2].isEmpty()) {
             return;
         }
-        QStringList& descriptions = Dim().members[static_cast<size_t>(member)].descriptions;
-        while (descriptions.size() < model_.languages.size()) {
-            descriptions.append(QString());
-        }
-        QString& text = descriptions[lang];
-        if (!text.isEmpty()) {
+        Descriptions& descriptions = Dim().members[static_cast<size_t>(member)].descriptions;
+        descriptions.Extend(model_.languages.size());
+        if (!descriptions.value(lang).isEmpty()) {
             Fail(QStringLiteral("second description of \"%1\" in %2")
                      .arg(fields_[0], model_.languages[lang]));
         }
-        text = fields_[2];
+        descriptions.Set(lang, fields_[2]);
     }
 
     void AddRelation() {
@@ -334,30 +345,37 @@ class AppRecords::Impl {
         section_ = AppSection::None;
     }
 
+    bool IsDefined(const AppAttribute& attribute, const QString& target) const {
+        switch (attribute.reference) {
+            case AttributeReference::SecurityClass:
+                return classKeys_.Contains(target);
+            case AttributeReference::Member:
+                return state_[static_cast<size_t>(attribute.referredDimension)].index.Contains(
+                    target);
+            case AttributeReference::None:
+                break;
+        }
+        return true;
+    }
+
     void CheckReferences() {
         for (const PendingReference& ref : pending_) {
-            const MemberModel& m = model_.dim(ref.dimension).members[ref.member];
-            const AppAttribute& attribute = *ref.attribute;
+            const MemberModel& m = model_.dim(static_cast<Dimension>(ref.dimension))
+                                       .members[static_cast<size_t>(ref.member)];
+            const AppAttribute& attribute = AppAttributes()[ref.attribute];
             const QString target = attribute.write(m);
+            if (IsDefined(attribute, target)) {
+                continue;
+            }
             const auto fail = [&](const QString& reason) { faults_.Add(ref.line, reason); };
-            switch (attribute.reference) {
-                case AttributeReference::SecurityClass:
-                    if (!classKeys_.Contains(target)) {
-                        fail(QStringLiteral("unknown security class \"%1\" of \"%2\" (not in "
-                                            "!SECURITY_CLASSES)")
-                                 .arg(target, m.label));
-                    }
-                    break;
-                case AttributeReference::Member:
-                    if (!state_[static_cast<size_t>(attribute.referredDimension)].index.Contains(
-                            target)) {
-                        fail(QStringLiteral("%1 \"%2\" of \"%3\" is not a member of %4")
-                                 .arg(QLatin1String(attribute.referredAs), target, m.label,
-                                      DimensionDisplayName(attribute.referredDimension)));
-                    }
-                    break;
-                case AttributeReference::None:
-                    break;
+            if (attribute.reference == AttributeReference::SecurityClass) {
+                fail(QStringLiteral("unknown security class \"%1\" of \"%2\" (not in "
+                                    "!SECURITY_CLASSES)")
+                         .arg(target, m.label));
+            } else {
+                fail(QStringLiteral("%1 \"%2\" of \"%3\" is not a member of %4")
+                         .arg(QLatin1String(attribute.referredAs), target, m.label,
+                              DimensionDisplayName(attribute.referredDimension)));
             }
         }
     }

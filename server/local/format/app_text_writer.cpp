@@ -97,7 +97,7 @@ class ModelSource final : public MetadataSource {
     void Descriptions(Dimension dimension, const DescriptionsFn& each) override {
         for (const MemberModel& m : model_.dim(dimension).members) {
             if (!m.descriptions.isEmpty()) {
-                each(m.label, m.descriptions);
+                each(m.label, m.descriptions.List());
             }
         }
     }

@@ -82,7 +82,11 @@ void ReplaceDimension(DimensionModel& dim, std::vector<int32_t>& ids, DimensionM
             return static_cast<int32_t>(guess++);
         }
         if (!places) {
-            places.emplace(members.size());
+            places.emplace(
+                [&members](int32_t id) -> const QString& {
+                    return members[static_cast<size_t>(id)].label;
+                },
+                members.size());
             for (size_t i = 0; i < members.size(); ++i) {
                 places->Insert(members[i].label, static_cast<int32_t>(i));
             }
@@ -116,7 +120,7 @@ void ReplaceDimension(DimensionModel& dim, std::vector<int32_t>& ids, DimensionM
     }
     if (!IsIdentity(languages)) {
         for (MemberModel& m : file.members) {
-            m.descriptions = Redescribe(m.descriptions, languages);
+            m.descriptions = Redescribe(m.descriptions.List(), languages);
         }
     }
     dim = std::move(file);
@@ -129,7 +133,7 @@ void MergeDimension(DimensionModel& dim, std::vector<int32_t>& ids, const Dimens
     int32_t next = NextId(ids);
     for (const MemberModel& m : file.members) {
         MemberModel copy = m;
-        copy.descriptions = Redescribe(m.descriptions, languages);
+        copy.descriptions = Redescribe(m.descriptions.List(), languages);
         const auto it = places.constFind(m.label.toCaseFolded());
         if (it == places.constEnd()) {
             places.insert(m.label.toCaseFolded(), dim.members.size());
@@ -139,15 +143,16 @@ void MergeDimension(DimensionModel& dim, std::vector<int32_t>& ids, const Dimens
         }
         // The attributes are the file's; descriptions it leaves out stay.
         MemberModel& stored = dim.members[it.value()];
-        QStringList descriptions = stored.descriptions;
-        for (qsizetype l = 0; l < copy.descriptions.size(); ++l) {
-            if (copy.descriptions[l].isEmpty()) {
+        QStringList descriptions = stored.descriptions.List();
+        const QStringList given = copy.descriptions.List();
+        for (qsizetype l = 0; l < given.size(); ++l) {
+            if (given[l].isEmpty()) {
                 continue;
             }
             while (descriptions.size() <= l) {
                 descriptions << QString();
             }
-            descriptions[l] = copy.descriptions[l];
+            descriptions[l] = given[l];
         }
         copy.label = stored.label;
         copy.descriptions = descriptions;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace tarsel::local {
 namespace {
 
@@ -30,6 +32,22 @@ TEST(LocalLabelIndex, GrowsPastItsFirstSizeWithoutLosingLabels) {
         ASSERT_EQ(index.Find(QStringLiteral("mEMBER%1").arg(i)), i);
     }
     EXPECT_EQ(index.Find("Member20000"), -1);
+}
+
+// An index over labels it does not copy: growing, finding and refusing a second spelling
+// all read the labels where they are kept, as the readers of a million members do.
+TEST(LocalLabelIndex, IndexesLabelsKeptElsewhere) {
+    std::vector<QString> labels;
+    LabelIndex index(
+        [&labels](int32_t id) -> const QString& { return labels[static_cast<size_t>(id)]; }, 4);
+    for (int i = 0; i < 20000; ++i) {
+        labels.push_back(QStringLiteral("Member%1").arg(i));
+        ASSERT_EQ(index.Insert(labels.back(), i), -1);
+    }
+    EXPECT_EQ(index.Insert("MEMBER17", 20000), 17);
+    EXPECT_EQ(index.Find("member19999"), 19999);
+    EXPECT_EQ(index.Find("Member"), -1);
+    EXPECT_EQ(index.size(), 20000u);
 }
 
 }  // namespace

@@ -129,12 +129,15 @@ TEST(AppText, EveryAttributeHasItsOwnField) {
 // reader's shortcut for lines in member order must not pick a wrong member.
 TEST(AppText, FindsMembersOutOfOrderAndInAnyCase) {
     const QByteArray text =
-        "!LANGUAGES\nEnglish\nFrench\n"
+        "!LANGUAGES\nEnglish\nFrench\nGerman\n"
         "!MEMBERS=Entity\nTop\nA\nB\nC\nD\n"
         "!DESCRIPTIONS=Entity\nc;English;see\nA;English;ay\nB;English;bee\nB;French;bé\n"
         "d;French;dé\nTOP;English;top\n"
         "!HIERARCHIES=Entity\n;top\nTop;D\nTop;b\nb;C\nB;a\nTop;A\nc;d\n";
-    const AppModel read = ParseAppText(text, "order.app");
+    // A description longer than 65,535 characters, after one left out.
+    const QString longText(70000, u'x');
+    const AppModel read = ParseAppText(
+        text + "!DESCRIPTIONS=Entity\nC;German;" + longText.toUtf8() + "\n", "order.app");
     const DimensionModel& entity = read.dim(Dimension::Entity);
     const auto description = [&](int member, int language) {
         return entity.members[static_cast<size_t>(member)].descriptions.value(language);
@@ -146,6 +149,8 @@ TEST(AppText, FindsMembersOutOfOrderAndInAnyCase) {
     EXPECT_EQ(description(3, 0), "see");
     EXPECT_EQ(description(4, 1), "dé");
     EXPECT_TRUE(description(4, 0).isEmpty());
+    EXPECT_EQ(entity.members[3].descriptions.List(), QStringList({"see", "", longText}));
+    EXPECT_EQ(entity.members[4].descriptions.List(), QStringList({"", "dé", ""}));
     // Relations name the members in their own spelling.
     std::vector<std::pair<QString, QString>> pairs;
     for (const RelationModel& r : entity.hierarchy) {
