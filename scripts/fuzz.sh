@@ -3,18 +3,23 @@
 # its seeds in fuzz/corpus/<target>/; new inputs worth keeping go to build-fuzz/corpus/.
 # A finding (crash, sanitizer report, leak, time-out) is saved in build-fuzz/findings/ and
 # makes the script fail; keep it as a seed of its target once mended.
-# Usage: scripts/fuzz.sh [--minutes N | --seconds N] [TARGET...]   (default: 10 minutes, all)
+# --seed N makes a run repeatable: CI uses it so that each of its runs tries the same inputs
+# on the same code; runs without it try new inputs each time and are the ones that find faults.
+# Usage: scripts/fuzz.sh [--minutes N | --seconds N] [--seed N] [TARGET...]
+#        (default: 10 minutes, a new seed each run, every target)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build-fuzz"
 
 seconds=600
+seed=0  # libFuzzer picks one
 targets=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --minutes) seconds=$(( $2 * 60 )); shift 2 ;;
     --seconds) seconds=$2; shift 2 ;;
-    -h|--help) sed -n 2,6p "$0"; exit 0 ;;
+    --seed) seed=$2; shift 2 ;;
+    -h|--help) sed -n 2,9p "$0"; exit 0 ;;
     -*) echo "fuzz.sh: unknown option '$1' (see --help)" >&2; exit 2 ;;
     *) targets+=("$1"); shift ;;
   esac
@@ -45,7 +50,7 @@ for name in "${targets[@]}"; do
   echo "fuzz: $name for $seconds s" >&2
   # Inputs up to 64 KiB; an input that takes more than 10 s or 2 GiB is a finding.
   if "$build/fuzz/${name}_fuzz" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
-       -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/" \
+       -seed="$seed" -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/" \
        "$corpus" "$seeds" >"$log" 2>&1; then
     result=ok
   else

@@ -333,9 +333,9 @@ QString QuoteField(const QString& field) {
     if (field.isEmpty()) {
         return field;
     }
-    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
-    const bool needsQuotes = field.contains(u';') || field.contains(u'"') || blank(field.front()) ||
-                             blank(field.back()) || field.front() == u'!' || field.front() == u'\'';
+    const bool needsQuotes = field.contains(u';') || field.contains(u'"') ||
+                             field.front().isSpace() || field.back().isSpace() ||
+                             field.front() == u'!' || field.front() == u'\'';
     if (!needsQuotes) {
         return field;
     }

@@ -117,7 +117,9 @@ class LineReader {
 // quoted field is taken exactly. Returns an empty text on success, else the reason.
 QString SplitFields(QByteArrayView line, QStringList& fields);
 
-// The field as it must be written so that SplitFields gives it back unchanged.
+// The field as it must be written so that SplitFields gives it back unchanged, and so that
+// no reader that trims a line of every kind of white space first takes it for a comment,
+// a section or a blank line.
 QString QuoteField(const QString& field);
 
 // Fields joined with ';', each quoted where needed.
