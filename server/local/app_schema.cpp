@@ -207,14 +207,13 @@ size_t RowsBelow(sql::Database& db, const char* table, Dimension dimension) {
     return q.Step() && !q.IsNull(0) ? static_cast<size_t>(q.Int(0) - MemberKey(d, 0) + 1) : 0;
 }
 
-// The member columns label, user_defined and attributes, from column first on, into m
-// (descriptions untouched); gives the attributes, whose member references (top custom
+// The member columns user_defined and attributes, from column first on, into m (label and
+// descriptions untouched); gives the attributes, whose member references (top custom
 // members, default currency) the caller turns into labels.
-MemberAttributes ReadMemberColumns(const sql::Statement& q, int first, const QStringList& classes,
-                                   MemberModel& m) {
-    m.label = q.Text(first);
-    m.userDefined = SplitUserDefined(q.Text(first + 1));
-    const MemberAttributes a = UnpackAttributes(q.BlobData(first + 2), q.Bytes(first + 2));
+MemberAttributes ReadAttributeColumns(const sql::Statement& q, int first,
+                                      const QStringList& classes, MemberModel& m) {
+    m.userDefined = SplitUserDefined(q.Text(first));
+    const MemberAttributes a = UnpackAttributes(q.BlobData(first + 1), q.Bytes(first + 1));
     m.securityClass = a.securityClass >= 0 && a.securityClass < classes.size()
                           ? classes[a.securityClass]
                           : QString();
@@ -223,6 +222,13 @@ MemberAttributes ReadMemberColumns(const sql::Statement& q, int first, const QSt
     m.icpType = a.icpType;
     m.decimalPlaces = a.decimalPlaces;
     return a;
+}
+
+// As ReadAttributeColumns, the label at column first.
+MemberAttributes ReadMemberColumns(const sql::Statement& q, int first, const QStringList& classes,
+                                   MemberModel& m) {
+    m.label = q.Text(first);
+    return ReadAttributeColumns(q, first + 1, classes, m);
 }
 
 sql::Statement RowsOf(sql::Database& db, const char* sql, Dimension dimension) {
@@ -496,23 +502,52 @@ QStringList StoredMetadata::Languages() {
     return Names(db_, kLanguagesQuery);
 }
 
-const std::vector<QString>& StoredMetadata::Labels(Dimension dimension) {
+void StoredMetadata::LabelTable::Add(int64_t id, QStringView label) {
+    if (id < static_cast<int64_t>(ends_.size())) {
+        return;  // ids come in ascending order; a repeat cannot be stored
+    }
+    ends_.resize(static_cast<size_t>(id), text_.size());
+    text_.insert(text_.end(), label.utf16(), label.utf16() + label.size());
+    ends_.push_back(text_.size());
+}
+
+QStringView StoredMetadata::LabelTable::Of(int64_t id) const {
+    if (id < 0 || static_cast<size_t>(id) >= ends_.size()) {
+        return {};
+    }
+    const size_t begin = id == 0 ? 0 : ends_[static_cast<size_t>(id) - 1];
+    return QStringView(text_.data() + begin,
+                       static_cast<qsizetype>(ends_[static_cast<size_t>(id)] - begin));
+}
+
+const StoredMetadata::LabelTable& StoredMetadata::Labels(Dimension dimension) {
     auto& labels = labels_[static_cast<size_t>(dimension)];
     if (!labels) {
-        labels.emplace(RowsBelow(db_, "members", dimension));
+        labels.emplace();
         sql::Statement q =
-            RowsOf(db_, "SELECT id, label FROM members WHERE key >= ?1 AND key < ?2", dimension);
+            RowsOf(db_, "SELECT id, label FROM members WHERE key >= ?1 AND key < ?2 ORDER BY key",
+                   dimension);
         while (q.Step()) {
-            (*labels)[static_cast<size_t>(q.Int(0))] = q.Text(1);
+            labels->Add(q.Int(0), q.TextView(1));
         }
     }
     return *labels;
 }
 
-QString StoredMetadata::LabelOf(Dimension dimension, int64_t id) {
-    const std::vector<QString>& labels = Labels(dimension);
-    return id >= 0 && static_cast<size_t>(id) < labels.size() ? labels[static_cast<size_t>(id)]
-                                                              : QString();
+const QString& StoredMetadata::Referenced(Dimension dimension, int64_t id) {
+    static const QString none;
+    const LabelTable& labels = Labels(dimension);
+    if (id < 0 || static_cast<size_t>(id) >= labels.size()) {
+        return none;
+    }
+    // A few currencies and top members are named by many members: one copy each.
+    std::vector<QString>& texts = referenced_[static_cast<size_t>(dimension)];
+    texts.resize(labels.size());
+    QString& text = texts[static_cast<size_t>(id)];
+    if (text.isNull()) {
+        text = labels.Of(id).toString();
+    }
+    return text;
 }
 
 void StoredMetadata::Members(Dimension dimension, const MemberFn& each) {
@@ -520,7 +555,7 @@ void StoredMetadata::Members(Dimension dimension, const MemberFn& each) {
     auto& labels = labels_[static_cast<size_t>(dimension)];
     const bool keep = !labels.has_value();
     if (keep) {
-        labels.emplace(RowsBelow(db_, "members", dimension));
+        labels.emplace();
     }
     sql::Statement q = RowsOf(db_,
                               "SELECT id, label, user_defined, attributes FROM members "
@@ -528,44 +563,55 @@ void StoredMetadata::Members(Dimension dimension, const MemberFn& each) {
                               dimension);
     MemberModel m;  // one for every row, so that each row costs no allocation of its own
     while (q.Step()) {
-        const MemberAttributes a = ReadMemberColumns(q, 1, classes_, m);
-        std::array<QString, 4> tops;
-        for (size_t c = 0; c < 4; ++c) {
-            if (a.topCustom[c] >= 0) {
-                tops[c] = LabelOf(static_cast<Dimension>(static_cast<int>(Dimension::Custom1) +
-                                                         static_cast<int>(c)),
-                                  a.topCustom[c]);
+        const QStringView label = q.TextView(1);
+        const MemberAttributes a = ReadAttributeColumns(q, 2, classes_, m);
+        if (std::any_of(a.topCustom.begin(), a.topCustom.end(),
+                        [](int32_t id) { return id >= 0; })) {
+            std::array<QString, 4> tops;
+            for (size_t c = 0; c < 4; ++c) {
+                tops[c] = Referenced(static_cast<Dimension>(static_cast<int>(Dimension::Custom1) +
+                                                            static_cast<int>(c)),
+                                     a.topCustom[c]);
             }
+            m.topCustom = tops;
+        } else {
+            m.topCustom = std::array<QString, 4>{};
         }
-        m.topCustom = tops;
-        m.defaultCurrency =
-            a.defaultCurrency < 0 ? QString() : LabelOf(Dimension::Value, a.defaultCurrency);
+        m.defaultCurrency = Referenced(Dimension::Value, a.defaultCurrency);
+        each(label, m);
         if (keep) {
-            (*labels)[static_cast<size_t>(q.Int(0))] = m.label;
+            labels->Add(q.Int(0), label);
         }
-        each(m);
     }
 }
 
-void StoredMetadata::Descriptions(Dimension dimension, const DescriptionsFn& each) {
+void StoredMetadata::Descriptions(Dimension dimension, const DescriptionFn& each) {
+    const LabelTable& labels = Labels(dimension);
     sql::Statement q = RowsOf(db_,
                               "SELECT id, descriptions FROM members WHERE key >= ?1 AND "
                               "key < ?2 AND descriptions <> '' ORDER BY key",
                               dimension);
     while (q.Step()) {
-        each(LabelOf(dimension, q.Int(0)), SplitDescriptions(q.Text(1)));
+        const QStringView label = labels.Of(q.Int(0));
+        QStringView rest = q.TextView(1);
+        for (qsizetype language = 0;; ++language) {
+            const qsizetype end = rest.indexOf(kFieldSeparator);
+            each(label, language, end < 0 ? rest : rest.first(end));
+            if (end < 0) {
+                break;
+            }
+            rest = rest.sliced(end + 1);
+        }
     }
 }
 
 void StoredMetadata::Relations(Dimension dimension, const RelationFn& each) {
+    const LabelTable& labels = Labels(dimension);
     sql::Statement q =
         RowsOf(db_, "SELECT parent, child FROM relations WHERE key >= ?1 AND key < ?2 ORDER BY key",
                dimension);
-    RelationModel r;
     while (q.Step()) {
-        r.parent = LabelOf(dimension, q.Int(0));
-        r.child = LabelOf(dimension, q.Int(1));
-        each(r);
+        each(labels.Of(q.Int(0)), labels.Of(q.Int(1)));
     }
 }
 
@@ -573,8 +619,8 @@ void StoredMetadata::MemberLists(Dimension dimension, const ListFn& each) {
     for (const UserList& stored : ReadUserLists(db_, dimension)) {
         MemberListModel list{stored.name, {}};
         for (size_t k = 0; k < stored.members.size(); ++k) {
-            list.entries.push_back(
-                {LabelOf(dimension, stored.members[k]), LabelOf(dimension, stored.parents[k])});
+            list.entries.push_back({Labels(dimension).Of(stored.members[k]).toString(),
+                                    Labels(dimension).Of(stored.parents[k]).toString()});
         }
         each(list);
     }

@@ -85,19 +85,36 @@ class StoredMetadata final : public MetadataSource {
     QStringList Languages() override;
     QStringList SecurityClasses() override { return classes_; }
     void Members(Dimension dimension, const MemberFn& each) override;
-    void Descriptions(Dimension dimension, const DescriptionsFn& each) override;
+    void Descriptions(Dimension dimension, const DescriptionFn& each) override;
     void Relations(Dimension dimension, const RelationFn& each) override;
     void MemberLists(Dimension dimension, const ListFn& each) override;
     std::optional<QByteArray> MemberListFile() override;
 
   private:
-    // The labels of a dimension by id, read on first use.
-    const std::vector<QString>& Labels(Dimension dimension);
-    QString LabelOf(Dimension dimension, int64_t id);
+    // The labels of a dimension by id in one text, so that a million labels are not a
+    // million strings.
+    class LabelTable {
+      public:
+        // ids ascending; the ids skipped have empty labels.
+        void Add(int64_t id, QStringView label);
+        // Empty for an id without a member.
+        QStringView Of(int64_t id) const;
+        size_t size() const { return ends_.size(); }
+
+      private:
+        std::vector<char16_t> text_;
+        std::vector<size_t> ends_;  // where the label of each id ends in text_
+    };
+
+    // The labels of a dimension, read on first use.
+    const LabelTable& Labels(Dimension dimension);
+    // The label of a member that attributes refer to; empty for a negative id.
+    const QString& Referenced(Dimension dimension, int64_t id);
 
     sql::Database& db_;
     QStringList classes_;
-    std::array<std::optional<std::vector<QString>>, kDimensionCount> labels_;
+    std::array<std::optional<LabelTable>, kDimensionCount> labels_;
+    std::array<std::vector<QString>, kDimensionCount> referenced_;
 };
 
 // Calls each(label, id) for every stored member of the dimension, in id order:

@@ -3,7 +3,8 @@
 #include <QStringEncoder>
 #include <QStringView>
 #include <algorithm>
-#include <string>
+#include <cstring>
+#include <vector>
 
 #include "server/local/format/app_attributes.h"
 #include "server/local/format/text_lines.h"
@@ -15,18 +16,23 @@ namespace {
 
 constexpr qsizetype kBase64LineLength = 76;
 
+[[noreturn]] void RefuseLineBreak(const QString& what) {
+    ThrowClientError(
+        code::kMalformedFile,
+        QStringLiteral("%1 holds a line break, which an .app file cannot carry").arg(what));
+}
+
 void RequireWritable(const QString& text, const QString& what) {
     if (HasLineBreak(text)) {
-        ThrowClientError(
-            code::kMalformedFile,
-            QStringLiteral("%1 holds a line break, which an .app file cannot carry").arg(what));
+        RefuseLineBreak(what);
     }
 }
 
-// Writes .app text to a sink in pieces of about a megabyte.
+// Writes .app text to a sink in pieces of about a megabyte. Texts go from UTF-16 straight
+// into the buffer, so that a line costs no string of its own.
 class AppTextStream {
   public:
-    explicit AppTextStream(const TextSink& sink) : sink_(sink) { buffer_.reserve(kChunk + 4096); }
+    explicit AppTextStream(const TextSink& sink) : sink_(sink) {}
     AppTextStream(const AppTextStream&) = delete;
     AppTextStream& operator=(const AppTextStream&) = delete;
 
@@ -35,52 +41,148 @@ class AppTextStream {
         EndLine();
     }
     void Raw(QByteArrayView bytes) {
-        buffer_.append(bytes.data(), static_cast<size_t>(bytes.size()));
+        const auto n = static_cast<size_t>(bytes.size());
+        std::memcpy(Room(n), bytes.data(), n);
+        used_ += n;
     }
+    // The text in UTF-8.
     void Append(QStringView text) {
-        const size_t at = buffer_.size();
-        buffer_.resize(at + static_cast<size_t>(encoder_.requiredSpace(text.size())));
-        char* end = encoder_.appendToBuffer(buffer_.data() + at, text);
-        buffer_.resize(static_cast<size_t>(end - buffer_.data()));
+        const auto n = static_cast<size_t>(text.size());
+        char* out = Room(static_cast<size_t>(encoder_.requiredSpace(text.size())));
+        const char16_t* in = text.utf16();
+        size_t i = 0;
+        for (; i < n && in[i] < 0x80; ++i) {
+            out[i] = static_cast<char>(in[i]);
+        }
+        if (i < n) {  // the encoder knows the rest of Unicode
+            out = encoder_.appendToBuffer(out + i, text.sliced(static_cast<qsizetype>(i)));
+            used_ = static_cast<size_t>(out - buffer_.data());
+        } else {
+            used_ += n;
+        }
+    }
+    // The field as QuoteField gives it; false, with nothing written, when it holds a line
+    // break.
+    bool Field(QStringView field) {
+        if (field.isEmpty()) {
+            return true;
+        }
+        const auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
+        const char16_t first = field.front().unicode();
+        bool quote =
+            blank(first) || blank(field.back().unicode()) || first == u'!' || first == u'\'';
+        bool inner = false;  // a quote to double
+        for (const QChar c : field) {
+            const char16_t u = c.unicode();
+            if (u >= 0x40) {
+                continue;
+            }
+            if (u == u'\n' || u == u'\r') {
+                return false;
+            }
+            quote = quote || u == u';' || u == u'"';
+            inner = inner || u == u'"';
+        }
+        if (!quote) {
+            Append(field);
+            return true;
+        }
+        Raw("\"");
+        while (inner) {
+            const qsizetype at = field.indexOf(u'"');
+            if (at < 0) {
+                break;
+            }
+            Append(field.first(at + 1));
+            Raw("\"");
+            field = field.sliced(at + 1);
+        }
+        Append(field);
+        Raw("\"");
+        return true;
     }
     void EndLine() {
-        buffer_.append("\r\n");
-        if (buffer_.size() >= kChunk) {
+        Raw("\r\n");
+        if (used_ >= kChunk) {
             Flush();
         }
     }
     void Flush() {
-        if (!buffer_.empty()) {
-            sink_(QByteArrayView(buffer_.data(), static_cast<qsizetype>(buffer_.size())));
-            written_ += static_cast<qsizetype>(buffer_.size());
-            buffer_.clear();
+        if (used_ > 0) {
+            sink_(QByteArrayView(buffer_.data(), static_cast<qsizetype>(used_)));
+            written_ += static_cast<qsizetype>(used_);
+            used_ = 0;
         }
     }
-    qsizetype Written() const { return written_ + static_cast<qsizetype>(buffer_.size()); }
+    qsizetype Written() const { return written_ + static_cast<qsizetype>(used_); }
 
   private:
     static constexpr size_t kChunk = 1 << 20;
+    static constexpr size_t kCapacity = kChunk + (64 << 10);
+
+    // Where bytes more may be written, handing on what is there when they would not fit.
+    char* Room(size_t bytes) {
+        if (used_ + bytes > buffer_.size()) {
+            if (used_ > 0 && used_ + bytes > kCapacity) {
+                Flush();
+            }
+            if (used_ + bytes > buffer_.size()) {
+                // Grows as needed, so that writing one line costs no megabyte.
+                buffer_.resize(
+                    std::max(used_ + bytes,
+                             std::min(std::max<size_t>(2 * buffer_.size(), 4096), kCapacity)));
+            }
+        }
+        return buffer_.data() + used_;
+    }
 
     const TextSink& sink_;
-    QStringEncoder encoder_{QStringEncoder::Utf8};
-    std::string buffer_;
+    QStringEncoder encoder_{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
+    std::vector<char> buffer_;
+    size_t used_ = 0;
     qsizetype written_ = 0;
 };
 
-QString AttributeFields(Dimension dimension, const MemberModel& member) {
-    QString fields;
-    for (const AppAttribute& attribute : AppAttributes()) {
-        if (!attribute.AppliesTo(dimension)) {
-            continue;
-        }
-        const QString value = attribute.write(member);
-        if (!value.isEmpty()) {
-            fields += u';';
-            fields += QuoteField(attribute.Name() + u'=' + value);
+// Writes a field, refusing a line break with the message what() names.
+template <typename What>
+void PutField(AppTextStream& out, QStringView field, const What& what) {
+    if (!out.Field(field)) {
+        RefuseLineBreak(what());
+    }
+}
+
+// Writes member lines of one dimension (without their line ends).
+class MemberWriter {
+  public:
+    explicit MemberWriter(Dimension dimension) {
+        for (const AppAttribute& attribute : AppAttributes()) {
+            if (attribute.AppliesTo(dimension)) {
+                attributes_.push_back(&attribute);
+            }
         }
     }
-    return fields;
-}
+
+    // The label and the attributes that differ from the defaults.
+    void Write(AppTextStream& out, QStringView label, const MemberModel& member) {
+        const auto what = [label] { return QStringLiteral("Member \"%1\"").arg(label); };
+        PutField(out, label, what);
+        for (const AppAttribute* attribute : attributes_) {
+            const QString value = attribute->write(member);
+            if (!value.isEmpty()) {
+                field_.resize(0);  // keeps its room for the next
+                field_ += attribute->Name();
+                field_ += u'=';
+                field_ += value;
+                out.Raw(";");
+                PutField(out, field_, what);
+            }
+        }
+    }
+
+  private:
+    std::vector<const AppAttribute*> attributes_;
+    QString field_;
+};
 
 // The model as a source.
 class ModelSource final : public MetadataSource {
@@ -91,19 +193,22 @@ class ModelSource final : public MetadataSource {
     QStringList SecurityClasses() override { return model_.securityClasses; }
     void Members(Dimension dimension, const MemberFn& each) override {
         for (const MemberModel& m : model_.dim(dimension).members) {
-            each(m);
+            each(m.label, m);
         }
     }
-    void Descriptions(Dimension dimension, const DescriptionsFn& each) override {
+    void Descriptions(Dimension dimension, const DescriptionFn& each) override {
         for (const MemberModel& m : model_.dim(dimension).members) {
             if (!m.descriptions.isEmpty()) {
-                each(m.label, m.descriptions.List());
+                const QStringList texts = m.descriptions.List();
+                for (qsizetype l = 0; l < texts.size(); ++l) {
+                    each(m.label, l, texts[l]);
+                }
             }
         }
     }
     void Relations(Dimension dimension, const RelationFn& each) override {
         for (const RelationModel& r : model_.dim(dimension).hierarchy) {
-            each(r);
+            each(r.parent, r.child);
         }
     }
     void MemberLists(Dimension dimension, const ListFn& each) override {
@@ -124,7 +229,12 @@ QString SectionHeader(const char* section, Dimension dimension) {
 }
 
 QString MemberLine(Dimension dimension, const MemberModel& member) {
-    return QuoteField(member.label) + AttributeFields(dimension, member);
+    QByteArray line;
+    const TextSink sink = [&line](QByteArrayView bytes) { line.append(bytes); };
+    AppTextStream out(sink);
+    MemberWriter(dimension).Write(out, member.label, member);
+    out.Flush();
+    return QString::fromUtf8(line);
 }
 
 QString DescriptionLine(const QString& label, const QString& language, const QString& text) {
@@ -152,9 +262,9 @@ qsizetype WriteAppText(MetadataSource& source, const TextSink& sink) {
     const QStringList languages = source.Languages();
     writeNames("!LANGUAGES", languages);
     writeNames("!SECURITY_CLASSES", source.SecurityClasses());
-    QStringList quotedLanguages;
+    std::vector<QByteArray> languageFields;  // ";<language>;" as written
     for (const QString& language : languages) {
-        quotedLanguages << u';' + QuoteField(language) + u';';
+        languageFields.push_back((u';' + QuoteField(language) + u';').toUtf8());
     }
 
     for (int d = 0; d < kDimensionCount; ++d) {
@@ -166,38 +276,36 @@ qsizetype WriteAppText(MetadataSource& source, const TextSink& sink) {
             }
         };
         bool anyMember = false;
-        source.Members(dimension, [&](const MemberModel& m) {
+        MemberWriter members(dimension);
+        source.Members(dimension, [&](QStringView label, const MemberModel& m) {
             header(anyMember, "MEMBERS");
-            const QString label = QuoteField(m.label);
-            const QString fields = AttributeFields(dimension, m);
-            if (HasLineBreak(label) || HasLineBreak(fields)) {
-                RequireWritable(label + fields, QStringLiteral("Member \"%1\"").arg(m.label));
-            }
-            out.Append(label);
-            out.Append(fields);
+            members.Write(out, label, m);
             out.EndLine();
         });
         bool anyDescription = false;
-        source.Descriptions(dimension, [&](const QString& label, const QStringList& texts) {
-            const qsizetype n = std::min(texts.size(), languages.size());
-            for (qsizetype l = 0; l < n; ++l) {
-                if (texts[l].isEmpty()) {
-                    continue;
-                }
-                header(anyDescription, "DESCRIPTIONS");
-                RequireWritable(texts[l], QStringLiteral("The description of \"%1\"").arg(label));
-                out.Append(QuoteField(label));
-                out.Append(quotedLanguages[l]);
-                out.Append(QuoteField(texts[l]));
-                out.EndLine();
-            }
-        });
+        source.Descriptions(dimension,
+                            [&](QStringView label, qsizetype language, QStringView text) {
+                                if (text.isEmpty() || language >= languages.size()) {
+                                    return;
+                                }
+                                header(anyDescription, "DESCRIPTIONS");
+                                const auto what = [label] {
+                                    return QStringLiteral("The description of \"%1\"").arg(label);
+                                };
+                                PutField(out, label, what);
+                                out.Raw(languageFields[static_cast<size_t>(language)]);
+                                PutField(out, text, what);
+                                out.EndLine();
+                            });
         bool anyRelation = false;
-        source.Relations(dimension, [&](const RelationModel& r) {
+        source.Relations(dimension, [&](QStringView parent, QStringView child) {
             header(anyRelation, "HIERARCHIES");
-            out.Append(QuoteField(r.parent));
+            const auto what = [parent, child] {
+                return QStringLiteral("The relation of \"%1\" to \"%2\"").arg(parent, child);
+            };
+            PutField(out, parent, what);
             out.Raw(";");
-            out.Append(QuoteField(r.child));
+            PutField(out, child, what);
             out.EndLine();
         });
         bool anyList = false;

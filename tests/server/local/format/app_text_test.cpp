@@ -209,16 +209,27 @@ TEST(AppText, ReportsProgressOnLargeInput) {
 }
 
 TEST(AppText, WriterRefusesLineBreaksItCannotCarry) {
+    const auto refused = [](const AppModel& model, const char* named) {
+        try {
+            WriteAppText(model);
+            ADD_FAILURE() << "a line break was written";
+        } catch (const TarselError& e) {
+            EXPECT_EQ(e.number(), code::kMalformedFile);
+            EXPECT_TRUE(e.description().contains(named)) << e.description().toStdString();
+        }
+    };
     AppModel model;
-    model.dim(Dimension::Entity).members = {Member("A")};
-    model.dim(Dimension::Entity).members[0].userDefined[0] = "two\nlines";
-    try {
-        WriteAppText(model);
-        FAIL() << "a line break was written";
-    } catch (const TarselError& e) {
-        EXPECT_EQ(e.number(), code::kMalformedFile);
-        EXPECT_TRUE(e.description().contains("\"A\"")) << e.description().toStdString();
-    }
+    model.languages = {"English"};
+    model.dim(Dimension::Entity).members = {Member("A"), Member("B")};
+    model.dim(Dimension::Entity).hierarchy = {{"", "A"}, {"A", "B"}};
+    model.dim(Dimension::Entity).members[1].userDefined[0] = "two\nlines";
+    refused(model, "\"B\"");
+    model.dim(Dimension::Entity).members[1].userDefined[0] = "";
+    model.dim(Dimension::Entity).members[1].descriptions = {"one\rtwo"};
+    refused(model, "description of \"B\"");
+    model.dim(Dimension::Entity).members[1].descriptions = {};
+    model.dim(Dimension::Entity).hierarchy[1].child = "B\r\n";
+    refused(model, "\"A\"");
 }
 
 TEST(AppText, MissingFileIsReportedByPath) {
