@@ -1,6 +1,9 @@
 #include "server/local/app_schema.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <limits>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -229,6 +232,11 @@ MemberAttributes ReadMemberColumns(const sql::Statement& q, int first, const QSt
                                    MemberModel& m) {
     m.label = q.Text(first);
     return ReadAttributeColumns(q, first + 1, classes, m);
+}
+
+// The id or seq of a member or relation key.
+int64_t IdOf(int64_t key) {
+    return key & 0xFFFFFFFF;
 }
 
 sql::Statement RowsOf(sql::Database& db, const char* sql, Dimension dimension) {
@@ -506,24 +514,30 @@ void StoredMetadata::LabelTable::Add(int64_t id, QStringView label) {
     if (id < static_cast<int64_t>(ends_.size())) {
         return;  // ids come in ascending order; a repeat cannot be stored
     }
-    ends_.resize(static_cast<size_t>(id), text_.size());
-    text_.insert(text_.end(), label.utf16(), label.utf16() + label.size());
-    ends_.push_back(text_.size());
-}
-
-QStringView StoredMetadata::LabelTable::Of(int64_t id) const {
-    if (id < 0 || static_cast<size_t>(id) >= ends_.size()) {
-        return {};
+    const auto n = static_cast<size_t>(label.size());
+    if (used_ + n > capacity_) {
+        const size_t capacity = std::max({2 * capacity_, used_ + n, size_t{4096}});
+        if (capacity > std::numeric_limits<uint32_t>::max()) {
+            throw std::bad_alloc();
+        }
+        void* grown = std::realloc(text_.get(), capacity * sizeof(char16_t));
+        if (!grown) {
+            throw std::bad_alloc();
+        }
+        (void)text_.release();
+        text_.reset(static_cast<char16_t*>(grown));
+        capacity_ = capacity;
     }
-    const size_t begin = id == 0 ? 0 : ends_[static_cast<size_t>(id) - 1];
-    return QStringView(text_.data() + begin,
-                       static_cast<qsizetype>(ends_[static_cast<size_t>(id)] - begin));
+    ends_.resize(static_cast<size_t>(id), static_cast<uint32_t>(used_));
+    std::copy_n(label.utf16(), n, text_.get() + used_);
+    used_ += n;
+    ends_.push_back(static_cast<uint32_t>(used_));
 }
 
 const StoredMetadata::LabelTable& StoredMetadata::Labels(Dimension dimension) {
     auto& labels = labels_[static_cast<size_t>(dimension)];
     if (!labels) {
-        labels.emplace();
+        labels.emplace(RowsBelow(db_, "members", dimension));
         sql::Statement q =
             RowsOf(db_, "SELECT id, label FROM members WHERE key >= ?1 AND key < ?2 ORDER BY key",
                    dimension);
@@ -555,18 +569,19 @@ void StoredMetadata::Members(Dimension dimension, const MemberFn& each) {
     auto& labels = labels_[static_cast<size_t>(dimension)];
     const bool keep = !labels.has_value();
     if (keep) {
-        labels.emplace();
+        labels.emplace(RowsBelow(db_, "members", dimension));
     }
     sql::Statement q = RowsOf(db_,
-                              "SELECT id, label, user_defined, attributes FROM members "
-                              "WHERE key >= ?1 AND key < ?2 ORDER BY key",
+                              "SELECT key, label, user_defined, attributes "
+                              "FROM members WHERE key >= ?1 AND key < ?2 ORDER BY key",
                               dimension);
     MemberModel m;  // one for every row, so that each row costs no allocation of its own
     while (q.Step()) {
+        const int64_t id = IdOf(q.Int(0));
         const QStringView label = q.TextView(1);
         const MemberAttributes a = ReadAttributeColumns(q, 2, classes_, m);
         if (std::any_of(a.topCustom.begin(), a.topCustom.end(),
-                        [](int32_t id) { return id >= 0; })) {
+                        [](int32_t top) { return top >= 0; })) {
             std::array<QString, 4> tops;
             for (size_t c = 0; c < 4; ++c) {
                 tops[c] = Referenced(static_cast<Dimension>(static_cast<int>(Dimension::Custom1) +
@@ -580,28 +595,36 @@ void StoredMetadata::Members(Dimension dimension, const MemberFn& each) {
         m.defaultCurrency = Referenced(Dimension::Value, a.defaultCurrency);
         each(label, m);
         if (keep) {
-            labels->Add(q.Int(0), label);
+            labels->Add(id, label);
         }
     }
 }
 
+namespace {
+
+// Calls each for every description of a descriptions column, in language order.
+void EachDescription(QStringView label, QStringView column,
+                     const MetadataSource::DescriptionFn& each) {
+    for (qsizetype language = 0;; ++language) {
+        const qsizetype end = column.indexOf(kFieldSeparator);
+        each(label, language, end < 0 ? column : column.first(end));
+        if (end < 0) {
+            return;
+        }
+        column = column.sliced(end + 1);
+    }
+}
+
+}  // namespace
+
 void StoredMetadata::Descriptions(Dimension dimension, const DescriptionFn& each) {
     const LabelTable& labels = Labels(dimension);
     sql::Statement q = RowsOf(db_,
-                              "SELECT id, descriptions FROM members WHERE key >= ?1 AND "
+                              "SELECT key, descriptions FROM members WHERE key >= ?1 AND "
                               "key < ?2 AND descriptions <> '' ORDER BY key",
                               dimension);
     while (q.Step()) {
-        const QStringView label = labels.Of(q.Int(0));
-        QStringView rest = q.TextView(1);
-        for (qsizetype language = 0;; ++language) {
-            const qsizetype end = rest.indexOf(kFieldSeparator);
-            each(label, language, end < 0 ? rest : rest.first(end));
-            if (end < 0) {
-                break;
-            }
-            rest = rest.sliced(end + 1);
-        }
+        EachDescription(labels.Of(IdOf(q.Int(0))), q.TextView(1), each);
     }
 }
 

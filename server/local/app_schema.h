@@ -24,6 +24,10 @@
 //   cells, consolidation_status          the data: see data_store.h
 //   journals, journal_lines              see journal_store.h
 
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
 #include "server/local/app_model.h"
 #include "server/local/dimension_index.h"
 #include "server/local/label_index.h"
@@ -95,15 +99,29 @@ class StoredMetadata final : public MetadataSource {
     // million strings.
     class LabelTable {
       public:
-        // ids ascending; the ids skipped have empty labels.
+        // ids ascending; the ids skipped have empty labels. rows: room to make up front.
+        explicit LabelTable(size_t rows) { ends_.reserve(rows); }
         void Add(int64_t id, QStringView label);
         // Empty for an id without a member.
-        QStringView Of(int64_t id) const;
+        QStringView Of(int64_t id) const {
+            if (id < 0 || static_cast<size_t>(id) >= ends_.size()) {
+                return {};
+            }
+            const size_t begin = id == 0 ? 0 : ends_[static_cast<size_t>(id) - 1];
+            return QStringView(text_.get() + begin,
+                               static_cast<qsizetype>(ends_[static_cast<size_t>(id)] - begin));
+        }
         size_t size() const { return ends_.size(); }
 
       private:
-        std::vector<char16_t> text_;
-        std::vector<size_t> ends_;  // where the label of each id ends in text_
+        struct Free {
+            void operator()(char16_t* p) const { std::free(p); }
+        };
+        // Grown by realloc, which moves a large block by remapping it instead of copying.
+        std::unique_ptr<char16_t[], Free> text_;
+        size_t used_ = 0;
+        size_t capacity_ = 0;
+        std::vector<uint32_t> ends_;  // where the label of each id ends in text_
     };
 
     // The labels of a dimension, read on first use.
