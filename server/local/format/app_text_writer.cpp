@@ -3,7 +3,9 @@
 #include <QStringEncoder>
 #include <QStringView>
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "server/local/format/app_attributes.h"
@@ -61,44 +63,28 @@ class AppTextStream {
             used_ += n;
         }
     }
-    // The field as QuoteField gives it; false, with nothing written, when it holds a line
-    // break.
-    bool Field(QStringView field) {
-        if (field.isEmpty()) {
-            return true;
+    // prefix and field as one field, as QuoteField gives it; false, with nothing written,
+    // when field holds a line break. prefix: ASCII, no delimiter, quote or blank.
+    bool Field(QStringView field, QByteArrayView prefix = {}) {
+        const auto p = static_cast<size_t>(prefix.size());
+        const auto n = static_cast<size_t>(field.size());
+        const char16_t* in = field.utf16();
+        // Most fields are plain ASCII: copied as they are scanned.
+        const char16_t first = p > 0 ? static_cast<char16_t>(prefix.front()) : n > 0 ? in[0] : 0;
+        if (n == 0 || Opens(first) || Blank(in[n - 1])) {
+            return QuotedField(field, prefix);
         }
-        const auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
-        const char16_t first = field.front().unicode();
-        bool quote =
-            blank(first) || blank(field.back().unicode()) || first == u'!' || first == u'\'';
-        bool inner = false;  // a quote to double
-        for (const QChar c : field) {
-            const char16_t u = c.unicode();
-            if (u >= 0x40) {
-                continue;
+        char* out = Room(p + n);
+        std::memcpy(out, prefix.data(), p);
+        out += p;
+        for (size_t i = 0; i < n; ++i) {
+            const char16_t c = in[i];
+            if (c >= 0x80 || kSpecial[c]) {
+                return QuotedField(field, prefix);
             }
-            if (u == u'\n' || u == u'\r') {
-                return false;
-            }
-            quote = quote || u == u';' || u == u'"';
-            inner = inner || u == u'"';
+            out[i] = static_cast<char>(c);
         }
-        if (!quote) {
-            Append(field);
-            return true;
-        }
-        Raw("\"");
-        while (inner) {
-            const qsizetype at = field.indexOf(u'"');
-            if (at < 0) {
-                break;
-            }
-            Append(field.first(at + 1));
-            Raw("\"");
-            field = field.sliced(at + 1);
-        }
-        Append(field);
-        Raw("\"");
+        used_ += p + n;
         return true;
     }
     void EndLine() {
@@ -118,6 +104,50 @@ class AppTextStream {
 
   private:
     static constexpr size_t kChunk = 1 << 20;
+    // The characters below 0x80 that a plain field cannot hold as it stands.
+    static constexpr std::array<bool, 0x80> kSpecial = [] {
+        std::array<bool, 0x80> special{};
+        special[';'] = special['"'] = special['\n'] = special['\r'] = true;
+        return special;
+    }();
+    static bool Blank(char16_t c) { return c == u' ' || c == u'\t'; }
+    // A field that begins with these is quoted.
+    static bool Opens(char16_t c) { return Blank(c) || c == u'!' || c == u'\''; }
+
+    // Field when it is not plain ASCII: quoted where needed, the rest of Unicode encoded.
+    bool QuotedField(QStringView field, QByteArrayView prefix) {
+        if (field.isEmpty() && prefix.isEmpty()) {
+            return true;
+        }
+        if (field.contains(u'\n') || field.contains(u'\r')) {
+            return false;
+        }
+        const char16_t first =
+            prefix.isEmpty() ? field.front().unicode() : static_cast<char16_t>(prefix.front());
+        const char16_t last =
+            field.isEmpty() ? static_cast<char16_t>(prefix.back()) : field.back().unicode();
+        const bool quote =
+            Opens(first) || Blank(last) || field.contains(u';') || field.contains(u'"');
+        if (quote) {
+            Raw("\"");
+        }
+        Raw(prefix);
+        while (quote) {  // each quote inside doubled
+            const qsizetype at = field.indexOf(u'"');
+            if (at < 0) {
+                break;
+            }
+            Append(field.first(at + 1));
+            Raw("\"");
+            field = field.sliced(at + 1);
+        }
+        Append(field);
+        if (quote) {
+            Raw("\"");
+        }
+        return true;
+    }
+
     static constexpr size_t kCapacity = kChunk + (64 << 10);
 
     // Where bytes more may be written, handing on what is there when they would not fit.
@@ -145,8 +175,8 @@ class AppTextStream {
 
 // Writes a field, refusing a line break with the message what() names.
 template <typename What>
-void PutField(AppTextStream& out, QStringView field, const What& what) {
-    if (!out.Field(field)) {
+void PutField(AppTextStream& out, QStringView field, const What& what, QByteArrayView prefix = {}) {
+    if (!out.Field(field, prefix)) {
         RefuseLineBreak(what());
     }
 }
@@ -157,31 +187,27 @@ class MemberWriter {
     explicit MemberWriter(Dimension dimension) {
         for (const AppAttribute& attribute : AppAttributes()) {
             if (attribute.AppliesTo(dimension)) {
-                attributes_.push_back(&attribute);
+                attributes_.push_back({&attribute, QByteArray(attribute.name) + '='});
             }
         }
     }
 
     // The label and the attributes that differ from the defaults.
-    void Write(AppTextStream& out, QStringView label, const MemberModel& member) {
+    void Write(AppTextStream& out, QStringView label, const MemberModel& member) const {
         const auto what = [label] { return QStringLiteral("Member \"%1\"").arg(label); };
         PutField(out, label, what);
-        for (const AppAttribute* attribute : attributes_) {
+        for (const auto& [attribute, prefix] : attributes_) {
             const QString value = attribute->write(member);
             if (!value.isEmpty()) {
-                field_.resize(0);  // keeps its room for the next
-                field_ += attribute->Name();
-                field_ += u'=';
-                field_ += value;
                 out.Raw(";");
-                PutField(out, field_, what);
+                PutField(out, value, what, prefix);
             }
         }
     }
 
   private:
-    std::vector<const AppAttribute*> attributes_;
-    QString field_;
+    // Each attribute of the dimension with "<name>=".
+    std::vector<std::pair<const AppAttribute*, QByteArray>> attributes_;
 };
 
 // The model as a source.
