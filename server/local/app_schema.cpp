@@ -215,7 +215,11 @@ size_t RowsBelow(sql::Database& db, const char* table, Dimension dimension) {
 // members, default currency) the caller turns into labels.
 MemberAttributes ReadAttributeColumns(const sql::Statement& q, int first,
                                       const QStringList& classes, MemberModel& m) {
-    m.userDefined = SplitUserDefined(q.Text(first));
+    if (q.TextView(first).isEmpty()) {  // as most members are
+        m.userDefined = SparseTexts<3>();
+    } else {
+        m.userDefined = SplitUserDefined(q.Text(first));
+    }
     const MemberAttributes a = UnpackAttributes(q.BlobData(first + 1), q.Bytes(first + 1));
     m.securityClass = a.securityClass >= 0 && a.securityClass < classes.size()
                           ? classes[a.securityClass]
@@ -605,13 +609,15 @@ namespace {
 // Calls each for every description of a descriptions column, in language order.
 void EachDescription(QStringView label, QStringView column,
                      const MetadataSource::DescriptionFn& each) {
+    const char16_t* at = column.utf16();
+    const char16_t* const end = at + column.size();
     for (qsizetype language = 0;; ++language) {
-        const qsizetype end = column.indexOf(kFieldSeparator);
-        each(label, language, end < 0 ? column : column.first(end));
-        if (end < 0) {
+        const char16_t* next = std::find(at, end, kFieldSeparator.unicode());
+        each(label, language, QStringView(at, next));
+        if (next == end) {
             return;
         }
-        column = column.sliced(end + 1);
+        at = next + 1;
     }
 }
 
