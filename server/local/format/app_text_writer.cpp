@@ -42,6 +42,10 @@ class AppTextStream {
         Append(line);
         EndLine();
     }
+    void Put(char c) {
+        *Room(1) = c;
+        ++used_;
+    }
     void Raw(QByteArrayView bytes) {
         const auto n = static_cast<size_t>(bytes.size());
         std::memcpy(Room(n), bytes.data(), n);
@@ -88,7 +92,10 @@ class AppTextStream {
         return true;
     }
     void EndLine() {
-        Raw("\r\n");
+        char* end = Room(2);
+        end[0] = '\r';
+        end[1] = '\n';
+        used_ += 2;
         if (used_ >= kChunk) {
             Flush();
         }
@@ -129,7 +136,7 @@ class AppTextStream {
         const bool quote =
             Opens(first) || Blank(last) || field.contains(u';') || field.contains(u'"');
         if (quote) {
-            Raw("\"");
+            Put('"');
         }
         Raw(prefix);
         while (quote) {  // each quote inside doubled
@@ -138,12 +145,12 @@ class AppTextStream {
                 break;
             }
             Append(field.first(at + 1));
-            Raw("\"");
+            Put('"');
             field = field.sliced(at + 1);
         }
         Append(field);
         if (quote) {
-            Raw("\"");
+            Put('"');
         }
         return true;
     }
@@ -152,18 +159,20 @@ class AppTextStream {
 
     // Where bytes more may be written, handing on what is there when they would not fit.
     char* Room(size_t bytes) {
-        if (used_ + bytes > buffer_.size()) {
-            if (used_ > 0 && used_ + bytes > kCapacity) {
-                Flush();
-            }
-            if (used_ + bytes > buffer_.size()) {
-                // Grows as needed, so that writing one line costs no megabyte.
-                buffer_.resize(
-                    std::max(used_ + bytes,
-                             std::min(std::max<size_t>(2 * buffer_.size(), 4096), kCapacity)));
-            }
+        if (used_ + bytes > buffer_.size()) [[unlikely]] {
+            Grow(bytes);
         }
         return buffer_.data() + used_;
+    }
+    [[gnu::noinline]] void Grow(size_t bytes) {
+        if (used_ > 0 && used_ + bytes > kCapacity) {
+            Flush();
+        }
+        if (used_ + bytes > buffer_.size()) {
+            // Grows as needed, so that writing one line costs no megabyte.
+            buffer_.resize(std::max(
+                used_ + bytes, std::min(std::max<size_t>(2 * buffer_.size(), 4096), kCapacity)));
+        }
     }
 
     const TextSink& sink_;
@@ -199,7 +208,7 @@ class MemberWriter {
         for (const auto& [attribute, prefix] : attributes_) {
             const QString value = attribute->write(member);
             if (!value.isEmpty()) {
-                out.Raw(";");
+                out.Put(';');
                 PutField(out, value, what, prefix);
             }
         }
@@ -330,7 +339,7 @@ qsizetype WriteAppText(MetadataSource& source, const TextSink& sink) {
                 return QStringLiteral("The relation of \"%1\" to \"%2\"").arg(parent, child);
             };
             PutField(out, parent, what);
-            out.Raw(";");
+            out.Put(';');
             PutField(out, child, what);
             out.EndLine();
         });
