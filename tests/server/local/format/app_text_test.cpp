@@ -43,6 +43,31 @@ TEST(AppText, WriteReadWriteGivesTheSameBytes) {
     EXPECT_EQ(*read.memberListFile, RichModel().memberListFile);
 }
 
+// A text longer than the writer's buffer, with quotes to double and characters beyond
+// ASCII throughout, is written whole and read back as it was.
+TEST(AppText, TextLongerThanTheBufferComesBackWhole) {
+    QString longText;
+    for (int i = 0; i < 500000; ++i) {
+        longText += QStringView(u"ü\"x");
+    }
+    AppModel model;
+    model.languages = {"English"};
+    DimensionModel& entity = model.dim(Dimension::Entity);
+    entity.members = {Member("Before"), Member("Long"), Member("After")};
+    entity.members[1].descriptions = {longText};
+    entity.members[2].descriptions = {"Short"};
+    entity.hierarchy = {{"", "Before"}, {"Before", "Long"}, {"Long", "After"}};
+
+    const QByteArray text = WriteAppText(model);
+    EXPECT_GT(text.size(), 2 << 20);
+    const AppModel read = ParseAppText(text, "long.app");
+    ASSERT_EQ(read.dim(Dimension::Entity).members.size(), 3u);
+    EXPECT_EQ(read.dim(Dimension::Entity).members[1].descriptions.value(0), longText);
+    EXPECT_EQ(read.dim(Dimension::Entity).members[2].descriptions.value(0), "Short");
+    EXPECT_EQ(read.dim(Dimension::Entity).hierarchy.back().child, "After");
+    EXPECT_EQ(WriteAppText(read), text);
+}
+
 TEST(AppText, WritesCrLfAndLeavesDefaultsOut) {
     AppModel model;
     model.dim(Dimension::Scenario).members = {Member("Actual")};
