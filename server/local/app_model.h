@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <algorithm>
 #include <array>
 #include <functional>
@@ -213,10 +214,13 @@ struct AppModel {
 // large application instead of holding its model.
 class MetadataSource {
   public:
-    using MemberFn = std::function<void(const MemberModel& member)>;
-    using DescriptionsFn =
-        std::function<void(const QString& label, const QStringList& descriptions)>;
-    using RelationFn = std::function<void(const RelationModel& relation)>;
+    // Texts handed to a callback are valid during the call only.
+    // member: the attributes of the member; its label is the one given, not member.label.
+    using MemberFn = std::function<void(QStringView label, const MemberModel& member)>;
+    // language: the index in Languages(); an empty text is no description.
+    using DescriptionFn =
+        std::function<void(QStringView label, qsizetype language, QStringView text)>;
+    using RelationFn = std::function<void(QStringView parent, QStringView child)>;
     using ListFn = std::function<void(const MemberListModel& list)>;
 
     virtual ~MetadataSource() = default;
@@ -224,8 +228,8 @@ class MetadataSource {
     virtual QStringList SecurityClasses() = 0;
     // The members of the dimension in the order they are written, descriptions left out.
     virtual void Members(Dimension dimension, const MemberFn& each) = 0;
-    // The descriptions (one per language) of each member that has any, in member order.
-    virtual void Descriptions(Dimension dimension, const DescriptionsFn& each) = 0;
+    // The descriptions of the members in member order, each member's in language order.
+    virtual void Descriptions(Dimension dimension, const DescriptionFn& each) = 0;
     // In hierarchy order.
     virtual void Relations(Dimension dimension, const RelationFn& each) = 0;
     // The user lists in the order defined.

@@ -1,6 +1,9 @@
 #include "server/local/app_schema.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <limits>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -207,14 +210,17 @@ size_t RowsBelow(sql::Database& db, const char* table, Dimension dimension) {
     return q.Step() && !q.IsNull(0) ? static_cast<size_t>(q.Int(0) - MemberKey(d, 0) + 1) : 0;
 }
 
-// The member columns label, user_defined and attributes, from column first on, into m
-// (descriptions untouched); gives the attributes, whose member references (top custom
+// The member columns user_defined and attributes, from column first on, into m (label and
+// descriptions untouched); gives the attributes, whose member references (top custom
 // members, default currency) the caller turns into labels.
-MemberAttributes ReadMemberColumns(const sql::Statement& q, int first, const QStringList& classes,
-                                   MemberModel& m) {
-    m.label = q.Text(first);
-    m.userDefined = SplitUserDefined(q.Text(first + 1));
-    const MemberAttributes a = UnpackAttributes(q.BlobData(first + 2), q.Bytes(first + 2));
+MemberAttributes ReadAttributeColumns(const sql::Statement& q, int first,
+                                      const QStringList& classes, MemberModel& m) {
+    if (q.TextView(first).isEmpty()) {  // as most members are
+        m.userDefined = SparseTexts<3>();
+    } else {
+        m.userDefined = SplitUserDefined(q.Text(first));
+    }
+    const MemberAttributes a = UnpackAttributes(q.BlobData(first + 1), q.Bytes(first + 1));
     m.securityClass = a.securityClass >= 0 && a.securityClass < classes.size()
                           ? classes[a.securityClass]
                           : QString();
@@ -223,6 +229,18 @@ MemberAttributes ReadMemberColumns(const sql::Statement& q, int first, const QSt
     m.icpType = a.icpType;
     m.decimalPlaces = a.decimalPlaces;
     return a;
+}
+
+// As ReadAttributeColumns, the label at column first.
+MemberAttributes ReadMemberColumns(const sql::Statement& q, int first, const QStringList& classes,
+                                   MemberModel& m) {
+    m.label = q.Text(first);
+    return ReadAttributeColumns(q, first + 1, classes, m);
+}
+
+// The id or seq of a member or relation key.
+int64_t IdOf(int64_t key) {
+    return key & 0xFFFFFFFF;
 }
 
 sql::Statement RowsOf(sql::Database& db, const char* sql, Dimension dimension) {
@@ -496,23 +514,58 @@ QStringList StoredMetadata::Languages() {
     return Names(db_, kLanguagesQuery);
 }
 
-const std::vector<QString>& StoredMetadata::Labels(Dimension dimension) {
+void StoredMetadata::LabelTable::Add(int64_t id, QStringView label) {
+    if (id < static_cast<int64_t>(ends_.size())) {
+        return;  // ids come in ascending order; a repeat cannot be stored
+    }
+    const auto n = static_cast<size_t>(label.size());
+    if (used_ + n > capacity_) {
+        const size_t capacity = std::max({2 * capacity_, used_ + n, size_t{4096}});
+        if (capacity > std::numeric_limits<uint32_t>::max()) {
+            throw std::bad_alloc();
+        }
+        void* grown = std::realloc(text_.get(), capacity * sizeof(char16_t));
+        if (!grown) {
+            throw std::bad_alloc();
+        }
+        (void)text_.release();
+        text_.reset(static_cast<char16_t*>(grown));
+        capacity_ = capacity;
+    }
+    ends_.resize(static_cast<size_t>(id), static_cast<uint32_t>(used_));
+    std::copy_n(label.utf16(), n, text_.get() + used_);
+    used_ += n;
+    ends_.push_back(static_cast<uint32_t>(used_));
+}
+
+const StoredMetadata::LabelTable& StoredMetadata::Labels(Dimension dimension) {
     auto& labels = labels_[static_cast<size_t>(dimension)];
     if (!labels) {
         labels.emplace(RowsBelow(db_, "members", dimension));
         sql::Statement q =
-            RowsOf(db_, "SELECT id, label FROM members WHERE key >= ?1 AND key < ?2", dimension);
+            RowsOf(db_, "SELECT id, label FROM members WHERE key >= ?1 AND key < ?2 ORDER BY key",
+                   dimension);
         while (q.Step()) {
-            (*labels)[static_cast<size_t>(q.Int(0))] = q.Text(1);
+            labels->Add(q.Int(0), q.TextView(1));
         }
     }
     return *labels;
 }
 
-QString StoredMetadata::LabelOf(Dimension dimension, int64_t id) {
-    const std::vector<QString>& labels = Labels(dimension);
-    return id >= 0 && static_cast<size_t>(id) < labels.size() ? labels[static_cast<size_t>(id)]
-                                                              : QString();
+const QString& StoredMetadata::Referenced(Dimension dimension, int64_t id) {
+    static const QString none;
+    const LabelTable& labels = Labels(dimension);
+    if (id < 0 || static_cast<size_t>(id) >= labels.size()) {
+        return none;
+    }
+    // A few currencies and top members are named by many members: one copy each.
+    std::vector<QString>& texts = referenced_[static_cast<size_t>(dimension)];
+    texts.resize(labels.size());
+    QString& text = texts[static_cast<size_t>(id)];
+    if (text.isNull()) {
+        text = labels.Of(id).toString();
+    }
+    return text;
 }
 
 void StoredMetadata::Members(Dimension dimension, const MemberFn& each) {
@@ -523,49 +576,75 @@ void StoredMetadata::Members(Dimension dimension, const MemberFn& each) {
         labels.emplace(RowsBelow(db_, "members", dimension));
     }
     sql::Statement q = RowsOf(db_,
-                              "SELECT id, label, user_defined, attributes FROM members "
-                              "WHERE key >= ?1 AND key < ?2 ORDER BY key",
+                              "SELECT key, label, user_defined, attributes "
+                              "FROM members WHERE key >= ?1 AND key < ?2 ORDER BY key",
                               dimension);
     MemberModel m;  // one for every row, so that each row costs no allocation of its own
     while (q.Step()) {
-        const MemberAttributes a = ReadMemberColumns(q, 1, classes_, m);
-        std::array<QString, 4> tops;
-        for (size_t c = 0; c < 4; ++c) {
-            if (a.topCustom[c] >= 0) {
-                tops[c] = LabelOf(static_cast<Dimension>(static_cast<int>(Dimension::Custom1) +
-                                                         static_cast<int>(c)),
-                                  a.topCustom[c]);
+        const int64_t id = IdOf(q.Int(0));
+        const QStringView label = q.TextView(1);
+        const MemberAttributes a = ReadAttributeColumns(q, 2, classes_, m);
+        if (std::any_of(a.topCustom.begin(), a.topCustom.end(),
+                        [](int32_t top) { return top >= 0; })) {
+            std::array<QString, 4> tops;
+            for (size_t c = 0; c < 4; ++c) {
+                tops[c] = Referenced(static_cast<Dimension>(static_cast<int>(Dimension::Custom1) +
+                                                            static_cast<int>(c)),
+                                     a.topCustom[c]);
             }
+            m.topCustom = tops;
+        } else {
+            m.topCustom = std::array<QString, 4>{};
         }
-        m.topCustom = tops;
-        m.defaultCurrency =
-            a.defaultCurrency < 0 ? QString() : LabelOf(Dimension::Value, a.defaultCurrency);
+        m.defaultCurrency = Referenced(Dimension::Value, a.defaultCurrency);
+        each(label, m);
         if (keep) {
-            (*labels)[static_cast<size_t>(q.Int(0))] = m.label;
+            labels->Add(id, label);
         }
-        each(m);
     }
 }
 
-void StoredMetadata::Descriptions(Dimension dimension, const DescriptionsFn& each) {
+namespace {
+
+// Calls each for every description of a descriptions column, in language order.
+void EachDescription(QStringView label, QStringView column,
+                     const MetadataSource::DescriptionFn& each) {
+    const char16_t* at = column.utf16();
+    const char16_t* const end = at + column.size();
+    for (qsizetype language = 0;; ++language) {
+        const char16_t* next = std::find(at, end, kFieldSeparator.unicode());
+        each(label, language, QStringView(at, next));
+        if (next == end) {
+            return;
+        }
+        at = next + 1;
+    }
+}
+
+}  // namespace
+
+void StoredMetadata::Descriptions(Dimension dimension, const DescriptionFn& each) {
+    const LabelTable& labels = Labels(dimension);
     sql::Statement q = RowsOf(db_,
-                              "SELECT id, descriptions FROM members WHERE key >= ?1 AND "
-                              "key < ?2 AND descriptions <> '' ORDER BY key",
+                              "SELECT key, descriptions FROM members WHERE key >= ?1 AND "
+                              "key < ?2 ORDER BY key",
                               dimension);
     while (q.Step()) {
-        each(LabelOf(dimension, q.Int(0)), SplitDescriptions(q.Text(1)));
+        // Members without descriptions are passed over here rather than by a comparison
+        // in the query, which costs more per row.
+        if (const QStringView column = q.TextView(1); !column.isEmpty()) {
+            EachDescription(labels.Of(IdOf(q.Int(0))), column, each);
+        }
     }
 }
 
 void StoredMetadata::Relations(Dimension dimension, const RelationFn& each) {
+    const LabelTable& labels = Labels(dimension);
     sql::Statement q =
         RowsOf(db_, "SELECT parent, child FROM relations WHERE key >= ?1 AND key < ?2 ORDER BY key",
                dimension);
-    RelationModel r;
     while (q.Step()) {
-        r.parent = LabelOf(dimension, q.Int(0));
-        r.child = LabelOf(dimension, q.Int(1));
-        each(r);
+        each(labels.Of(q.Int(0)), labels.Of(q.Int(1)));
     }
 }
 
@@ -573,8 +652,8 @@ void StoredMetadata::MemberLists(Dimension dimension, const ListFn& each) {
     for (const UserList& stored : ReadUserLists(db_, dimension)) {
         MemberListModel list{stored.name, {}};
         for (size_t k = 0; k < stored.members.size(); ++k) {
-            list.entries.push_back(
-                {LabelOf(dimension, stored.members[k]), LabelOf(dimension, stored.parents[k])});
+            list.entries.push_back({Labels(dimension).Of(stored.members[k]).toString(),
+                                    Labels(dimension).Of(stored.parents[k]).toString()});
         }
         each(list);
     }

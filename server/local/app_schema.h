@@ -24,6 +24,10 @@
 //   cells, consolidation_status          the data: see data_store.h
 //   journals, journal_lines              see journal_store.h
 
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
 #include "server/local/app_model.h"
 #include "server/local/dimension_index.h"
 #include "server/local/label_index.h"
@@ -85,19 +89,50 @@ class StoredMetadata final : public MetadataSource {
     QStringList Languages() override;
     QStringList SecurityClasses() override { return classes_; }
     void Members(Dimension dimension, const MemberFn& each) override;
-    void Descriptions(Dimension dimension, const DescriptionsFn& each) override;
+    void Descriptions(Dimension dimension, const DescriptionFn& each) override;
     void Relations(Dimension dimension, const RelationFn& each) override;
     void MemberLists(Dimension dimension, const ListFn& each) override;
     std::optional<QByteArray> MemberListFile() override;
 
   private:
-    // The labels of a dimension by id, read on first use.
-    const std::vector<QString>& Labels(Dimension dimension);
-    QString LabelOf(Dimension dimension, int64_t id);
+    // The labels of a dimension by id in one text, so that a million labels are not a
+    // million strings.
+    class LabelTable {
+      public:
+        // ids ascending; the ids skipped have empty labels. rows: room to make up front.
+        explicit LabelTable(size_t rows) { ends_.reserve(rows); }
+        void Add(int64_t id, QStringView label);
+        // Empty for an id without a member.
+        QStringView Of(int64_t id) const {
+            if (id < 0 || static_cast<size_t>(id) >= ends_.size()) {
+                return {};
+            }
+            const size_t begin = id == 0 ? 0 : ends_[static_cast<size_t>(id) - 1];
+            return QStringView(text_.get() + begin,
+                               static_cast<qsizetype>(ends_[static_cast<size_t>(id)] - begin));
+        }
+        size_t size() const { return ends_.size(); }
+
+      private:
+        struct Free {
+            void operator()(char16_t* p) const { std::free(p); }
+        };
+        // Grown by realloc, which moves a large block by remapping it instead of copying.
+        std::unique_ptr<char16_t[], Free> text_;
+        size_t used_ = 0;
+        size_t capacity_ = 0;
+        std::vector<uint32_t> ends_;  // where the label of each id ends in text_
+    };
+
+    // The labels of a dimension, read on first use.
+    const LabelTable& Labels(Dimension dimension);
+    // The label of a member that attributes refer to; empty for a negative id.
+    const QString& Referenced(Dimension dimension, int64_t id);
 
     sql::Database& db_;
     QStringList classes_;
-    std::array<std::optional<std::vector<QString>>, kDimensionCount> labels_;
+    std::array<std::optional<LabelTable>, kDimensionCount> labels_;
+    std::array<std::vector<QString>, kDimensionCount> referenced_;
 };
 
 // Calls each(label, id) for every stored member of the dimension, in id order:

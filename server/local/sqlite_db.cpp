@@ -232,6 +232,15 @@ QString Statement::Text(int column) const {
     return QString(static_cast<const QChar*>(data), bytes / 2);
 }
 
+QStringView Statement::TextView(int column) const {
+    const void* data = sqlite3_column_text16(stmt_, column);
+    const int bytes = sqlite3_column_bytes16(stmt_, column);
+    if (!data) {
+        return {};
+    }
+    return QStringView(static_cast<const char16_t*>(data), bytes / 2);
+}
+
 QByteArray Statement::Blob(int column) const {
     const void* data = sqlite3_column_blob(stmt_, column);
     const int bytes = sqlite3_column_bytes(stmt_, column);

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 #include <cstdint>
 #include <string_view>
 
@@ -74,6 +75,9 @@ class Statement {
 
     int64_t Int(int column) const;
     QString Text(int column) const;
+    // The column's text as stored (the application files are UTF-16) without a copy, valid
+    // until the next Step(); empty for NULL.
+    QStringView TextView(int column) const;
     QByteArray Blob(int column) const;
     // The column's bytes without a copy, valid until the next Step(); nullptr for NULL.
     const void* BlobData(int column) const { return sqlite3_column_blob(stmt_, column); }

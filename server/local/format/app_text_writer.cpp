@@ -3,7 +3,10 @@
 #include <QStringEncoder>
 #include <QStringView>
 #include <algorithm>
-#include <string>
+#include <array>
+#include <cstring>
+#include <utility>
+#include <vector>
 
 #include "server/local/format/app_attributes.h"
 #include "server/local/format/text_lines.h"
@@ -15,18 +18,23 @@ namespace {
 
 constexpr qsizetype kBase64LineLength = 76;
 
+[[noreturn]] void RefuseLineBreak(const QString& what) {
+    ThrowClientError(
+        code::kMalformedFile,
+        QStringLiteral("%1 holds a line break, which an .app file cannot carry").arg(what));
+}
+
 void RequireWritable(const QString& text, const QString& what) {
     if (HasLineBreak(text)) {
-        ThrowClientError(
-            code::kMalformedFile,
-            QStringLiteral("%1 holds a line break, which an .app file cannot carry").arg(what));
+        RefuseLineBreak(what);
     }
 }
 
-// Writes .app text to a sink in pieces of about a megabyte.
+// Writes .app text to a sink in pieces of about a megabyte. Texts go from UTF-16 straight
+// into the buffer, so that a line costs no string of its own.
 class AppTextStream {
   public:
-    explicit AppTextStream(const TextSink& sink) : sink_(sink) { buffer_.reserve(kChunk + 4096); }
+    explicit AppTextStream(const TextSink& sink) : sink_(sink) {}
     AppTextStream(const AppTextStream&) = delete;
     AppTextStream& operator=(const AppTextStream&) = delete;
 
@@ -34,53 +42,182 @@ class AppTextStream {
         Append(line);
         EndLine();
     }
-    void Raw(QByteArrayView bytes) {
-        buffer_.append(bytes.data(), static_cast<size_t>(bytes.size()));
+    void Put(char c) {
+        *Room(1) = c;
+        ++used_;
     }
+    void Raw(QByteArrayView bytes) {
+        const auto n = static_cast<size_t>(bytes.size());
+        std::memcpy(Room(n), bytes.data(), n);
+        used_ += n;
+    }
+    // The text in UTF-8.
     void Append(QStringView text) {
-        const size_t at = buffer_.size();
-        buffer_.resize(at + static_cast<size_t>(encoder_.requiredSpace(text.size())));
-        char* end = encoder_.appendToBuffer(buffer_.data() + at, text);
-        buffer_.resize(static_cast<size_t>(end - buffer_.data()));
+        const auto n = static_cast<size_t>(text.size());
+        char* out = Room(static_cast<size_t>(encoder_.requiredSpace(text.size())));
+        const char16_t* in = text.utf16();
+        size_t i = 0;
+        for (; i < n && in[i] < 0x80; ++i) {
+            out[i] = static_cast<char>(in[i]);
+        }
+        if (i < n) {  // the encoder knows the rest of Unicode
+            out = encoder_.appendToBuffer(out + i, text.sliced(static_cast<qsizetype>(i)));
+            used_ = static_cast<size_t>(out - buffer_.data());
+        } else {
+            used_ += n;
+        }
+    }
+    // prefix and field as one field, as QuoteField gives it; false, with nothing written,
+    // when field holds a line break. prefix: ASCII, no delimiter, quote or blank.
+    bool Field(QStringView field, QByteArrayView prefix = {}) {
+        const auto p = static_cast<size_t>(prefix.size());
+        const auto n = static_cast<size_t>(field.size());
+        const char16_t* in = field.utf16();
+        // Most fields are plain ASCII: copied as they are scanned.
+        const char16_t first = p > 0 ? static_cast<char16_t>(prefix.front()) : n > 0 ? in[0] : 0;
+        if (n == 0 || Opens(first) || Blank(in[n - 1])) {
+            return QuotedField(field, prefix);
+        }
+        char* out = Room(p + n);
+        std::memcpy(out, prefix.data(), p);
+        out += p;
+        for (size_t i = 0; i < n; ++i) {
+            const char16_t c = in[i];
+            if (c >= 0x80 || kSpecial[c]) {
+                return QuotedField(field, prefix);
+            }
+            out[i] = static_cast<char>(c);
+        }
+        used_ += p + n;
+        return true;
     }
     void EndLine() {
-        buffer_.append("\r\n");
-        if (buffer_.size() >= kChunk) {
+        char* end = Room(2);
+        end[0] = '\r';
+        end[1] = '\n';
+        used_ += 2;
+        if (used_ >= kChunk) {
             Flush();
         }
     }
     void Flush() {
-        if (!buffer_.empty()) {
-            sink_(QByteArrayView(buffer_.data(), static_cast<qsizetype>(buffer_.size())));
-            written_ += static_cast<qsizetype>(buffer_.size());
-            buffer_.clear();
+        if (used_ > 0) {
+            sink_(QByteArrayView(buffer_.data(), static_cast<qsizetype>(used_)));
+            written_ += static_cast<qsizetype>(used_);
+            used_ = 0;
         }
     }
-    qsizetype Written() const { return written_ + static_cast<qsizetype>(buffer_.size()); }
+    qsizetype Written() const { return written_ + static_cast<qsizetype>(used_); }
 
   private:
     static constexpr size_t kChunk = 1 << 20;
+    // The characters below 0x80 that a plain field cannot hold as it stands.
+    static constexpr std::array<bool, 0x80> kSpecial = [] {
+        std::array<bool, 0x80> special{};
+        special[';'] = special['"'] = special['\n'] = special['\r'] = true;
+        return special;
+    }();
+    static bool Blank(char16_t c) { return c == u' ' || c == u'\t'; }
+    // A field that begins with these is quoted.
+    static bool Opens(char16_t c) { return Blank(c) || c == u'!' || c == u'\''; }
+
+    // Field when it is not plain ASCII: quoted where needed, the rest of Unicode encoded.
+    bool QuotedField(QStringView field, QByteArrayView prefix) {
+        if (field.isEmpty() && prefix.isEmpty()) {
+            return true;
+        }
+        if (field.contains(u'\n') || field.contains(u'\r')) {
+            return false;
+        }
+        const char16_t first =
+            prefix.isEmpty() ? field.front().unicode() : static_cast<char16_t>(prefix.front());
+        const char16_t last =
+            field.isEmpty() ? static_cast<char16_t>(prefix.back()) : field.back().unicode();
+        const bool quote =
+            Opens(first) || Blank(last) || field.contains(u';') || field.contains(u'"');
+        if (quote) {
+            Put('"');
+        }
+        Raw(prefix);
+        while (quote) {  // each quote inside doubled
+            const qsizetype at = field.indexOf(u'"');
+            if (at < 0) {
+                break;
+            }
+            Append(field.first(at + 1));
+            Put('"');
+            field = field.sliced(at + 1);
+        }
+        Append(field);
+        if (quote) {
+            Put('"');
+        }
+        return true;
+    }
+
+    static constexpr size_t kCapacity = kChunk + (64 << 10);
+
+    // Where bytes more may be written, handing on what is there when they would not fit.
+    char* Room(size_t bytes) {
+        if (used_ + bytes > buffer_.size()) [[unlikely]] {
+            Grow(bytes);
+        }
+        return buffer_.data() + used_;
+    }
+    [[gnu::noinline]] void Grow(size_t bytes) {
+        if (used_ > 0 && used_ + bytes > kCapacity) {
+            Flush();
+        }
+        if (used_ + bytes > buffer_.size()) {
+            // Grows as needed, so that writing one line costs no megabyte.
+            buffer_.resize(std::max(
+                used_ + bytes, std::min(std::max<size_t>(2 * buffer_.size(), 4096), kCapacity)));
+        }
+    }
 
     const TextSink& sink_;
-    QStringEncoder encoder_{QStringEncoder::Utf8};
-    std::string buffer_;
+    QStringEncoder encoder_{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
+    std::vector<char> buffer_;
+    size_t used_ = 0;
     qsizetype written_ = 0;
 };
 
-QString AttributeFields(Dimension dimension, const MemberModel& member) {
-    QString fields;
-    for (const AppAttribute& attribute : AppAttributes()) {
-        if (!attribute.AppliesTo(dimension)) {
-            continue;
-        }
-        const QString value = attribute.write(member);
-        if (!value.isEmpty()) {
-            fields += u';';
-            fields += QuoteField(attribute.Name() + u'=' + value);
+// Writes a field, refusing a line break with the message what() names.
+template <typename What>
+void PutField(AppTextStream& out, QStringView field, const What& what, QByteArrayView prefix = {}) {
+    if (!out.Field(field, prefix)) {
+        RefuseLineBreak(what());
+    }
+}
+
+// Writes member lines of one dimension (without their line ends).
+class MemberWriter {
+  public:
+    explicit MemberWriter(Dimension dimension) {
+        for (const AppAttribute& attribute : AppAttributes()) {
+            if (attribute.AppliesTo(dimension)) {
+                attributes_.push_back({&attribute, QByteArray(attribute.name) + '='});
+            }
         }
     }
-    return fields;
-}
+
+    // The label and the attributes that differ from the defaults.
+    void Write(AppTextStream& out, QStringView label, const MemberModel& member) const {
+        const auto what = [label] { return QStringLiteral("Member \"%1\"").arg(label); };
+        PutField(out, label, what);
+        for (const auto& [attribute, prefix] : attributes_) {
+            const QString value = attribute->write(member);
+            if (!value.isEmpty()) {
+                out.Put(';');
+                PutField(out, value, what, prefix);
+            }
+        }
+    }
+
+  private:
+    // Each attribute of the dimension with "<name>=".
+    std::vector<std::pair<const AppAttribute*, QByteArray>> attributes_;
+};
 
 // The model as a source.
 class ModelSource final : public MetadataSource {
@@ -91,19 +228,22 @@ class ModelSource final : public MetadataSource {
     QStringList SecurityClasses() override { return model_.securityClasses; }
     void Members(Dimension dimension, const MemberFn& each) override {
         for (const MemberModel& m : model_.dim(dimension).members) {
-            each(m);
+            each(m.label, m);
         }
     }
-    void Descriptions(Dimension dimension, const DescriptionsFn& each) override {
+    void Descriptions(Dimension dimension, const DescriptionFn& each) override {
         for (const MemberModel& m : model_.dim(dimension).members) {
             if (!m.descriptions.isEmpty()) {
-                each(m.label, m.descriptions.List());
+                const QStringList texts = m.descriptions.List();
+                for (qsizetype l = 0; l < texts.size(); ++l) {
+                    each(m.label, l, texts[l]);
+                }
             }
         }
     }
     void Relations(Dimension dimension, const RelationFn& each) override {
         for (const RelationModel& r : model_.dim(dimension).hierarchy) {
-            each(r);
+            each(r.parent, r.child);
         }
     }
     void MemberLists(Dimension dimension, const ListFn& each) override {
@@ -124,7 +264,12 @@ QString SectionHeader(const char* section, Dimension dimension) {
 }
 
 QString MemberLine(Dimension dimension, const MemberModel& member) {
-    return QuoteField(member.label) + AttributeFields(dimension, member);
+    QByteArray line;
+    const TextSink sink = [&line](QByteArrayView bytes) { line.append(bytes); };
+    AppTextStream out(sink);
+    MemberWriter(dimension).Write(out, member.label, member);
+    out.Flush();
+    return QString::fromUtf8(line);
 }
 
 QString DescriptionLine(const QString& label, const QString& language, const QString& text) {
@@ -152,9 +297,9 @@ qsizetype WriteAppText(MetadataSource& source, const TextSink& sink) {
     const QStringList languages = source.Languages();
     writeNames("!LANGUAGES", languages);
     writeNames("!SECURITY_CLASSES", source.SecurityClasses());
-    QStringList quotedLanguages;
+    std::vector<QByteArray> languageFields;  // ";<language>;" as written
     for (const QString& language : languages) {
-        quotedLanguages << u';' + QuoteField(language) + u';';
+        languageFields.push_back((u';' + QuoteField(language) + u';').toUtf8());
     }
 
     for (int d = 0; d < kDimensionCount; ++d) {
@@ -166,38 +311,36 @@ qsizetype WriteAppText(MetadataSource& source, const TextSink& sink) {
             }
         };
         bool anyMember = false;
-        source.Members(dimension, [&](const MemberModel& m) {
+        MemberWriter members(dimension);
+        source.Members(dimension, [&](QStringView label, const MemberModel& m) {
             header(anyMember, "MEMBERS");
-            const QString label = QuoteField(m.label);
-            const QString fields = AttributeFields(dimension, m);
-            if (HasLineBreak(label) || HasLineBreak(fields)) {
-                RequireWritable(label + fields, QStringLiteral("Member \"%1\"").arg(m.label));
-            }
-            out.Append(label);
-            out.Append(fields);
+            members.Write(out, label, m);
             out.EndLine();
         });
         bool anyDescription = false;
-        source.Descriptions(dimension, [&](const QString& label, const QStringList& texts) {
-            const qsizetype n = std::min(texts.size(), languages.size());
-            for (qsizetype l = 0; l < n; ++l) {
-                if (texts[l].isEmpty()) {
-                    continue;
-                }
-                header(anyDescription, "DESCRIPTIONS");
-                RequireWritable(texts[l], QStringLiteral("The description of \"%1\"").arg(label));
-                out.Append(QuoteField(label));
-                out.Append(quotedLanguages[l]);
-                out.Append(QuoteField(texts[l]));
-                out.EndLine();
-            }
-        });
+        source.Descriptions(dimension,
+                            [&](QStringView label, qsizetype language, QStringView text) {
+                                if (text.isEmpty() || language >= languages.size()) {
+                                    return;
+                                }
+                                header(anyDescription, "DESCRIPTIONS");
+                                const auto what = [label] {
+                                    return QStringLiteral("The description of \"%1\"").arg(label);
+                                };
+                                PutField(out, label, what);
+                                out.Raw(languageFields[static_cast<size_t>(language)]);
+                                PutField(out, text, what);
+                                out.EndLine();
+                            });
         bool anyRelation = false;
-        source.Relations(dimension, [&](const RelationModel& r) {
+        source.Relations(dimension, [&](QStringView parent, QStringView child) {
             header(anyRelation, "HIERARCHIES");
-            out.Append(QuoteField(r.parent));
-            out.Raw(";");
-            out.Append(QuoteField(r.child));
+            const auto what = [parent, child] {
+                return QStringLiteral("The relation of \"%1\" to \"%2\"").arg(parent, child);
+            };
+            PutField(out, parent, what);
+            out.Put(';');
+            PutField(out, child, what);
             out.EndLine();
         });
         bool anyList = false;

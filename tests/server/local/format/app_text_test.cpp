@@ -43,6 +43,31 @@ TEST(AppText, WriteReadWriteGivesTheSameBytes) {
     EXPECT_EQ(*read.memberListFile, RichModel().memberListFile);
 }
 
+// A text longer than the writer's buffer, with quotes to double and characters beyond
+// ASCII throughout, is written whole and read back as it was.
+TEST(AppText, TextLongerThanTheBufferComesBackWhole) {
+    QString longText;
+    for (int i = 0; i < 500000; ++i) {
+        longText += QStringView(u"ü\"x");
+    }
+    AppModel model;
+    model.languages = {"English"};
+    DimensionModel& entity = model.dim(Dimension::Entity);
+    entity.members = {Member("Before"), Member("Long"), Member("After")};
+    entity.members[1].descriptions = {longText};
+    entity.members[2].descriptions = {"Short"};
+    entity.hierarchy = {{"", "Before"}, {"Before", "Long"}, {"Long", "After"}};
+
+    const QByteArray text = WriteAppText(model);
+    EXPECT_GT(text.size(), 2 << 20);
+    const AppModel read = ParseAppText(text, "long.app");
+    ASSERT_EQ(read.dim(Dimension::Entity).members.size(), 3u);
+    EXPECT_EQ(read.dim(Dimension::Entity).members[1].descriptions.value(0), longText);
+    EXPECT_EQ(read.dim(Dimension::Entity).members[2].descriptions.value(0), "Short");
+    EXPECT_EQ(read.dim(Dimension::Entity).hierarchy.back().child, "After");
+    EXPECT_EQ(WriteAppText(read), text);
+}
+
 TEST(AppText, WritesCrLfAndLeavesDefaultsOut) {
     AppModel model;
     model.dim(Dimension::Scenario).members = {Member("Actual")};
@@ -209,16 +234,27 @@ TEST(AppText, ReportsProgressOnLargeInput) {
 }
 
 TEST(AppText, WriterRefusesLineBreaksItCannotCarry) {
+    const auto refused = [](const AppModel& model, const char* named) {
+        try {
+            WriteAppText(model);
+            ADD_FAILURE() << "a line break was written";
+        } catch (const TarselError& e) {
+            EXPECT_EQ(e.number(), code::kMalformedFile);
+            EXPECT_TRUE(e.description().contains(named)) << e.description().toStdString();
+        }
+    };
     AppModel model;
-    model.dim(Dimension::Entity).members = {Member("A")};
-    model.dim(Dimension::Entity).members[0].userDefined[0] = "two\nlines";
-    try {
-        WriteAppText(model);
-        FAIL() << "a line break was written";
-    } catch (const TarselError& e) {
-        EXPECT_EQ(e.number(), code::kMalformedFile);
-        EXPECT_TRUE(e.description().contains("\"A\"")) << e.description().toStdString();
-    }
+    model.languages = {"English"};
+    model.dim(Dimension::Entity).members = {Member("A"), Member("B")};
+    model.dim(Dimension::Entity).hierarchy = {{"", "A"}, {"A", "B"}};
+    model.dim(Dimension::Entity).members[1].userDefined[0] = "two\nlines";
+    refused(model, "\"B\"");
+    model.dim(Dimension::Entity).members[1].userDefined[0] = "";
+    model.dim(Dimension::Entity).members[1].descriptions = {"one\rtwo"};
+    refused(model, "description of \"B\"");
+    model.dim(Dimension::Entity).members[1].descriptions = {};
+    model.dim(Dimension::Entity).hierarchy[1].child = "B\r\n";
+    refused(model, "\"A\"");
 }
 
 TEST(AppText, MissingFileIsReportedByPath) {
