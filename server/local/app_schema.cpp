@@ -165,7 +165,7 @@ void InsertMetadata(sql::Database& db, const AppModel& model, const ResolvedMode
                        attributes.accountType = m.accountType;
                        attributes.icpType = m.icpType;
                        attributes.decimalPlaces = m.decimalPlaces;
-                       attributes.topCustom = r.topCustom[i];
+                       attributes.topCustom = r.TopCustom(i);
                        attributes.defaultCurrency = r.defaultCurrency[i];
                        const int64_t id = ids ? (*ids)[d][i] : static_cast<int64_t>(i);
                        insert.Bind(p, MemberKey(dimNumber, id))
@@ -216,8 +216,8 @@ MemberAttributes ReadMemberColumns(const sql::Statement& q, int first, const QSt
     m.userDefined = SplitUserDefined(q.Text(first + 1));
     const MemberAttributes a = UnpackAttributes(q.BlobData(first + 2), q.Bytes(first + 2));
     m.securityClass = a.securityClass >= 0 && a.securityClass < classes.size()
-                          ? classes[a.securityClass]
-                          : QString();
+                          ? SharedText::Recent(classes[a.securityClass])
+                          : SharedText();
     ApplyMemberFlags(a.flags, m);
     m.accountType = a.accountType;
     m.icpType = a.icpType;
@@ -422,7 +422,7 @@ AppModel ReadMetadata(sql::Database& db, MemberIds* ids,
                     labelOf(static_cast<Dimension>(static_cast<int>(Dimension::Custom1) + c),
                             ref.ids[static_cast<size_t>(c)]);
             }
-            m.defaultCurrency = labelOf(Dimension::Value, ref.ids[4]);
+            m.defaultCurrency = SharedText::Recent(labelOf(Dimension::Value, ref.ids[4]));
         }
     }
     {
