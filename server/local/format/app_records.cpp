@@ -110,10 +110,11 @@ class AppRecords::Impl {
             state.index = LabelIndex();
             state.lists = LabelIndex();
         }
+        pending_ = {};
         for (int d = 0; d < kDimensionCount; ++d) {
             CheckRepeatedRelations(static_cast<Dimension>(d));
             CheckCycles(static_cast<Dimension>(d));
-            state_[static_cast<size_t>(d)] = DimensionState();
+            FillHierarchy(static_cast<Dimension>(d));
         }
         return std::move(model_);
     }
@@ -142,9 +143,9 @@ class AppRecords::Impl {
             dim.members.reserve(dim.members.size() + lines);
             State().index.Reserve(dim.members.size() + lines);
         } else {
-            dim.hierarchy.reserve(dim.hierarchy.size() + lines);
-            State().relationIds.reserve(dim.hierarchy.size() + lines);
-            State().relationLines.reserve(dim.hierarchy.size() + lines);
+            DimensionState& state = State();
+            state.relationIds.reserve(state.relationIds.size() + lines);
+            state.relationLines.reserve(state.relationLines.size() + lines);
         }
     }
 
@@ -299,10 +300,6 @@ class AppRecords::Impl {
         if (parent == child) {
             Fail(QStringLiteral("\"%1\" is its own parent").arg(fields_[1]));
         }
-        DimensionModel& dim = Dim();
-        dim.hierarchy.push_back(
-            {parent < 0 ? QString() : dim.members[static_cast<size_t>(parent)].label,
-             dim.members[static_cast<size_t>(child)].label});
         state.relationLines.push_back(line_);
         state.relationIds.push_back({parent, child});
     }
@@ -386,6 +383,21 @@ class AppRecords::Impl {
         }
     }
 
+    // The relations as labels, the members' own texts, made last: they cost several times
+    // the positions the checks work on, which go as they are turned into labels.
+    void FillHierarchy(Dimension d) {
+        DimensionState& state = state_[static_cast<size_t>(d)];
+        DimensionModel& dim = model_.dim(d);
+        state.relationLines = {};
+        dim.hierarchy.reserve(dim.hierarchy.size() + state.relationIds.size());
+        for (const auto& [parent, child] : state.relationIds) {
+            dim.hierarchy.push_back(
+                {parent < 0 ? QString() : dim.members[static_cast<size_t>(parent)].label,
+                 dim.members[static_cast<size_t>(child)].label});
+        }
+        state = DimensionState();
+    }
+
     // A member occurs once under a parent and once at the top. Sorting the relations'
     // keys finds repeats without a set of a million nodes; the relations are gone through
     // again, in file order, only when there is one, so that the later line is the one named.
@@ -440,7 +452,7 @@ class AppRecords::Impl {
         const DimensionModel& dim = model_.dim(d);
         const DimensionState& state = state_[static_cast<size_t>(d)];
         const size_t n = dim.members.size();
-        if (dim.hierarchy.empty()) {
+        if (state.relationIds.empty()) {
             return;
         }
         // The relations below each member, grouped in two flat arrays: one allocation
