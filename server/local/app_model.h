@@ -136,19 +136,41 @@ class Descriptions {
         }
         return texts;
     }
+    // Whether any of the descriptions holds the character.
+    bool Holds(QChar c) const {
+        for (uint32_t at = 0; at < size_; at = Next(at)) {
+            const auto [text, length] = Entry(at);
+            const char16_t* begin = packed_.get() + text;
+            if (std::find(begin, begin + length, c.unicode()) != begin + length) {
+                return true;
+            }
+        }
+        return false;
+    }
     // Sets description i, adding empty ones before it as needed.
     void Set(qsizetype i, const QString& text) {
-        QStringList texts = List();
-        while (texts.size() <= i) {
-            texts.append(QString());
+        uint32_t at = 0;  // where description i begins, or the end
+        for (; i > 0 && at < size_; --i) {
+            at = Next(at);
         }
-        texts[i] = text;
-        *this = Descriptions(texts);
+        const auto empties = static_cast<uint32_t>(i);  // missing before description i
+        const uint32_t after = at < size_ ? Next(at) : size_;
+        Descriptions set;
+        set.size_ = at + empties + static_cast<uint32_t>(LengthUnits(text.size()) + text.size()) +
+                    (size_ - after);
+        set.packed_ = std::make_unique_for_overwrite<char16_t[]>(set.size_);
+        std::copy_n(packed_.get(), at, set.packed_.get());
+        std::fill_n(set.packed_.get() + at, empties, char16_t{0});
+        set.size_ = at + empties;
+        set.Append(text);
+        std::copy(packed_.get() + after, packed_.get() + size_, set.packed_.get() + set.size_);
+        set.size_ += size_ - after;
+        *this = std::move(set);
     }
     // Adds empty descriptions up to n.
     void Extend(qsizetype n) {
         if (size() < n) {
-            Set(n - 1, value(n - 1));
+            Set(n - 1, QString());
         }
     }
 

@@ -309,12 +309,10 @@ ResolvedModel CheckModel(const AppModel& model) {
                            .arg(m.descriptions.size())
                            .arg(model.languages.size()));
             }
-            for (const QString& description : m.descriptions.List()) {
-                if (description.contains(kFieldSeparator)) {
-                    Refuse(QStringLiteral("a description of the %1 member \"%2\" contains the "
-                                          "control character U+001F")
-                               .arg(DimName(d), m.label));
-                }
+            if (m.descriptions.Holds(kFieldSeparator)) {
+                Refuse(QStringLiteral("a description of the %1 member \"%2\" contains the "
+                                      "control character U+001F")
+                           .arg(DimName(d), m.label));
             }
             for (const QString& text : m.userDefined) {
                 if (text.contains(kFieldSeparator)) {

@@ -279,12 +279,12 @@ class AppRecords::Impl {
             return;
         }
         Descriptions& descriptions = Dim().members[static_cast<size_t>(member)].descriptions;
-        descriptions.Extend(model_.languages.size());
         if (!descriptions.value(lang).isEmpty()) {
             Fail(QStringLiteral("second description of \"%1\" in %2")
                      .arg(fields_[0], model_.languages[lang]));
         }
         descriptions.Set(lang, fields_[2]);
+        descriptions.Extend(model_.languages.size());
     }
 
     void AddRelation() {
