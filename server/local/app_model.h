@@ -136,6 +136,20 @@ class Descriptions {
         }
         return texts;
     }
+    // The descriptions one after another, separator between them, in one text.
+    QString Joined(QChar separator) const {
+        QString joined;
+        joined.reserve(static_cast<qsizetype>(size_));
+        for (uint32_t at = 0; at < size_; at = Next(at)) {
+            const auto [text, length] = Entry(at);
+            if (at > 0) {
+                joined.append(separator);
+            }
+            joined.append(reinterpret_cast<const QChar*>(packed_.get() + text),
+                          static_cast<qsizetype>(length));
+        }
+        return joined;
+    }
     // Whether any of the descriptions holds the character.
     bool Holds(QChar c) const {
         for (uint32_t at = 0; at < size_; at = Next(at)) {

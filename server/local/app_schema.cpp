@@ -98,13 +98,6 @@ QStringList SplitDescriptions(const QString& column) {
     return column.isEmpty() ? QStringList() : column.split(kFieldSeparator);
 }
 
-QString JoinDescriptions(const QStringList& descriptions) {
-    if (descriptions.size() == 1) {
-        return descriptions.front();
-    }
-    return descriptions.join(kFieldSeparator);
-}
-
 // The places of ids in ascending order of id; empty when they ascend already. Rows
 // appended in key order fill each page of the table once; rows in another order split
 // pages all over it.
@@ -157,7 +150,7 @@ void InsertMetadata(sql::Database& db, const AppModel& model, const ResolvedMode
                        const size_t i = order.empty() ? row : order[row];
                        const MemberModel& m = dim.members[i];
                        const auto s = static_cast<size_t>(slot);
-                       descriptions[s] = JoinDescriptions(m.descriptions.List());
+                       descriptions[s] = m.descriptions.Joined(kFieldSeparator);
                        userDefined[s] = JoinUserDefined(m.userDefined);
                        MemberAttributes attributes;
                        attributes.securityClass = r.securityClass[i];
