@@ -3,6 +3,8 @@
 // the store creates an application from, and what the store reads back for writing.
 
 #include <QByteArray>
+#include <QExplicitlySharedDataPointer>
+#include <QSharedData>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -12,6 +14,7 @@
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "server/tarsel.h"
@@ -68,82 +71,214 @@ class SparseTexts {
     std::unique_ptr<Array> texts_;
 };
 
-// A member's descriptions, one per language, held as one text in which each description
-// follows its length: a list per member and a string per description cost more than the
-// texts of a million members. Read and compared as the list of texts it holds.
+// A member's descriptions, one per language, held in one block in which each description
+// follows its length (one unit below 0x8000, else two): a list per member and a string per
+// description cost more than the texts of a million members. Read and compared as the list
+// of texts it holds.
 class Descriptions {
   public:
     Descriptions() = default;
     Descriptions(const QStringList& texts) {  // NOLINT: stands in for the list
         qsizetype length = 0;
         for (const QString& text : texts) {
-            length += 2 + text.size();
+            length += LengthUnits(text.size()) + text.size();
         }
-        packed_.reserve(length);  // exactly: spare room would be kept per member
+        if (length == 0) {
+            return;
+        }
+        // Exactly: spare room would be kept per member.
+        packed_ = std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(length));
         for (const QString& text : texts) {
             Append(text);
         }
     }
     Descriptions(std::initializer_list<QString> texts) : Descriptions(QStringList(texts)) {}
+    Descriptions(const Descriptions& other) : size_(other.size_) {
+        if (size_ > 0) {
+            packed_ = std::make_unique_for_overwrite<char16_t[]>(size_);
+            std::copy_n(other.packed_.get(), size_, packed_.get());
+        }
+    }
+    Descriptions(Descriptions&& other) noexcept
+        : packed_(std::move(other.packed_)), size_(std::exchange(other.size_, 0)) {}
+    Descriptions& operator=(const Descriptions& other) {
+        if (this != &other) {
+            *this = Descriptions(other);
+        }
+        return *this;
+    }
+    Descriptions& operator=(Descriptions&& other) noexcept {
+        packed_ = std::move(other.packed_);
+        size_ = std::exchange(other.size_, 0);
+        return *this;
+    }
 
     qsizetype size() const {
         qsizetype n = 0;
-        for (qsizetype at = 0; at < packed_.size(); at = Next(at)) {
+        for (uint32_t at = 0; at < size_; at = Next(at)) {
             ++n;
         }
         return n;
     }
-    bool isEmpty() const { return packed_.isEmpty(); }
+    bool isEmpty() const { return size_ == 0; }
     // Empty past the end.
     QString value(qsizetype i) const {
-        qsizetype at = 0;
-        for (; i > 0 && at < packed_.size(); --i) {
+        uint32_t at = 0;
+        for (; i > 0 && at < size_; --i) {
             at = Next(at);
         }
-        return at < packed_.size() ? packed_.mid(at + 2, Length(at)) : QString();
+        return at < size_ ? Text(at) : QString();
     }
     QString operator[](qsizetype i) const { return value(i); }
     QStringList List() const {
         QStringList texts;
-        for (qsizetype at = 0; at < packed_.size(); at = Next(at)) {
-            texts.append(packed_.mid(at + 2, Length(at)));
+        for (uint32_t at = 0; at < size_; at = Next(at)) {
+            texts.append(Text(at));
         }
         return texts;
     }
+    // The descriptions one after another, separator between them, in one text.
+    QString Joined(QChar separator) const {
+        QString joined;
+        joined.reserve(static_cast<qsizetype>(size_));
+        for (uint32_t at = 0; at < size_; at = Next(at)) {
+            const auto [text, length] = Entry(at);
+            if (at > 0) {
+                joined.append(separator);
+            }
+            joined.append(reinterpret_cast<const QChar*>(packed_.get() + text),
+                          static_cast<qsizetype>(length));
+        }
+        return joined;
+    }
+    // Whether any of the descriptions holds the character.
+    bool Holds(QChar c) const {
+        for (uint32_t at = 0; at < size_; at = Next(at)) {
+            const auto [text, length] = Entry(at);
+            const char16_t* begin = packed_.get() + text;
+            if (std::find(begin, begin + length, c.unicode()) != begin + length) {
+                return true;
+            }
+        }
+        return false;
+    }
     // Sets description i, adding empty ones before it as needed.
     void Set(qsizetype i, const QString& text) {
-        QStringList texts = List();
-        while (texts.size() <= i) {
-            texts.append(QString());
+        uint32_t at = 0;  // where description i begins, or the end
+        for (; i > 0 && at < size_; --i) {
+            at = Next(at);
         }
-        texts[i] = text;
-        *this = Descriptions(texts);
+        const auto empties = static_cast<uint32_t>(i);  // missing before description i
+        const uint32_t after = at < size_ ? Next(at) : size_;
+        Descriptions set;
+        set.size_ = at + empties + static_cast<uint32_t>(LengthUnits(text.size()) + text.size()) +
+                    (size_ - after);
+        set.packed_ = std::make_unique_for_overwrite<char16_t[]>(set.size_);
+        std::copy_n(packed_.get(), at, set.packed_.get());
+        std::fill_n(set.packed_.get() + at, empties, char16_t{0});
+        set.size_ = at + empties;
+        set.Append(text);
+        std::copy(packed_.get() + after, packed_.get() + size_, set.packed_.get() + set.size_);
+        set.size_ += size_ - after;
+        *this = std::move(set);
     }
     // Adds empty descriptions up to n.
     void Extend(qsizetype n) {
         if (size() < n) {
-            Set(n - 1, value(n - 1));
+            Set(n - 1, QString());
         }
     }
 
     friend bool operator==(const Descriptions& a, const Descriptions& b) {
-        return a.packed_ == b.packed_;
+        return a.size_ == b.size_ &&
+               std::equal(a.packed_.get(), a.packed_.get() + a.size_, b.packed_.get());
     }
 
   private:
+    static qsizetype LengthUnits(qsizetype length) { return length < 0x8000 ? 1 : 2; }
     void Append(const QString& text) {
         const auto length = static_cast<uint32_t>(text.size());
-        packed_.append(QChar(static_cast<char16_t>(length >> 16)));
-        packed_.append(QChar(static_cast<char16_t>(length & 0xFFFF)));
-        packed_.append(text);
+        if (length < 0x8000) {
+            packed_[size_++] = static_cast<char16_t>(length);
+        } else {
+            packed_[size_++] = static_cast<char16_t>(0x8000 | (length >> 16));
+            packed_[size_++] = static_cast<char16_t>(length & 0xFFFF);
+        }
+        std::copy_n(reinterpret_cast<const char16_t*>(text.utf16()), length, packed_.get() + size_);
+        size_ += length;
     }
-    qsizetype Length(qsizetype at) const {
-        return static_cast<qsizetype>((uint32_t{packed_[at].unicode()} << 16) |
-                                      packed_[at + 1].unicode());
+    // Where the text of the description at at begins, and its length.
+    std::pair<uint32_t, uint32_t> Entry(uint32_t at) const {
+        const uint32_t first = packed_[at];
+        if (first < 0x8000) {
+            return {at + 1, first};
+        }
+        return {at + 2, ((first & 0x7FFF) << 16) | packed_[at + 1]};
     }
-    qsizetype Next(qsizetype at) const { return at + 2 + Length(at); }
+    QString Text(uint32_t at) const {
+        const auto [text, length] = Entry(at);
+        return QString(reinterpret_cast<const QChar*>(packed_.get() + text),
+                       static_cast<qsizetype>(length));
+    }
+    uint32_t Next(uint32_t at) const {
+        const auto [text, length] = Entry(at);
+        return text + length;
+    }
 
-    QString packed_;
+    std::unique_ptr<char16_t[]> packed_;
+    uint32_t size_ = 0;  // units used in packed_
+};
+
+// A text that recurs on many members, as a security class or a currency does: one
+// pointer, and copies (and equal texts the reader meets close together) share one text.
+class SharedText {
+  public:
+    SharedText() = default;
+    SharedText(const QString& text) {  // NOLINT: stands in for the text
+        if (!text.isEmpty()) {
+            node_ = new Node(text);  // owned by node_ from here on
+        }
+    }
+    SharedText(const char* text) : SharedText(QString::fromUtf8(text)) {}  // NOLINT
+    SharedText(QLatin1String text) : SharedText(QString(text)) {}          // NOLINT
+
+    // The text, sharing the copy of an equal one among the last few given here: the
+    // names members refer to recur (a few currencies across a million entities).
+    static SharedText Recent(QStringView text) {
+        thread_local std::array<SharedText, 8> recent;
+        thread_local size_t next = 0;
+        for (const SharedText& known : recent) {
+            if (known.Text() == text) {
+                return known;
+            }
+        }
+        SharedText shared(text.toString());
+        recent[next++ % recent.size()] = shared;
+        return shared;
+    }
+
+    const QString& Text() const { return node_ ? node_->text : Empty(); }
+    operator const QString&() const { return Text(); }  // NOLINT: reads as the text
+    bool isEmpty() const { return !node_; }
+
+    friend bool operator==(const SharedText& a, const SharedText& b) {
+        return a.node_ == b.node_ || a.Text() == b.Text();
+    }
+    friend bool operator==(const SharedText& a, const QString& b) { return a.Text() == b; }
+    friend bool operator==(const SharedText& a, const char* b) {
+        return a.Text() == QString::fromUtf8(b);
+    }
+
+  private:
+    struct Node : QSharedData {
+        explicit Node(const QString& t) : text(t) {}
+        QString text;
+    };
+    static const QString& Empty() {
+        static const QString empty;
+        return empty;
+    }
+    QExplicitlySharedDataPointer<Node> node_;
 };
 
 struct MemberModel {
@@ -151,8 +286,15 @@ struct MemberModel {
     // One per application language, in the order of AppModel::languages; missing or empty
     // entries mean "no description in that language".
     Descriptions descriptions;
-    QString securityClass;       // empty: none
+    SharedText securityClass;    // empty: none
     SparseTexts<3> userDefined;  // UD1..UD3
+    SparseTexts<4> topCustom;    // Account: labels in Custom1..Custom4; empty: none
+    SharedText defaultCurrency;  // Entity: a Value member label; empty: none
+
+    // Account attributes: codes of a few values, a byte each as they are held per member.
+    int8_t accountType = account_type::Balance;
+    int8_t icpType = icp_type::No;
+    int8_t decimalPlaces = 0;
 
     // Flags that feed the computed system lists.
     bool isSystem = false;        // [System]
@@ -160,17 +302,12 @@ struct MemberModel {
     bool isConsolMethod = false;  // [ConsolMethods]
 
     // Account attributes
-    int accountType = account_type::Balance;
     bool isCalculated = false;
     bool isConsolidated = true;
     bool usesLineItems = false;
-    int icpType = icp_type::No;
-    int decimalPlaces = 0;
-    SparseTexts<4> topCustom;  // labels in Custom1..Custom4; empty: none
     std::array<bool, 4> customAggregationEnabled{true, true, true, true};
 
     // Entity attributes
-    QString defaultCurrency;  // a Value member label; empty: none
     bool allowAdjs = false;
     bool allowAdjsFromChildren = false;
     bool isIcp = false;

@@ -101,13 +101,6 @@ QStringList SplitDescriptions(const QString& column) {
     return column.isEmpty() ? QStringList() : column.split(kFieldSeparator);
 }
 
-QString JoinDescriptions(const QStringList& descriptions) {
-    if (descriptions.size() == 1) {
-        return descriptions.front();
-    }
-    return descriptions.join(kFieldSeparator);
-}
-
 // The places of ids in ascending order of id; empty when they ascend already. Rows
 // appended in key order fill each page of the table once; rows in another order split
 // pages all over it.
@@ -160,7 +153,7 @@ void InsertMetadata(sql::Database& db, const AppModel& model, const ResolvedMode
                        const size_t i = order.empty() ? row : order[row];
                        const MemberModel& m = dim.members[i];
                        const auto s = static_cast<size_t>(slot);
-                       descriptions[s] = JoinDescriptions(m.descriptions.List());
+                       descriptions[s] = m.descriptions.Joined(kFieldSeparator);
                        userDefined[s] = JoinUserDefined(m.userDefined);
                        MemberAttributes attributes;
                        attributes.securityClass = r.securityClass[i];
@@ -168,7 +161,7 @@ void InsertMetadata(sql::Database& db, const AppModel& model, const ResolvedMode
                        attributes.accountType = m.accountType;
                        attributes.icpType = m.icpType;
                        attributes.decimalPlaces = m.decimalPlaces;
-                       attributes.topCustom = r.topCustom[i];
+                       attributes.topCustom = r.TopCustom(i);
                        attributes.defaultCurrency = r.defaultCurrency[i];
                        const int64_t id = ids ? (*ids)[d][i] : static_cast<int64_t>(i);
                        insert.Bind(p, MemberKey(dimNumber, id))
@@ -222,8 +215,8 @@ MemberAttributes ReadAttributeColumns(const sql::Statement& q, int first,
     }
     const MemberAttributes a = UnpackAttributes(q.BlobData(first + 1), q.Bytes(first + 1));
     m.securityClass = a.securityClass >= 0 && a.securityClass < classes.size()
-                          ? classes[a.securityClass]
-                          : QString();
+                          ? SharedText::Recent(classes[a.securityClass])
+                          : SharedText();
     ApplyMemberFlags(a.flags, m);
     m.accountType = a.accountType;
     m.icpType = a.icpType;
@@ -440,7 +433,7 @@ AppModel ReadMetadata(sql::Database& db, MemberIds* ids,
                     labelOf(static_cast<Dimension>(static_cast<int>(Dimension::Custom1) + c),
                             ref.ids[static_cast<size_t>(c)]);
             }
-            m.defaultCurrency = labelOf(Dimension::Value, ref.ids[4]);
+            m.defaultCurrency = SharedText::Recent(labelOf(Dimension::Value, ref.ids[4]));
         }
     }
     {

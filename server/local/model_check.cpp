@@ -70,14 +70,18 @@ void CheckNoCycle(size_t d, const DimensionModel& dim, const ResolvedDimension& 
     for (size_t i = 0; i < n; ++i) {
         offsets[i + 1] += offsets[i];
     }
+    // Filled from the back, each parent's end moving down to its start: the children stay
+    // in hierarchy order without a second array of positions.
     std::vector<int32_t> children(static_cast<size_t>(offsets[n]));
-    std::vector<int32_t> fill(offsets.begin(), offsets.end() - 1);
-    for (size_t k = 0; k < r.relationChild.size(); ++k) {
+    for (size_t k = r.relationChild.size(); k-- > 0;) {
         if (r.relationParent[k] >= 0) {
-            children[static_cast<size_t>(fill[static_cast<size_t>(r.relationParent[k])]++)] =
+            children[static_cast<size_t>(--offsets[static_cast<size_t>(r.relationParent[k]) + 1])] =
                 r.relationChild[k];
         }
     }
+    // offsets[p + 1] is now where p's children begin; shifted, offsets[p] is.
+    std::rotate(offsets.begin(), offsets.begin() + 1, offsets.end());
+    offsets[n] = static_cast<int32_t>(children.size());
     enum : uint8_t { White, Grey, Black };
     std::vector<uint8_t> colour(n, White);
     std::vector<std::pair<int32_t, int32_t>> stack;  // member, next child position
@@ -115,7 +119,6 @@ void ResolveHierarchy(size_t d, const DimensionModel& dim, const LabelMap& map,
     const size_t count = dim.hierarchy.size();
     r.relationParent.resize(count);
     r.relationChild.resize(count);
-    std::vector<int64_t> pairs(count);
     // Relations usually come grouped by parent; the last parent found is tried first.
     const QString* lastParentLabel = nullptr;
     int32_t lastParent = -1;
@@ -153,10 +156,17 @@ void ResolveHierarchy(size_t d, const DimensionModel& dim, const LabelMap& map,
         }
         r.relationParent[k] = parent;
         r.relationChild[k] = child;
-        pairs[k] = (static_cast<int64_t>(parent) << 32) | static_cast<uint32_t>(child);
     }
-    // The same member twice under one parent (or twice at the top) would make two
-    // identical occurrences that no caller can tell apart.
+}
+
+// The same member twice under one parent (or twice at the top) would make two identical
+// occurrences that no caller can tell apart.
+void CheckNoRepeat(size_t d, const DimensionModel& dim, const ResolvedDimension& r) {
+    std::vector<int64_t> pairs(r.relationChild.size());
+    for (size_t k = 0; k < pairs.size(); ++k) {
+        pairs[k] = (static_cast<int64_t>(r.relationParent[k]) << 32) |
+                   static_cast<uint32_t>(r.relationChild[k]);
+    }
     std::sort(pairs.begin(), pairs.end());
     const auto dup = std::adjacent_find(pairs.begin(), pairs.end());
     if (dup != pairs.end()) {
@@ -170,7 +180,6 @@ void ResolveHierarchy(size_t d, const DimensionModel& dim, const LabelMap& map,
                    .arg(DimName(d), dim.members[child].label,
                         dim.members[static_cast<size_t>(parent)].label));
     }
-    CheckNoCycle(d, dim, r);
 }
 
 void ResolveLists(size_t d, const DimensionModel& dim, const LabelMap& map, ResolvedDimension& r) {
@@ -290,7 +299,6 @@ ResolvedModel CheckModel(const AppModel& model) {
         ResolvedDimension& r = resolved.dimensions[d];
         const size_t n = dim.members.size();
         r.securityClass.assign(n, -1);
-        r.topCustom.assign(n, {-1, -1, -1, -1});
         r.defaultCurrency.assign(n, -1);
         for (size_t i = 0; i < n; ++i) {
             const MemberModel& m = dim.members[i];
@@ -301,12 +309,10 @@ ResolvedModel CheckModel(const AppModel& model) {
                            .arg(m.descriptions.size())
                            .arg(model.languages.size()));
             }
-            for (const QString& description : m.descriptions.List()) {
-                if (description.contains(kFieldSeparator)) {
-                    Refuse(QStringLiteral("a description of the %1 member \"%2\" contains the "
-                                          "control character U+001F")
-                               .arg(DimName(d), m.label));
-                }
+            if (m.descriptions.Holds(kFieldSeparator)) {
+                Refuse(QStringLiteral("a description of the %1 member \"%2\" contains the "
+                                      "control character U+001F")
+                           .arg(DimName(d), m.label));
             }
             for (const QString& text : m.userDefined) {
                 if (text.contains(kFieldSeparator)) {
@@ -327,6 +333,9 @@ ResolvedModel CheckModel(const AppModel& model) {
                 if (m.topCustom[c].isEmpty()) {
                     continue;
                 }
+                if (r.topCustom.empty()) {
+                    r.topCustom.assign(n, {-1, -1, -1, -1});
+                }
                 r.topCustom[i][c] = Lookup(maps[custom1 + c], m.topCustom[c]);
                 if (r.topCustom[i][c] < 0) {
                     Refuse(QStringLiteral("the %1 member \"%2\" names the top custom member "
@@ -345,6 +354,14 @@ ResolvedModel CheckModel(const AppModel& model) {
         }
         ResolveHierarchy(d, dim, maps[d], r);
         ResolveLists(d, dim, maps[d], r);
+        // A map serves only its own dimension's checks, except those of Value and
+        // Custom1..4, whose members any dimension may name; the others go before the
+        // checks that follow, which need room of their own.
+        if (d != valueDim && (d < custom1 || d >= custom1 + 4)) {
+            maps[d] = LabelMap();
+        }
+        CheckNoRepeat(d, dim, r);
+        CheckNoCycle(d, dim, r);
     }
     return resolved;
 }

@@ -31,10 +31,15 @@ struct ResolvedDimension {
     std::vector<int32_t> relationParent;
     std::vector<int32_t> relationChild;
     // Parallel to the model's members.
-    std::vector<int32_t> securityClass;             // -1: none
-    std::vector<std::array<int32_t, 4>> topCustom;  // ids in Custom1..4; -1: none
-    std::vector<int32_t> defaultCurrency;           // id in Value; -1: none
-    std::vector<ResolvedList> lists;                // parallel to memberLists
+    std::vector<int32_t> securityClass;  // -1: none
+    // Ids in Custom1..4, -1: none; empty when no member names one, as only accounts do.
+    std::vector<std::array<int32_t, 4>> topCustom;
+    std::vector<int32_t> defaultCurrency;  // id in Value; -1: none
+    std::vector<ResolvedList> lists;       // parallel to memberLists
+
+    std::array<int32_t, 4> TopCustom(size_t member) const {
+        return topCustom.empty() ? std::array<int32_t, 4>{-1, -1, -1, -1} : topCustom[member];
+    }
 };
 
 struct ResolvedModel {

@@ -64,25 +64,9 @@ QString ReadText(MemberModel& m, QStringView value, QLatin1String) {
     return {};
 }
 
-// The names of members and security classes recur on many members (a few currencies
-// across a million entities): the same text shares one copy, found among the last few
-// named, so that each member does not hold a copy of its own.
-QString Shared(QStringView value) {
-    thread_local std::array<QString, 8> recent;
-    thread_local size_t next = 0;
-    for (const QString& known : recent) {
-        if (known == value) {
-            return known;
-        }
-    }
-    QString text = value.toString();
-    recent[next++ % recent.size()] = text;
-    return text;
-}
-
 template <typename Slot>
 QString ReadName(MemberModel& m, QStringView value, QLatin1String) {
-    Slot::Of(m) = Shared(value);
+    Slot::Of(m) = SharedText::Recent(value);
     return {};
 }
 

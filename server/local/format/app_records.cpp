@@ -105,9 +105,16 @@ class AppRecords::Impl {
     AppModel Finish() {
         Collect([this] { FinishMemberListFile(); });
         CheckReferences();
+        // What the checks below no longer need goes first, to make room for theirs.
+        for (DimensionState& state : state_) {
+            state.index = LabelIndex();
+            state.lists = LabelIndex();
+        }
+        pending_ = {};
         for (int d = 0; d < kDimensionCount; ++d) {
             CheckRepeatedRelations(static_cast<Dimension>(d));
             CheckCycles(static_cast<Dimension>(d));
+            FillHierarchy(static_cast<Dimension>(d));
         }
         return std::move(model_);
     }
@@ -136,9 +143,9 @@ class AppRecords::Impl {
             dim.members.reserve(dim.members.size() + lines);
             State().index.Reserve(dim.members.size() + lines);
         } else {
-            dim.hierarchy.reserve(dim.hierarchy.size() + lines);
-            State().relationIds.reserve(dim.hierarchy.size() + lines);
-            State().relationLines.reserve(dim.hierarchy.size() + lines);
+            DimensionState& state = State();
+            state.relationIds.reserve(state.relationIds.size() + lines);
+            state.relationLines.reserve(state.relationLines.size() + lines);
         }
     }
 
@@ -272,12 +279,12 @@ class AppRecords::Impl {
             return;
         }
         Descriptions& descriptions = Dim().members[static_cast<size_t>(member)].descriptions;
-        descriptions.Extend(model_.languages.size());
         if (!descriptions.value(lang).isEmpty()) {
             Fail(QStringLiteral("second description of \"%1\" in %2")
                      .arg(fields_[0], model_.languages[lang]));
         }
         descriptions.Set(lang, fields_[2]);
+        descriptions.Extend(model_.languages.size());
     }
 
     void AddRelation() {
@@ -293,10 +300,6 @@ class AppRecords::Impl {
         if (parent == child) {
             Fail(QStringLiteral("\"%1\" is its own parent").arg(fields_[1]));
         }
-        DimensionModel& dim = Dim();
-        dim.hierarchy.push_back(
-            {parent < 0 ? QString() : dim.members[static_cast<size_t>(parent)].label,
-             dim.members[static_cast<size_t>(child)].label});
         state.relationLines.push_back(line_);
         state.relationIds.push_back({parent, child});
     }
@@ -380,31 +383,66 @@ class AppRecords::Impl {
         }
     }
 
-    // A member occurs once under a parent and once at the top. Sorting the relations
-    // finds repeats without a set of a million nodes.
+    // The relations as labels, the members' own texts, made last: they cost several times
+    // the positions the checks work on, which go as they are turned into labels.
+    void FillHierarchy(Dimension d) {
+        DimensionState& state = state_[static_cast<size_t>(d)];
+        DimensionModel& dim = model_.dim(d);
+        state.relationLines = {};
+        dim.hierarchy.reserve(dim.hierarchy.size() + state.relationIds.size());
+        for (const auto& [parent, child] : state.relationIds) {
+            dim.hierarchy.push_back(
+                {parent < 0 ? QString() : dim.members[static_cast<size_t>(parent)].label,
+                 dim.members[static_cast<size_t>(child)].label});
+        }
+        state = DimensionState();
+    }
+
+    // A member occurs once under a parent and once at the top. Sorting the relations'
+    // keys finds repeats without a set of a million nodes; the relations are gone through
+    // again, in file order, only when there is one, so that the later line is the one named.
     void CheckRepeatedRelations(Dimension d) {
         const DimensionState& state = state_[static_cast<size_t>(d)];
-        std::vector<std::pair<uint64_t, size_t>> keys;  // ((parent + 1) << 32 | child, relation)
-        keys.reserve(state.relationIds.size());
-        for (size_t r = 0; r < state.relationIds.size(); ++r) {
+        const auto key = [&state](size_t r) {
             const auto [parent, child] = state.relationIds[r];
-            keys.push_back(
-                {(static_cast<uint64_t>(parent + 1) << 32) | static_cast<uint32_t>(child), r});
+            return (static_cast<uint64_t>(parent + 1) << 32) | static_cast<uint32_t>(child);
+        };
+        std::vector<uint64_t> repeated;
+        {
+            std::vector<uint64_t> keys(state.relationIds.size());
+            for (size_t r = 0; r < keys.size(); ++r) {
+                keys[r] = key(r);
+            }
+            std::sort(keys.begin(), keys.end());
+            for (size_t k = 1; k < keys.size(); ++k) {
+                if (keys[k] == keys[k - 1] && (repeated.empty() || repeated.back() != keys[k])) {
+                    repeated.push_back(keys[k]);
+                }
+            }
         }
-        std::sort(keys.begin(), keys.end());
-        for (size_t k = 1; k < keys.size(); ++k) {
-            if (keys[k].first != keys[k - 1].first) {
+        if (repeated.empty()) {
+            return;
+        }
+        const DimensionModel& dim = model_.dim(d);
+        std::vector<bool> met(repeated.size(), false);
+        for (size_t r = 0; r < state.relationIds.size(); ++r) {
+            const auto found = std::lower_bound(repeated.begin(), repeated.end(), key(r));
+            if (found == repeated.end() || *found != key(r)) {
                 continue;
             }
-            // Sorted pairs keep the file's order within one key: the later line repeats.
-            const size_t repeat = keys[k].second;
-            const RelationModel& rel = model_.dim(d).hierarchy[repeat];
-            faults_.Add(state.relationLines[repeat],
-                        rel.parent.isEmpty()
-                            ? QStringLiteral("\"%1\" is a top member twice").arg(rel.child)
+            const auto at = static_cast<size_t>(found - repeated.begin());
+            if (!met[at]) {
+                met[at] = true;
+                continue;
+            }
+            const auto [parent, child] = state.relationIds[r];
+            const QString& childLabel = dim.members[static_cast<size_t>(child)].label;
+            faults_.Add(state.relationLines[r],
+                        parent < 0
+                            ? QStringLiteral("\"%1\" is a top member twice").arg(childLabel)
                             : QStringLiteral("\"%1\" is below \"%2\" twice (a member is shared "
                                              "under the same parent only once)")
-                                  .arg(rel.child, rel.parent));
+                                  .arg(childLabel, dim.members[static_cast<size_t>(parent)].label));
         }
     }
 
@@ -414,7 +452,7 @@ class AppRecords::Impl {
         const DimensionModel& dim = model_.dim(d);
         const DimensionState& state = state_[static_cast<size_t>(d)];
         const size_t n = dim.members.size();
-        if (dim.hierarchy.empty()) {
+        if (state.relationIds.empty()) {
             return;
         }
         // The relations below each member, grouped in two flat arrays: one allocation

@@ -61,17 +61,19 @@ class MetadataLoadTest : public test::LocalServerTest {
 TEST_F(MetadataLoadTest, EveryFaultOfAFileIsListedAndNothingIsStored) {
     const QByteArray before = Extract();
     load->GetLoadOptions()->Item(21)->SetCurrentValue(true);
-    // Faults in lines, in references checked at the end, a repeat and two cycles: each
-    // named in line order, however the reader found it.
+    // Faults in lines, in references checked at the end, repeats and two cycles: each
+    // named in line order, however the reader found it, a relation given three times at
+    // both of its later lines.
     const QString bad = Write(QStringLiteral("bad.app"),
                               "!LANGUAGES\nEnglish\n"
                               "!MEMBERS=Entity\nWorld\nFrance;Currency=XXX\nSpain;Colour=Red\n"
                               "Italy\nItaly\n"
                               "!DESCRIPTIONS=Entity\nFrance;Klingon;Qapla\n"
                               "!HIERARCHIES=Entity\n;World\nWorld;France\nWorld;France\n"
-                              "France;World\nSpain;Italy\nItaly;Spain\nWorld;Mars\n");
+                              "France;World\nSpain;Italy\nItaly;Spain\nWorld;Mars\n"
+                              "world;FRANCE\n;WORLD\n");
     const auto [error, lines] = Refused(bad, dir.filePath(QStringLiteral("bad.log")));
-    EXPECT_TRUE(error.contains(QStringLiteral("has 8 error(s)"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("has 10 error(s)"))) << error.toStdString();
     const QStringList expected = {
         "Error: %1, line 5: currency \"XXX\" of \"France\" is not a member of Value",
         "Error: %1, line 6: unknown attribute \"Colour\" for dimension Entity",
@@ -81,6 +83,8 @@ TEST_F(MetadataLoadTest, EveryFaultOfAFileIsListedAndNothingIsStored) {
         "Error: %1, line 15: \"World\" below \"France\" closes a cycle",
         "Error: %1, line 17: \"Spain\" below \"Italy\" closes a cycle",
         "Error: %1, line 18: unknown member \"Mars\"",
+        "Error: %1, line 19: \"France\" is below \"World\" twice",
+        "Error: %1, line 20: \"World\" is a top member twice",
     };
     ASSERT_EQ(lines.size(), expected.size() + 1) << lines.join(u'\n').toStdString();
     for (qsizetype i = 0; i < expected.size(); ++i) {

@@ -123,6 +123,18 @@ TEST_F(LocalStoreTest, FaultyModelsAreRefusedAndStoreNothing) {
         app.Add(Dimension::Entity, "Paris").descriptions = {"one", "two"};
         ExpectRefused(app.Build(), refused, {"Paris", "languages"});
     }
+    {
+        // The separator of the stored texts inside a description is refused, and only there:
+        // a description 31 characters long (as many as the separator's code) is not.
+        AppBuilder app;
+        app.Languages({"English", "French"});
+        app.Add(Dimension::Entity, "Paris").descriptions = {QString(31, u'x'), "ok"};
+        AppModel accepted = app.Build();
+        app.Add(Dimension::Entity, "Lyon").descriptions = {"", QString("a") + QChar(0x1f)};
+        ExpectRefused(app.Build(), refused, {"Lyon", "U+001F"});
+        EXPECT_NO_THROW(store->CreateApplication("Long", accepted));
+        EXPECT_EQ(store->Applications(), QStringList({"Long"}));
+    }
 }
 
 TEST_F(LocalStoreTest, NamesThatCannotBeFilesAreRefused) {

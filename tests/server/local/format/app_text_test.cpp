@@ -215,6 +215,49 @@ TEST(AppText, FindsMembersOutOfOrderAndInAnyCase) {
     }
 }
 
+// A million members are held in memory at once: what each costs is part of the contract.
+static_assert(sizeof(MemberModel) <= 88, "a member's model grew");
+
+TEST(AppText, RecurringNamesAreSharedAndDescriptionsKeepEveryLength) {
+    // Descriptions on both sides of the length that takes a second unit to write down.
+    const QString justShort(0x7FFF, u'x');
+    const QString justLong(0x8000, u'y');
+    const QByteArray text =
+        "!LANGUAGES\nEnglish\nFrench\n!SECURITY_CLASSES\nRegion\n"
+        "!MEMBERS=Entity\nA;Currency=EUR;Security=Region\nB;Currency=USD\n"
+        "C;Currency=EUR;Security=Region\n"
+        "!DESCRIPTIONS=Entity\nA;French;" +
+        justShort.toUtf8() + "\nB;English;" + justLong.toUtf8() +
+        "\nB;French;\xc3\xa9\nC;English;c\n"
+        "!MEMBERS=Value\nEUR\nUSD\n";
+    const AppModel read = ParseAppText(text, "shared.app");
+    const auto& members = read.dim(Dimension::Entity).members;
+    ASSERT_EQ(members.size(), 3u);
+    const MemberModel& a = members[0];
+    const MemberModel& b = members[1];
+    const MemberModel& c = members[2];
+    EXPECT_EQ(a.defaultCurrency, "EUR");
+    EXPECT_EQ(b.defaultCurrency, "USD");
+    EXPECT_TRUE(b.securityClass.isEmpty());
+    // One copy of each name, however many members give it.
+    EXPECT_EQ(a.defaultCurrency.Text().constData(), c.defaultCurrency.Text().constData());
+    EXPECT_EQ(a.securityClass.Text().constData(), c.securityClass.Text().constData());
+
+    EXPECT_EQ(a.descriptions.List(), QStringList({"", justShort}));
+    EXPECT_EQ(b.descriptions.List(), QStringList({justLong, QStringLiteral("\u00e9")}));
+    EXPECT_EQ(b.descriptions.value(1), QStringLiteral("\u00e9"));
+    EXPECT_TRUE(b.descriptions.value(2).isEmpty());
+    EXPECT_EQ(c.descriptions.List(), QStringList({"c", ""}));
+    // Copies stand alone; a moved-from set of descriptions is empty, not dangling.
+    Descriptions copy = b.descriptions;
+    copy.Set(0, QStringLiteral("z"));
+    EXPECT_EQ(b.descriptions.value(0), justLong);
+    Descriptions moved = std::move(copy);
+    EXPECT_TRUE(copy.isEmpty());  // NOLINT: the moved-from state is what is checked
+    EXPECT_EQ(moved, Descriptions({QStringLiteral("z"), QStringLiteral("\u00e9")}));
+    EXPECT_FALSE(moved == b.descriptions);
+}
+
 TEST(AppText, ReportsProgressOnLargeInput) {
     QByteArray text = "!MEMBERS=Entity\n";
     for (int i = 0; i < 200000; ++i) {
