@@ -48,7 +48,9 @@ class AppTextStream {
     }
     void Raw(QByteArrayView bytes) {
         const auto n = static_cast<size_t>(bytes.size());
-        std::memcpy(Room(n), bytes.data(), n);
+        if (n > 0) {  // an empty view may hold no pointer, which memcpy may not be given
+            std::memcpy(Room(n), bytes.data(), n);
+        }
         used_ += n;
     }
     // The text in UTF-8.
@@ -79,7 +81,9 @@ class AppTextStream {
             return QuotedField(field, prefix);
         }
         char* out = Room(p + n);
-        std::memcpy(out, prefix.data(), p);
+        if (p > 0) {  // the prefix is mostly empty, and then may hold no pointer
+            std::memcpy(out, prefix.data(), p);
+        }
         out += p;
         for (size_t i = 0; i < n; ++i) {
             const char16_t c = in[i];
