@@ -77,7 +77,7 @@ class AppTextStream {
         const char16_t* in = field.utf16();
         // Most fields are plain ASCII: copied as they are scanned.
         const char16_t first = p > 0 ? static_cast<char16_t>(prefix.front()) : n > 0 ? in[0] : 0;
-        if (n == 0 || Opens(first) || Blank(in[n - 1])) {
+        if (n == 0 || QuotedWhenFirst(QChar(first)) || QuotedWhenLast(QChar(in[n - 1]))) {
             return QuotedField(field, prefix);
         }
         char* out = Room(p + n);
@@ -121,9 +121,6 @@ class AppTextStream {
         special[';'] = special['"'] = special['\n'] = special['\r'] = true;
         return special;
     }();
-    static bool Blank(char16_t c) { return c == u' ' || c == u'\t'; }
-    // A field that begins with these is quoted.
-    static bool Opens(char16_t c) { return Blank(c) || c == u'!' || c == u'\''; }
 
     // Field when it is not plain ASCII: quoted where needed, the rest of Unicode encoded.
     bool QuotedField(QStringView field, QByteArrayView prefix) {
@@ -137,8 +134,8 @@ class AppTextStream {
             prefix.isEmpty() ? field.front().unicode() : static_cast<char16_t>(prefix.front());
         const char16_t last =
             field.isEmpty() ? static_cast<char16_t>(prefix.back()) : field.back().unicode();
-        const bool quote =
-            Opens(first) || Blank(last) || field.contains(u';') || field.contains(u'"');
+        const bool quote = QuotedWhenFirst(QChar(first)) || QuotedWhenLast(QChar(last)) ||
+                           field.contains(u';') || field.contains(u'"');
         if (quote) {
             Put('"');
         }

@@ -334,8 +334,7 @@ QString QuoteField(const QString& field) {
         return field;
     }
     const bool needsQuotes = field.contains(u';') || field.contains(u'"') ||
-                             field.front().isSpace() || field.back().isSpace() ||
-                             field.front() == u'!' || field.front() == u'\'';
+                             QuotedWhenFirst(field.front()) || QuotedWhenLast(field.back());
     if (!needsQuotes) {
         return field;
     }

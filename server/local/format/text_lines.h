@@ -117,9 +117,18 @@ class LineReader {
 // quoted field is taken exactly. Returns an empty text on success, else the reason.
 QString SplitFields(QByteArrayView line, QStringList& fields);
 
-// The field as it must be written so that SplitFields gives it back unchanged, and so that
-// no reader that trims a line of every kind of white space first takes it for a comment,
-// a section or a blank line.
+// A field is written quoted when it holds ';' or '"', or when its first or last character
+// is one of these: then SplitFields gives it back unchanged, and no reader that trims a
+// line of every kind of white space first takes it for a comment, a section or a blank
+// line. Every writer of fields decides by these two.
+inline bool QuotedWhenFirst(QChar c) {
+    return c.isSpace() || c == u'!' || c == u'\'';
+}
+inline bool QuotedWhenLast(QChar c) {
+    return c.isSpace();
+}
+
+// The field as it must be written, quoted where needed.
 QString QuoteField(const QString& field);
 
 // Fields joined with ';', each quoted where needed.
