@@ -104,7 +104,7 @@ void LocalCalculationService::RunForceCalculation(MemberId scenario, MemberId ye
             static_cast<uint16_t>(periodSlots[BandOf(period)] | (1u << SlotOf(period)));
     }
     for (const auto& [band, inBand] : periodSlots) {
-        CalculateEntity(store, indexes, scenario, year, entity, valueMember, band, inBand);
+        DropStoredTotals(store, indexes, scenario, year, entity, valueMember, band, inBand);
     }
     CountChange(file.db());
     write.Commit();

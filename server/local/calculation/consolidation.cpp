@@ -2,82 +2,18 @@
 
 #include <map>
 #include <set>
-#include <unordered_map>
 
-#include "server/local/calculation/account_signs.h"
+#include "server/local/calculation/cell_totals.h"
 #include "server/local/model_check.h"
 
 namespace tarsel::local {
 
 namespace {
 
-constexpr auto kAccount = static_cast<size_t>(Dimension::Account);
 constexpr auto kEntity = static_cast<size_t>(Dimension::Entity);
 
 const DimensionIndex& Index(const DimensionIndexes& indexes, Dimension d) {
     return *indexes[static_cast<size_t>(d)];
-}
-
-bool HasChildren(const DimensionIndex& index, int32_t id) {
-    return index.IsMember(id) && !index.Children(id).empty();
-}
-
-struct Ancestor {
-    int32_t id;
-    int sign;
-};
-
-// The member itself (+1) and each ancestor once, with the sign of the first path found.
-std::vector<Ancestor> AncestorsOf(const DimensionIndex& index, int32_t id, bool accounts) {
-    std::vector<Ancestor> found{{id, 1}};
-    for (size_t i = 0; i < found.size(); ++i) {
-        const Ancestor child = found[i];
-        if (!index.IsMember(child.id)) {
-            continue;
-        }
-        for (const int32_t parent : index.Parents(child.id)) {
-            if (parent < 0 || std::any_of(found.begin(), found.end(),
-                                          [parent](const Ancestor& a) { return a.id == parent; })) {
-                continue;
-            }
-            const int sign = accounts ? AccountSign(index.Attributes(child.id).accountType,
-                                                    index.Attributes(parent).accountType)
-                                      : 1;
-            found.push_back({parent, child.sign * sign});
-        }
-    }
-    return found;
-}
-
-class Ancestry {
-  public:
-    Ancestry(const DimensionIndex& index, bool accounts) : index_(index), accounts_(accounts) {}
-    const std::vector<Ancestor>& Of(int32_t id) {
-        auto it = cache_.find(id);
-        if (it == cache_.end()) {
-            it = cache_.emplace(id, AncestorsOf(index_, id, accounts_)).first;
-        }
-        return it->second;
-    }
-
-  private:
-    const DimensionIndex& index_;
-    bool accounts_;
-    std::unordered_map<int32_t, std::vector<Ancestor>> cache_;
-};
-
-// A cell computed by the account and custom hierarchies rather than input or rules.
-bool IsAggregate(const DimensionIndexes& indexes, const CellMembers& cell) {
-    if (HasChildren(Index(indexes, Dimension::Account), cell[kAccount])) {
-        return true;
-    }
-    for (int c = 0; c < 4; ++c) {
-        const auto d = static_cast<size_t>(Dimension::Custom1) + static_cast<size_t>(c);
-        if (HasChildren(*indexes[d], cell[d])) {
-            return true;
-        }
-    }
-    return false;
 }
 
 // Orders rows of one entity, band and Value member as the store keeps them.
@@ -97,20 +33,25 @@ bool RowKeyLess(const CellMembers& a, const CellMembers& b) {
 // Writes the parent's rows of the band as the sums of its children's, in the periods of
 // periodSlots. Each child's rows come in key order, so the children are merged row by row
 // and memory does not grow with the data; each sum adds the children in hierarchy order.
-void SumChildren(DataStore& store, int32_t scenario, int32_t year, int32_t parent,
-                 std::span<const int32_t> children, int32_t band, int32_t value,
+void SumChildren(DataStore& store, const DimensionIndexes& indexes, int32_t scenario, int32_t year,
+                 int32_t parent, std::span<const int32_t> children, int32_t band, int32_t value,
                  uint16_t periodSlots) {
     struct Source {
         DataStore::RowCursor cursor;
         CellRow row;
         bool live;
     };
+    // Totals an earlier build stored are no part of a sum: they are computed when read.
+    const auto next = [&indexes](Source& source) {
+        while ((source.live = source.cursor.Next(source.row)) &&
+               IsTotalCell(indexes, source.row.members)) {
+        }
+    };
     std::vector<Source> sources;
     sources.reserve(children.size());
     for (const int32_t child : children) {
         sources.push_back({store.OpenRows(scenario, year, child, band, value), {}, false});
-        Source& source = sources.back();
-        source.live = source.cursor.Next(source.row);
+        next(sources.back());
     }
     store.ClearSlots(scenario, year, parent, band, value, periodSlots);
     while (true) {
@@ -139,7 +80,7 @@ void SumChildren(DataStore& store, int32_t scenario, int32_t year, int32_t paren
                 }
             }
             sum.present = static_cast<uint16_t>(sum.present | present);
-            source.live = source.cursor.Next(source.row);
+            next(source);
         }
         if (sum.present != 0) {
             store.WriteRow(sum, DataStore::Write::Set);
@@ -149,77 +90,21 @@ void SumChildren(DataStore& store, int32_t scenario, int32_t year, int32_t paren
 
 }  // namespace
 
-void CalculateEntity(DataStore& store, const DimensionIndexes& indexes, int32_t scenario,
-                     int32_t year, int32_t entity, int32_t value, int32_t band,
-                     uint16_t periodSlots) {
-    const DimensionIndex& accounts = Index(indexes, Dimension::Account);
-    Ancestry accountAncestry(accounts, true);
-    std::array<std::optional<Ancestry>, 4> customAncestry;
-    for (size_t c = 0; c < 4; ++c) {
-        customAncestry[c].emplace(*indexes[static_cast<size_t>(Dimension::Custom1) + c], false);
-    }
-    std::map<CellMembers, CellRow> totals;  // by row key
-    std::vector<CellRow> stale;             // calculated rows stored before
+void DropStoredTotals(DataStore& store, const DimensionIndexes& indexes, int32_t scenario,
+                      int32_t year, int32_t entity, int32_t value, int32_t band,
+                      uint16_t periodSlots) {
+    std::vector<CellRow> totals;
     store.ForEachRowOf(scenario, year, entity, band, value, [&](const CellRow& row) {
-        const auto present = static_cast<uint16_t>(row.present & periodSlots);
-        if (present == 0) {
-            return;
-        }
-        const CellMembers& cell = row.members;
-        if (IsAggregate(indexes, cell)) {
-            stale.push_back(row);
-            return;
-        }
-        for (const Ancestor& account : accountAncestry.Of(cell[kAccount])) {
-            const MemberAttributes& attributes = accounts.Attributes(account.id);
-            // The custom members each target takes: the cell's own, and its ancestors
-            // where the target account aggregates that custom dimension.
-            std::array<std::vector<int32_t>, 4> customs;
-            for (size_t c = 0; c < 4; ++c) {
-                const int32_t own = cell[static_cast<size_t>(Dimension::Custom1) + c];
-                if (attributes.flags & (member_flag::CustomAggregation1 << c)) {
-                    for (const Ancestor& a : customAncestry[c]->Of(own)) {
-                        customs[c].push_back(a.id);
-                    }
-                } else {
-                    customs[c].push_back(own);
-                }
-            }
-            CellMembers target = cell;
-            target[kAccount] = account.id;
-            for (const int32_t c1 : customs[0]) {
-                for (const int32_t c2 : customs[1]) {
-                    for (const int32_t c3 : customs[2]) {
-                        for (const int32_t c4 : customs[3]) {
-                            target[static_cast<size_t>(Dimension::Custom1)] = c1;
-                            target[static_cast<size_t>(Dimension::Custom2)] = c2;
-                            target[static_cast<size_t>(Dimension::Custom3)] = c3;
-                            target[static_cast<size_t>(Dimension::Custom4)] = c4;
-                            if (target == cell) {
-                                continue;
-                            }
-                            CellRow& total = totals[target];
-                            total.members = target;
-                            for (int k = 0; k < kPeriodSlots; ++k) {
-                                if (present & (1u << k)) {
-                                    total.amounts[static_cast<size_t>(k)] +=
-                                        account.sign * row.amounts[static_cast<size_t>(k)];
-                                }
-                            }
-                            total.present = static_cast<uint16_t>(total.present | present);
-                        }
-                    }
-                }
-            }
+        if ((row.present & periodSlots) != 0 && IsTotalCell(indexes, row.members)) {
+            totals.push_back(row);
         }
     });
-    for (const CellRow& row : stale) {
+    for (const CellRow& row : totals) {
         store.ClearRowSlots(row.members, static_cast<uint16_t>(row.present & periodSlots));
     }
-    for (const auto& [key, row] : totals) {
-        store.WriteRow(row, DataStore::Write::Set);
+    if (!totals.empty()) {
+        store.DropEmptyRows(scenario, year, entity, band);
     }
-    store.DropEmptyRows(scenario, year, entity, band);
 }
 
 std::vector<int32_t> PeriodRange(const DimensionIndex& periods, int32_t start, int32_t end) {
@@ -293,11 +178,11 @@ ConsolidationCount Consolidate(DataStore& store, const DimensionIndexes& indexes
             const auto children = entities.Children(id);
             if (children.empty()) {
                 if (!all || withData.count(id)) {
-                    CalculateEntity(store, indexes, scenario, year, id, input, band, periodSlots);
+                    DropStoredTotals(store, indexes, scenario, year, id, input, band, periodSlots);
                     ++count.calculated;
                 }
             } else {
-                SumChildren(store, scenario, year, id, children, band, input, periodSlots);
+                SumChildren(store, indexes, scenario, year, id, children, band, input, periodSlots);
                 ++count.consolidated;
             }
             for (const int32_t period : inBand) {

@@ -8,23 +8,22 @@
 
 namespace tarsel::local {
 
-// Recomputes the calculated cells of one entity and Value member in the periods of periodSlots
-// (bit k: period band * 12 + k): every parent account is the signed sum of its base
-// accounts (AccountSign along the path), and where the target account's CnAggEnabled
-// allows, every parent of Custom n is the sum of its base members. Input cells and
-// accounts flagged IsCalculated are kept; the calculated cells stored before are replaced.
-void CalculateEntity(DataStore& store, const DimensionIndexes& indexes, int32_t scenario,
-                     int32_t year, int32_t entity, int32_t value, int32_t band,
-                     uint16_t periodSlots);
+// Removes the totals of the account and custom hierarchies that an earlier build stored
+// for one entity and Value member in the periods of periodSlots (bit k: period band * 12
+// + k). They are computed when read (cell_totals.h); input cells are kept.
+void DropStoredTotals(DataStore& store, const DimensionIndexes& indexes, int32_t scenario,
+                      int32_t year, int32_t entity, int32_t value, int32_t band,
+                      uint16_t periodSlots);
 
 struct ConsolidationCount {
     int calculated = 0;    // base entities calculated
     int consolidated = 0;  // parents summed
 };
 
-// Consolidates entity and every entity below it for each period, children first: a base
-// entity is calculated, a parent's <Entity Currency> cells become the sum of its
-// children's (a shared child adds to each of its parents). all false: only the entities
+// Consolidates entity and every entity below it for each period, children first: a
+// parent's <Entity Currency> cells become the sum of its children's (a shared child adds
+// to each of its parents), at base accounts and custom members; a base entity loses any
+// stored totals. all false: only the entities
 // whose data changed since their last consolidation (the status); true: every entity.
 ConsolidationCount Consolidate(DataStore& store, const DimensionIndexes& indexes, int32_t scenario,
                                int32_t year, const std::vector<int32_t>& periods, int32_t entity,

@@ -1,12 +1,14 @@
 #include "server/local/loads/data_load.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
 
 #include "server/local/app_schema.h"
 #include "server/local/calculation/account_signs.h"
+#include "server/local/calculation/cell_totals.h"
 #include "server/local/data_store.h"
 #include "server/local/format/data_file.h"
 #include "server/local/model_check.h"
@@ -359,7 +361,8 @@ std::shared_ptr<LoadOptions> LocalDataLoad::GetExtractOptions() {
 }
 
 void LocalDataLoad::Load(const QString& dataFile, const QString& logFile) {
-    LocalApplicationSession& session = session_.Require(format::Role::Data, QStringLiteral("data loads"));
+    LocalApplicationSession& session =
+        session_.Require(format::Role::Data, QStringLiteral("data loads"));
     const bool scan = loadOptions_->Int(option::kScan) == 1;
     const int32_t duplicates = loadOptions_->Int(option::kDuplicates);
     const bool accumulate = loadOptions_->Bool(option::kAccumulateWithinFile);
@@ -423,7 +426,8 @@ void LocalDataLoad::Load(const QString& dataFile, const QString& logFile) {
 }
 
 void LocalDataLoad::Extract(const QString& dataFile, const QString& logFile) {
-    LocalApplicationSession& session = session_.Require(format::Role::Data, QStringLiteral("data extracts"));
+    LocalApplicationSession& session =
+        session_.Require(format::Role::Data, QStringLiteral("data extracts"));
     ApplicationFile& file = *session.file();
     sql::Transaction read(file.db(), sql::Transaction::Kind::Read);
     const DimensionIndexes indexes = LoadIndexes(file.db());
@@ -459,29 +463,45 @@ void LocalDataLoad::Extract(const QString& dataFile, const QString& logFile) {
     DataStore store(file.db());
     int64_t cells = 0;
     std::array<const std::string*, kDimensionCount> row{};
+    const auto write = [&](const CellMembers& cell, double amount) {
+        const int32_t account = cell[static_cast<size_t>(Dimension::Account)];
+        if (account < 0 || static_cast<size_t>(account) >= accounts.size() ||
+            !accounts[static_cast<size_t>(account)]) {
+            return;
+        }
+        for (size_t d = 0; d < row.size(); ++d) {
+            // A cell of a member removed since is left out: it is no longer the
+            // application's.
+            if (!indexes[d]->IsMember(cell[d])) {
+                return;
+            }
+            row[d] = &labels[d][static_cast<size_t>(cell[d])];
+        }
+        writer.Write(row, amount);
+        ++cells;
+    };
+    // With calculated cells, the totals of the account and custom hierarchies join the
+    // stored cells of each entity, period and view.
+    std::optional<CellTotals> totals;
+    std::vector<StoredCell> stored;
+    if (calculated) {
+        totals.emplace(indexes);
+    }
     for (const int32_t period : periods) {
         for (const int32_t view : index(Dimension::View).AllIds()) {
             for (const int32_t entity : entities) {
-                store.ForEachCellOf(
-                    scenario, year, period, entity, view,
-                    [&](const CellMembers& cell, double amount) {
-                        const int32_t account = cell[static_cast<size_t>(Dimension::Account)];
-                        if (account < 0 || static_cast<size_t>(account) >= accounts.size() ||
-                            !accounts[static_cast<size_t>(account)] ||
-                            (!calculated && IsCalculatedCell(indexes, cell))) {
-                            return;
-                        }
-                        for (size_t d = 0; d < row.size(); ++d) {
-                            // A cell of a member removed since is left
-                            // out: it is no longer the application's.
-                            if (!indexes[d]->IsMember(cell[d])) {
-                                return;
-                            }
-                            row[d] = &labels[d][static_cast<size_t>(cell[d])];
-                        }
-                        writer.Write(row, amount);
-                        ++cells;
-                    });
+                stored.clear();
+                store.ForEachCellOf(scenario, year, period, entity, view,
+                                    [&](const CellMembers& cell, double amount) {
+                                        if (totals) {
+                                            stored.push_back({cell, amount});
+                                        } else if (!IsCalculatedCell(indexes, cell)) {
+                                            write(cell, amount);
+                                        }
+                                    });
+                if (totals) {
+                    totals->ForEach(stored, write);
+                }
             }
         }
     }

@@ -6,8 +6,10 @@
 #include <map>
 
 #include "server/local/app_schema.h"
+#include "server/local/calculation/cell_totals.h"
 #include "server/local/calculation/consolidation.h"
 #include "server/local/data_store.h"
+#include "tests/server/local/data_test_app.h"
 #include "tests/support/app_builder.h"
 #include "tests/support/local_server.h"
 
@@ -234,6 +236,101 @@ TEST(LocalDataStore, ConsolidationMergesChildrenOfManyRowsWhileWritingTheParent)
     }
     EXPECT_EQ(sums.size(), 2u * (350 + 234 - 117));
     EXPECT_EQ(sums, expected);
+}
+
+// Totals of the account and custom hierarchies are computed when read. Totals an earlier
+// build stored are no part of a consolidation's sums, give way to fresh ones when read, and
+// are dropped by the next consolidation; a parent entity stores base cells only.
+TEST(LocalDataStore, TotalsAreComputedWhenReadAndStoredTotalsGiveWay) {
+    test::LocalServer server(test::DataTestApp());
+    local::sql::Database db(server.applicationPath(), local::sql::OpenMode::ReadWrite);
+    local::CheckApplicationSchema(db);
+    local::sql::Transaction write(db, local::sql::Transaction::Kind::Write);
+    const local::DimensionIndexes indexes = local::LoadIndexes(db);
+    auto id = [&](Dimension d, const char* label) {
+        return indexes[static_cast<size_t>(d)]->FindLabel(label);
+    };
+    const int32_t input = id(Dimension::Value, "<Entity Currency>");
+    auto cell = [&](const char* entity, const char* account, const char* c1 = "[None]") {
+        CellMembers c = Cell(0, id(Dimension::View, "YTD"), id(Dimension::Entity, entity),
+                             id(Dimension::Account, account));
+        c[static_cast<size_t>(Dimension::Value)] = input;
+        c[static_cast<size_t>(Dimension::Custom1)] = id(Dimension::Custom1, c1);
+        for (const Dimension d : {Dimension::Scenario, Dimension::Year, Dimension::ICP,
+                                  Dimension::Custom2, Dimension::Custom3, Dimension::Custom4}) {
+            c[static_cast<size_t>(d)] = indexes[static_cast<size_t>(d)]->AllIds().front();
+        }
+        return c;
+    };
+    DataStore store(db);
+    store.SetCell(cell("France", "Sales", "P1"), 100);
+    store.SetCell(cell("France", "Costs"), 30);
+    store.SetCell(cell("Germany", "Sales", "P2"), 5);
+    store.SetCell(cell("Germany", "Payables"), 20);
+    store.SetCell(cell("France", "NetIncome"), 999);           // stored by an earlier build
+    store.SetCell(cell("Germany", "Sales", "Products"), 999);  // likewise
+
+    const auto totalsOf = [&](const char* entity) {
+        std::vector<local::StoredCell> stored;
+        const auto s = static_cast<size_t>(Dimension::Scenario);
+        const auto y = static_cast<size_t>(Dimension::Year);
+        const CellMembers any = cell(entity, "Sales");
+        store.ForEachCellOf(any[s], any[y], 0, id(Dimension::Entity, entity),
+                            id(Dimension::View, "YTD"), [&](const CellMembers& c, double amount) {
+                                stored.push_back({c, amount});
+                            });
+        std::vector<std::pair<CellMembers, double>> read;
+        local::CellTotals(indexes).ForEach(
+            stored, [&](const CellMembers& c, double amount) { read.emplace_back(c, amount); });
+        return read;
+    };
+    // Before any consolidation a base entity reads with its totals, and in key order.
+    const std::vector<std::pair<CellMembers, double>> expectedFrance{
+        {cell("France", "NetIncome"), -30},       {cell("France", "NetIncome", "Products"), 100},
+        {cell("France", "NetIncome", "P1"), 100}, {cell("France", "Sales", "Products"), 100},
+        {cell("France", "Sales", "P1"), 100},     {cell("France", "Costs"), 30}};
+    auto inKeyOrder = [](std::vector<std::pair<CellMembers, double>> cells) {
+        std::sort(cells.begin(), cells.end(), [](const auto& a, const auto& b) {
+            constexpr Dimension kOrder[] = {Dimension::Value, Dimension::Account, Dimension::ICP,
+                                            Dimension::Custom1};
+            for (const Dimension d : kOrder) {
+                const auto i = static_cast<size_t>(d);
+                if (a.first[i] != b.first[i]) {
+                    return a.first[i] < b.first[i];
+                }
+            }
+            return false;
+        });
+        return cells;
+    };
+    EXPECT_EQ(totalsOf("France"), inKeyOrder(expectedFrance));
+    const auto german = totalsOf("Germany");
+    EXPECT_NE(std::find(german.begin(), german.end(),
+                        std::make_pair(cell("Germany", "Assets"), -20.0)),  // a Liability
+              german.end());
+    EXPECT_EQ(std::count_if(
+                  german.begin(), german.end(),
+                  [&](const auto& c) { return c.first == cell("Germany", "Sales", "Products"); }),
+              1);
+    EXPECT_NE(std::find(german.begin(), german.end(),
+                        std::make_pair(cell("Germany", "Sales", "Products"), 5.0)),
+              german.end());  // computed afresh, not the 999 stored
+
+    const CellMembers any = cell("France", "Sales");
+    local::Consolidate(store, indexes, any[static_cast<size_t>(Dimension::Scenario)],
+                       any[static_cast<size_t>(Dimension::Year)], {0},
+                       id(Dimension::Entity, "World"), true);
+    const auto stored = AllCells(store);
+    for (const auto& [c, amount] : stored) {
+        EXPECT_FALSE(local::IsTotalCell(indexes, c)) << amount;
+    }
+    EXPECT_EQ(stored.at(cell("Europe", "Sales", "P1")), 100);
+    EXPECT_EQ(stored.at(cell("Europe", "Sales", "P2")), 5);
+    EXPECT_EQ(stored.size(), 2u + 2u + 4u + 4u);  // France, Germany, Europe, World
+    const auto europe = totalsOf("Europe");
+    EXPECT_NE(std::find(europe.begin(), europe.end(),
+                        std::make_pair(cell("Europe", "NetIncome", "Products"), 105.0)),
+              europe.end());
 }
 
 }  // namespace
