@@ -22,6 +22,16 @@ bool HasChildren(const DimensionIndex& index, int32_t id) {
 // ICP and Custom1..4: the part of a cell's key after the account.
 using TailKey = std::array<int32_t, 5>;
 
+struct TailKeyHash {
+    size_t operator()(const TailKey& key) const {
+        uint64_t h = 0;
+        for (const int32_t id : key) {
+            h = (h ^ static_cast<uint32_t>(id)) * 0x100000001b3ull;
+        }
+        return static_cast<size_t>(h ^ (h >> 29));
+    }
+};
+
 }  // namespace
 
 bool IsTotalCell(const DimensionIndexes& indexes, const CellMembers& cell) {
@@ -110,8 +120,9 @@ void CellTotals::TotalsOfAccount(int32_t account, std::span<const StoredCell> ce
                                  const std::function<void(const CellMembers&, double)>& visit) {
     const DimensionIndex& accounts = *indexes_[kAccount];
     const uint32_t flags = accounts.IsMember(account) ? accounts.Attributes(account).flags : 0;
-    // Every (ICP, customs) the cells add into, with its share, in the order of adding.
-    std::vector<std::pair<TailKey, double>> shares;
+    // Every (ICP, customs) the cells add into, with its total so far: as many entries as
+    // the account has cells, whatever the depth of the custom hierarchies.
+    std::unordered_map<TailKey, double, TailKeyHash> totals;
     std::array<std::vector<int32_t>, 4> customs;
     for (const auto& [at, sign] : sources) {
         const StoredCell& cell = cells[at];
@@ -136,30 +147,28 @@ void CellTotals::TotalsOfAccount(int32_t account, std::span<const StoredCell> ce
                     key[3] = c3;
                     for (const int32_t c4 : customs[3]) {
                         key[4] = c4;
-                        shares.emplace_back(key, share);
+                        // The first share is taken as it stands, so that a cell that is its
+                        // own only source keeps its exact amount.
+                        if (const auto [it, added] = totals.try_emplace(key, share); !added) {
+                            it->second += share;
+                        }
                     }
                 }
             }
         }
     }
-    std::stable_sort(shares.begin(), shares.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::pair<TailKey, double>> ordered(totals.begin(), totals.end());
+    totals = {};
+    std::sort(ordered.begin(), ordered.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
     CellMembers members = cells[sources.front().first].members;
     members[kAccount] = account;
-    for (size_t i = 0; i < shares.size();) {
-        // The first share is taken as it stands, so that a cell that is its own only
-        // source keeps its exact amount, a negative zero included.
-        double total = shares[i].second;
-        size_t j = i + 1;
-        for (; j < shares.size() && shares[j].first == shares[i].first; ++j) {
-            total += shares[j].second;
-        }
-        members[kICP] = shares[i].first[0];
+    for (const auto& [key, total] : ordered) {
+        members[kICP] = key[0];
         for (size_t c = 0; c < 4; ++c) {
-            members[kCustom1 + c] = shares[i].first[c + 1];
+            members[kCustom1 + c] = key[c + 1];
         }
         visit(members, total);
-        i = j;
     }
 }
 

@@ -4,7 +4,6 @@
 #include <set>
 
 #include "server/local/calculation/cell_totals.h"
-#include "server/local/model_check.h"
 
 namespace tarsel::local {
 
