@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 
 #include "server/local/app_schema.h"
 #include "server/local/calculation/cell_totals.h"
@@ -28,6 +29,22 @@ CellMembers Cell(int32_t period, int32_t view, int32_t entity, int32_t account, 
     cell[static_cast<size_t>(Dimension::Custom2)] = c2;
     return cell;
 }
+
+// The application file of server opened for writing, with its dimension indexes.
+struct OpenedApplication {
+    explicit OpenedApplication(const test::LocalServer& server)
+        : db(server.applicationPath(), local::sql::OpenMode::ReadWrite) {
+        local::CheckApplicationSchema(db);
+        write.emplace(db, local::sql::Transaction::Kind::Write);
+        indexes = local::LoadIndexes(db);
+    }
+    int32_t Id(Dimension d, const QString& label) const {
+        return indexes[static_cast<size_t>(d)]->FindLabel(label);
+    }
+    local::sql::Database db;
+    std::optional<local::sql::Transaction> write;
+    local::DimensionIndexes indexes;
+};
 
 std::map<CellMembers, double> AllCells(DataStore& store) {
     std::map<CellMembers, double> cells;
@@ -117,13 +134,10 @@ TEST(LocalDataStore, ConsolidationSumsChildrenRowByRowAndRewritesOnlyItsPeriods)
                                  .Children(Dimension::Value, {}, {"<Entity Currency>"})
                                  .Children(Dimension::Account, {}, {"Sales", "Costs"})
                                  .Build());
-    local::sql::Database db(server.applicationPath(), local::sql::OpenMode::ReadWrite);
-    local::CheckApplicationSchema(db);
-    local::sql::Transaction write(db, local::sql::Transaction::Kind::Write);
-    const local::DimensionIndexes indexes = local::LoadIndexes(db);
-    auto id = [&](Dimension d, const char* label) {
-        return indexes[static_cast<size_t>(d)]->FindLabel(label);
-    };
+    OpenedApplication app(server);
+    local::sql::Database& db = app.db;
+    const local::DimensionIndexes& indexes = app.indexes;
+    auto id = [&](Dimension d, const QString& label) { return app.Id(d, label); };
     const int32_t world = id(Dimension::Entity, "World"), europe = id(Dimension::Entity, "Europe"),
                   us = id(Dimension::Entity, "US"), france = id(Dimension::Entity, "France"),
                   germany = id(Dimension::Entity, "Germany");
@@ -194,13 +208,10 @@ TEST(LocalDataStore, ConsolidationMergesChildrenOfManyRowsWhileWritingTheParent)
                                  .Children(Dimension::Account, {}, {"Sales"})
                                  .Children(Dimension::Custom2, {}, customs)
                                  .Build());
-    local::sql::Database db(server.applicationPath(), local::sql::OpenMode::ReadWrite);
-    local::CheckApplicationSchema(db);
-    local::sql::Transaction write(db, local::sql::Transaction::Kind::Write);
-    const local::DimensionIndexes indexes = local::LoadIndexes(db);
-    auto id = [&](Dimension d, const QString& label) {
-        return indexes[static_cast<size_t>(d)]->FindLabel(label);
-    };
+    OpenedApplication app(server);
+    local::sql::Database& db = app.db;
+    const local::DimensionIndexes& indexes = app.indexes;
+    auto id = [&](Dimension d, const QString& label) { return app.Id(d, label); };
     const int32_t europe = id(Dimension::Entity, "Europe"),
                   france = id(Dimension::Entity, "France"),
                   germany = id(Dimension::Entity, "Germany");
@@ -243,13 +254,10 @@ TEST(LocalDataStore, ConsolidationMergesChildrenOfManyRowsWhileWritingTheParent)
 // are dropped by the next consolidation; a parent entity stores base cells only.
 TEST(LocalDataStore, TotalsAreComputedWhenReadAndStoredTotalsGiveWay) {
     test::LocalServer server(test::DataTestApp());
-    local::sql::Database db(server.applicationPath(), local::sql::OpenMode::ReadWrite);
-    local::CheckApplicationSchema(db);
-    local::sql::Transaction write(db, local::sql::Transaction::Kind::Write);
-    const local::DimensionIndexes indexes = local::LoadIndexes(db);
-    auto id = [&](Dimension d, const char* label) {
-        return indexes[static_cast<size_t>(d)]->FindLabel(label);
-    };
+    OpenedApplication app(server);
+    local::sql::Database& db = app.db;
+    const local::DimensionIndexes& indexes = app.indexes;
+    auto id = [&](Dimension d, const QString& label) { return app.Id(d, label); };
     const int32_t input = id(Dimension::Value, "<Entity Currency>");
     auto cell = [&](const char* entity, const char* account, const char* c1 = "[None]") {
         CellMembers c = Cell(0, id(Dimension::View, "YTD"), id(Dimension::Entity, entity),
