@@ -103,7 +103,7 @@ CELL_ROWS=$(sqlite3 "$TARSEL_HOME/Bench/Big.tapp" "SELECT count(*) FROM cells")
 best_of_3() { printf '%s\n' "$(time_of "$@")" "$(time_of "$@")" "$(time_of "$@")" | sort -n | head -n 1; }
 T_AGAIN=$(best_of_3 batch "CONSOLIDATE Actual, 2026, 01, 12, $TOP, $TOP, Consolidate")
 T_LOGON=$(best_of_3 batch "")
-if [ "$RECORDS" -le 1000000 ]; then  # its file grows with the totals: 7 GB at 1,000,000
+if [ "$RECORDS" -le 1000000 ]; then  # its file grows with the totals: about 10 GB at 1,000,000
     T_TOTALS=$(time_of batch "EXTRACT_DATA_USING_MBR_LISTS totals.dat, , Actual, 2026, 01, 12, [Hierarchy], [Hierarchy], TRUE")
     RSS_TOTALS_MB=$(( $(cat "$WORK/rss") / 1024 ))
     TOTAL_CELLS=$(( $(wc -l < "$WORK/totals.dat") - 1 ))
