@@ -1,7 +1,7 @@
 #pragma once
 // The .xml metadata of the local Tarsel server (docs/formats.md): what the .app text
-// holds, as elements and attributes. Read with pugixml into the same records as the
-// .app text, so both formats accept and refuse the same metadata.
+// holds, as elements and attributes. Read as a stream into the same records as the .app
+// text, so both formats accept and refuse the same metadata.
 
 #include <QByteArray>
 
@@ -13,10 +13,11 @@ namespace tarsel::local::format {
 
 class FileFaults;
 
-// Reads .xml metadata from the device, recording in faults every fault found (file, line,
-// reason). A file that does not begin as XML is refused after its first bytes; one that
-// is not well formed, or whose root is not <metadata>, with the line where it goes wrong.
-// The model means nothing when faults is not empty.
+// Reads .xml metadata from the device a block at a time, recording in faults every fault
+// found (file, line, reason). A file that does not begin as XML is refused after its first
+// bytes; one that is not well formed, not UTF-8, has a document type declaration or a root
+// other than <metadata>, at the line where it goes wrong, without reading further. The
+// model means nothing when faults is not empty.
 AppModel ReadAppXml(QIODevice& device, FileFaults& faults);
 
 // The model as .xml with CR LF line ends; reading it back gives the same model. Fails

@@ -11,6 +11,7 @@
 namespace tarsel::local::format {
 namespace {
 
+using testing_models::Member;
 using testing_models::RichModel;
 
 // The faults of reading text as .xml, one line each: "<line>: <reason>".
@@ -56,6 +57,47 @@ TEST(AppXml, CarriesWhatTheAppTextCarries) {
     EXPECT_EQ(entity.members[0].descriptions.value(0), "  all  ");
     EXPECT_EQ(entity.members[1].userDefined[0], "a&b");
     EXPECT_EQ(entity.hierarchy[1].parent, "World");
+}
+
+// Read a block at a time: a file of several blocks, characters of three and four bytes
+// cut by a block's end, is read whole, and a bad byte deep in it is named by its line.
+TEST(AppXml, ReadsAFileOfManyBlocks) {
+    AppModel model;
+    model.languages = {"English"};
+    DimensionModel& entity = model.dim(Dimension::Entity);
+    for (int i = 0; i < 30001; ++i) {
+        const QString label = QStringLiteral("E%1").arg(i);
+        entity.members.push_back(Member(label));
+        entity.members.back().descriptions = {QString(20, QChar(0x20AC)) +
+                                              QStringLiteral("\U0001D11E") + label};
+        entity.hierarchy.push_back(
+            {i == 0 ? QString() : QStringLiteral("E%1").arg((i - 1) / 4), label});
+    }
+    const QByteArray xml = WriteAppXml(model);
+    int cut = 0;
+    for (qsizetype at = 1 << 20; at < xml.size(); at += 1 << 20) {
+        cut += (static_cast<unsigned char>(xml[at]) & 0xC0) == 0x80 ? 1 : 0;
+    }
+    ASSERT_GT(xml.size(), 3 << 20);
+    ASSERT_GT(cut, 0);
+    AppModel read;
+    ASSERT_EQ(Faults(xml, &read), QStringList());
+    EXPECT_EQ(WriteAppXml(read), xml);
+    EXPECT_EQ(read.dim(Dimension::Entity).hierarchy.size(), 30001u);
+
+    QByteArray bad = xml;
+    const qsizetype at = bad.indexOf(">\xE2\x82\xAC", bad.indexOf("\"E25000\"")) + 2;
+    bad[at] = 'x';
+    EXPECT_EQ(
+        Faults(bad),
+        QStringList(
+            QStringLiteral("%1: the file is not valid UTF-8").arg(1 + bad.left(at).count('\n'))));
+    // Cut inside its last character.
+    const QByteArray truncated = xml.left(xml.indexOf("\"E1\"") + 39);
+    EXPECT_EQ(Faults(truncated).value(0).toStdString(),
+              QStringLiteral("%1: the file is not valid UTF-8")
+                  .arg(1 + truncated.count('\n'))
+                  .toStdString());
 }
 
 struct BadXml {
@@ -108,6 +150,18 @@ INSTANTIATE_TEST_SUITE_P(
                "<tree/>\n</dimension></metadata>",
                {"4: description for language \"Klingon\"", "5: unknown element <item>",
                 "6: unknown attribute \"Colour\"", "8: unknown element <tree>"}},
+        BadXml{"EntityDeclarations",
+               "<?xml version=\"1.0\"?>\n<!DOCTYPE metadata [\n<!ENTITY a \"aaaaaaaa\">\n"
+               "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">\n]>\n<metadata>\n<languages>"
+               "<language name=\"&b;\"/></languages></metadata>",
+               {"2: the file has a document type declaration"}},
+        BadXml{"UndefinedEntity",
+               "<metadata>\n<languages><language name=\"&nbsp;\"/></languages></metadata>",
+               {"2: the file is not well-formed XML (undefined entity)"}},
+        BadXml{"ElementInAnElementOfAttributesOnly",
+               "<metadata>\n<languages><language name=\"English\">\n<language name=\"French\"/>"
+               "</language></languages></metadata>",
+               {"3: unknown element <language> in <language>"}},
         BadXml{"NotUtf8",
                "<metadata>\n<languages><language name=\"Fran\xE7"
                "ais\"/>",
