@@ -47,6 +47,23 @@ using TextSink = std::function<void(QByteArrayView bytes)>;
 // application is never held whole; gives the number of bytes written.
 qsizetype WriteAppText(MetadataSource& source, const TextSink& sink);
 
+// A model as the source of a writer that streams.
+class ModelSource final : public MetadataSource {
+  public:
+    explicit ModelSource(const AppModel& model);
+
+    QStringList Languages() override;
+    QStringList SecurityClasses() override;
+    void Members(Dimension dimension, const MemberFn& each) override;
+    void Descriptions(Dimension dimension, const DescriptionFn& each) override;
+    void Relations(Dimension dimension, const RelationFn& each) override;
+    void MemberLists(Dimension dimension, const ListFn& each) override;
+    std::optional<QByteArray> MemberListFile() override;
+
+  private:
+    const AppModel& model_;
+};
+
 // The pieces of the writer, for writers that stream a large file line by line (no line end).
 QString SectionHeader(const char* section, Dimension dimension);
 QString MemberLine(Dimension dimension, const MemberModel& member);

@@ -6,6 +6,7 @@
 #include <QByteArray>
 
 #include "server/local/app_model.h"
+#include "server/local/format/app_text.h"
 
 class QIODevice;
 
@@ -23,5 +24,9 @@ AppModel ReadAppXml(QIODevice& device, FileFaults& faults);
 // The model as .xml with CR LF line ends; reading it back gives the same model. Fails
 // with kMalformedFile when a text holds a control character XML cannot carry.
 QByteArray WriteAppXml(const AppModel& model);
+// As WriteAppXml, read from source and handed to sink in blocks as it is written, so that
+// a large application is never held whole; gives the number of bytes written. The
+// descriptions of one dimension are held while its members are written.
+qsizetype WriteAppXml(MetadataSource& source, const TextSink& sink);
 
 }  // namespace tarsel::local::format
