@@ -222,49 +222,6 @@ class MemberWriter {
 
 }  // namespace
 
-ModelSource::ModelSource(const AppModel& model) : model_(model) {}
-
-QStringList ModelSource::Languages() {
-    return model_.languages;
-}
-
-QStringList ModelSource::SecurityClasses() {
-    return model_.securityClasses;
-}
-
-void ModelSource::Members(Dimension dimension, const MemberFn& each) {
-    for (const MemberModel& m : model_.dim(dimension).members) {
-        each(m.label, m);
-    }
-}
-
-void ModelSource::Descriptions(Dimension dimension, const DescriptionFn& each) {
-    for (const MemberModel& m : model_.dim(dimension).members) {
-        if (!m.descriptions.isEmpty()) {
-            const QStringList texts = m.descriptions.List();
-            for (qsizetype l = 0; l < texts.size(); ++l) {
-                each(m.label, l, texts[l]);
-            }
-        }
-    }
-}
-
-void ModelSource::Relations(Dimension dimension, const RelationFn& each) {
-    for (const RelationModel& r : model_.dim(dimension).hierarchy) {
-        each(r.parent, r.child);
-    }
-}
-
-void ModelSource::MemberLists(Dimension dimension, const ListFn& each) {
-    for (const MemberListModel& list : model_.dim(dimension).memberLists) {
-        each(list);
-    }
-}
-
-std::optional<QByteArray> ModelSource::MemberListFile() {
-    return model_.memberListFile;
-}
-
 QString SectionHeader(const char* section, Dimension dimension) {
     return u'!' + QLatin1String(section) + u'=' + DimensionDisplayName(dimension);
 }

@@ -165,7 +165,7 @@ class XmlStreamReader {
             lines_ += std::count(bytes.begin(), bytes.end(), '\n');
             blockStart_ = read_;
             read_ += got;
-            blockEnd_ = bytes;
+            block_ = bytes;
             const XML_Status status =
                 XML_Parse(parser_.get(), bytes.data(), static_cast<int>(got), got == 0);
             if (failure_) {
@@ -533,8 +533,8 @@ class XmlStreamReader {
             return false;
         };
         const qint64 here = XML_GetCurrentByteIndex(parser_.get());
-        const qsizetype inBlock = std::clamp<qsizetype>(here - blockStart_, 0, blockEnd_.size());
-        if (scan(blockEnd_.sliced(inBlock))) {
+        const qsizetype inBlock = std::clamp<qsizetype>(here - blockStart_, 0, block_.size());
+        if (scan(block_.sliced(inBlock))) {
             return count;
         }
         constexpr qint64 kFarthest = qint64{256} << 20;
@@ -571,7 +571,7 @@ class XmlStreamReader {
     qint64 lines_ = 0;       // line ends before the block being parsed
     qint64 read_ = 0;        // bytes read from the device
     qint64 blockStart_ = 0;  // where in the file the block being parsed begins
-    QByteArrayView blockEnd_;
+    QByteArrayView block_;
 };
 
 }  // namespace
