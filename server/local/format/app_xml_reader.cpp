@@ -145,9 +145,14 @@ class XmlStreamReader {
     }
 
     AppModel Read() {
-        QByteArray block(kBlock, Qt::Uninitialized);
+        // A small file gets a block of its size: a byte more, so that one read finds the end.
+        const qsizetype size = device_.isSequential()
+                                   ? kBlock
+                                   : static_cast<qsizetype>(std::clamp<qint64>(
+                                         device_.size() - device_.pos() + 1, 1, kBlock));
+        QByteArray block(size, Qt::Uninitialized);
         while (true) {
-            const qint64 got = device_.read(block.data(), kBlock);
+            const qint64 got = device_.read(block.data(), size);
             if (got < 0) {
                 ThrowClientError(code::kFileUnreadable,
                                  QStringLiteral("%1: cannot be read (%2)")
