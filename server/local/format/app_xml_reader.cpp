@@ -122,11 +122,36 @@ struct Open {
     const char* name;   // the element's own name, for messages about what it holds
     const char* child;  // the one element it may hold, when there is one
     int line = 0;
-    QString text;           // the list's name, the described member's label
-    QString language;       // of a description
-    QByteArray characters;  // of a description or the member list file
     bool anyChild = false;  // of a list: whether it holds any element
 };
+
+// The UTF-8 texts one after another into out, whose room is used again when it is its
+// own: most texts are ASCII, and a record's fields then cost no allocation.
+void SetUtf8(QString& out, std::initializer_list<const char*> texts) {
+    qsizetype n = 0;
+    for (const char* text : texts) {
+        n += static_cast<qsizetype>(std::strlen(text));
+    }
+    out.resize(n);
+    char16_t* to = reinterpret_cast<char16_t*>(out.data());
+    for (const char* text : texts) {
+        for (; *text; ++text) {
+            const auto c = static_cast<unsigned char>(*text);
+            if (c >= 0x80) {
+                out.clear();
+                for (const char* t : texts) {
+                    out.append(QString::fromUtf8(t));
+                }
+                return;
+            }
+            *to++ = c;
+        }
+    }
+}
+
+void SetUtf8(QString& out, const char* text) {
+    SetUtf8(out, {text});
+}
 
 class XmlStreamReader {
   public:
@@ -271,8 +296,19 @@ class XmlStreamReader {
         }
     }
 
-    void Add(std::initializer_list<QString> fields) {
-        fields_ = fields;
+    // A record of the values of the attributes names, in that order; a missing one is
+    // empty. first, when given, comes before them.
+    void Add(const XML_Char** attributes, std::initializer_list<const char*> names,
+             const QString* first = nullptr) {
+        fields_.resize(static_cast<qsizetype>(names.size()) + (first ? 1 : 0));
+        qsizetype f = 0;
+        if (first) {
+            fields_[f++] = *first;
+        }
+        for (const char* name : names) {
+            const char* value = Value(attributes, name);
+            SetUtf8(fields_[f++], value ? value : "");
+        }
         records_.Add(fields_, CurrentLine());
     }
 
@@ -408,37 +444,47 @@ class XmlStreamReader {
                 return;
             case Kind::Leaf:
                 if (parent.kind == Kind::Names) {
-                    Add({Attribute(attributes, "name")});
+                    Add(attributes, {"name"});
                 } else if (parent.kind == Kind::Hierarchy) {
-                    Add({Attribute(attributes, "parent"), Attribute(attributes, "child")});
-                } else if (const char* p = Value(attributes, "parent")) {
-                    Add({parent.text, Attribute(attributes, "member"), Utf8(p)});
+                    Add(attributes, {"parent", "child"});
+                } else if (Value(attributes, "parent")) {
+                    Add(attributes, {"member", "parent"}, &list_);
                 } else {
-                    Add({parent.text, Attribute(attributes, "member")});
+                    Add(attributes, {"member"}, &list_);
                 }
                 return;
             case Kind::Members:
                 records_.Begin(AppSection::Members, dimension_, line, ElementsAhead("member"));
                 section_ = AppSection::Members;
                 return;
-            case Kind::Member:
-                element.text = Attribute(attributes, "label");
+            case Kind::Member: {
+                label_ = Attribute(attributes, "label");
                 if (section_ != AppSection::Members) {
                     records_.Begin(AppSection::Members, dimension_, line, 0);
                     section_ = AppSection::Members;
                 }
-                fields_.clear();
-                fields_ << element.text;
+                qsizetype f = 0;
+                for (const XML_Char** a = attributes; *a; a += 2) {
+                    f += std::strcmp(a[0], "label") != 0 ? 1 : 0;
+                }
+                fields_.resize(f + 1);
+                fields_[0] = label_;
+                f = 1;
                 for (; *attributes; attributes += 2) {
                     if (std::strcmp(attributes[0], "label") != 0) {
-                        fields_ << Utf8(attributes[0]) + u'=' + Utf8(attributes[1]);
+                        SetUtf8(fields_[f++], {attributes[0], "=", attributes[1]});
                     }
                 }
                 records_.Add(fields_, line);
                 return;
+            }
             case Kind::Description:
-                element.text = parent.text;
-                element.language = Attribute(attributes, "language");
+                if (const char* language = Value(attributes, "language")) {
+                    SetUtf8(language_, language);
+                } else {
+                    language_.clear();
+                }
+                characters_.resize(0);
                 return;
             case Kind::Hierarchy:
                 records_.Begin(AppSection::Hierarchies, dimension_, line,
@@ -450,9 +496,10 @@ class XmlStreamReader {
                 section_ = AppSection::MemberLists;
                 return;
             case Kind::List:
-                element.text = Attribute(attributes, "name");
+                list_ = Attribute(attributes, "name");
                 return;
             case Kind::MemberListFile:
+                characters_.resize(0);
                 records_.Begin(AppSection::MemberListFile, Dimension::Scenario, line, 0);
                 section_ = AppSection::MemberListFile;
                 return;
@@ -477,18 +524,20 @@ class XmlStreamReader {
                         records_.Begin(AppSection::Descriptions, dimension_, element.line, 0);
                         section_ = AppSection::Descriptions;
                     }
-                    fields_ = {element.text, element.language,
-                               QString::fromUtf8(element.characters)};
+                    fields_.resize(3);
+                    fields_[0] = label_;
+                    fields_[1] = language_;
+                    SetUtf8(fields_[2], characters_.constData());
                     records_.Add(fields_, element.line);
                     return;
                 case Kind::List:
                     if (!element.anyChild) {
-                        fields_ = {element.text};
+                        fields_ = {list_};
                         records_.Add(fields_, element.line);
                     }
                     return;
                 case Kind::MemberListFile:
-                    records_.AddBase64(element.characters, element.line);
+                    records_.AddBase64(characters_, element.line);
                     return;
                 default:
                     return;
@@ -500,9 +549,9 @@ class XmlStreamReader {
         if (stopped_ || open_.empty()) {
             return;
         }
-        Open& element = open_.back();
-        if (element.kind == Kind::Description || element.kind == Kind::MemberListFile) {
-            element.characters.append(text, length);
+        const Kind kind = open_.back().kind;
+        if (kind == Kind::Description || kind == Kind::MemberListFile) {
+            characters_.append(text, length);
         }
     }
 
@@ -569,6 +618,13 @@ class XmlStreamReader {
     Utf8Blocks utf8_;
     std::vector<Open> open_;
     QStringList fields_;
+    // Of the element being read: the member's label (for its descriptions), the list's
+    // name (for its entries), a description's language, and the text of a description
+    // or the member list file.
+    QString label_;
+    QString list_;
+    QString language_;
+    QByteArray characters_;
     Dimension dimension_ = Dimension::Scenario;
     AppSection section_ = AppSection::None;
     bool stopped_ = false;
