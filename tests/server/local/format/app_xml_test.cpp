@@ -42,19 +42,23 @@ TEST(AppXml, CarriesWhatTheAppTextCarries) {
     EXPECT_TRUE(xml.contains("<member label=\"&lt;Entity Currency&gt;\"/>\r\n")) << xml.data();
     EXPECT_TRUE(xml.contains("<member label=\"Sales\" Type=\"Income\" ICP=\"Restricted\""));
 
-    // Hand-written: any layout, comments, a byte order mark.
+    // Hand-written: any layout, comments, a byte order mark, an encoding that is not
+    // taken at its word, CDATA and character references.
     const QByteArray hand =
-        "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- by hand -->\n<metadata>"
-        "<languages><language name=\"English\"/></languages>"
-        "<dimension name=\"entity\"><members>\n"
+        "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<!-- by hand -->\n"
+        "<metadata><languages><language name=\"English\"/><language name=\"Fran\xC3\xA7"
+        "ais\"/>"
+        "</languages><dimension name=\"entity\"><members>\n"
         "  <member label=\"World\"><description language=\"english\">  all  </description>"
-        "</member>\n  <member label=\"France\" UD1=\"a&amp;b\"/>\n</members>\n"
+        "<description language=\"fran&#231;ais\">Z&#xFC;rich <!-- c --><![CDATA[<&>]]>"
+        "</description></member>\n  <member label=\"France\" UD1=\"a&amp;b\"/>\n</members>\n"
         "<hierarchy><relation child=\"World\"/><relation parent=\"world\" child=\"France\"/>"
         "</hierarchy></dimension></metadata>";
     ASSERT_EQ(Faults(hand, &read), QStringList());
     const DimensionModel& entity = read.dim(Dimension::Entity);
     ASSERT_EQ(entity.members.size(), 2u);
     EXPECT_EQ(entity.members[0].descriptions.value(0), "  all  ");
+    EXPECT_EQ(entity.members[0].descriptions.value(1), "Zürich <&>");
     EXPECT_EQ(entity.members[1].userDefined[0], "a&b");
     EXPECT_EQ(entity.hierarchy[1].parent, "World");
 }
@@ -98,6 +102,28 @@ TEST(AppXml, ReadsAFileOfManyBlocks) {
               QStringLiteral("%1: the file is not valid UTF-8")
                   .arg(1 + truncated.count('\n'))
                   .toStdString());
+}
+
+// A fault passes over its element and what the element holds, and the reading goes on
+// until a hundred faults, the most a load lists.
+TEST(AppXml, FaultsPassOverTheirElementAndStopAtTheMostListed) {
+    QByteArray xml =
+        "<metadata>\n<dimension name=\"Colour\"><members><member label=\"A\" Bogus=\"1\"/>"
+        "</members></dimension>\n<dimension name=\"Entity\"><members>\n"
+        "<member label=\"A\" Bogus=\"1\"><description language=\"Klingon\">x</description>"
+        "</member>\n<item><member label=\"B\" Bogus=\"1\"/></item>\n";
+    EXPECT_EQ(Faults(xml + "</members></dimension></metadata>"),
+              QStringList({"2: unknown dimension \"Colour\"",
+                           "4: unknown attribute \"Bogus\" for dimension Entity",
+                           "4: description for language \"Klingon\", which is not in !LANGUAGES "
+                           "(languages are listed before descriptions)",
+                           "5: unknown element <item> in <members> (expected <member>)"}));
+    for (int i = 0; i < 200; ++i) {
+        xml += "<member label=\"M" + QByteArray::number(i) + "\" Bogus=\"1\"/>\n";
+    }
+    const QStringList faults = Faults(xml);
+    ASSERT_EQ(faults.size(), FileFaults::kMostListed);
+    EXPECT_EQ(faults.back(), "101: unknown attribute \"Bogus\" for dimension Entity");
 }
 
 struct BadXml {
