@@ -563,7 +563,7 @@ class XmlStreamReader {
             return 0;
         }
         const QByteArray open = QByteArray("<") + child;
-        const QByteArray close = QByteArray("</") + parentOf(child);
+        const QByteArray close = QByteArray("</") + SectionOf(child);
         size_t count = 0;
         QByteArray carry;
         // True at the end of the section.
@@ -607,7 +607,7 @@ class XmlStreamReader {
         return count;
     }
 
-    static const char* parentOf(const char* child) {
+    static const char* SectionOf(const char* child) {
         return std::strcmp(child, "member") == 0 ? "members" : "hierarchy";
     }
 
