@@ -78,6 +78,6 @@ echo "extract .app: $(figures extract_app), $SAME"
 echo "sqlite3 as text: $(figures text); $(ratios extract_app text) (target <= 1.0)"
 
 run_batch extract_xml "EXTRACT_METADATA extract.xml, , XML"
-echo "extract .xml ($(du -h "$WORK/extract.xml" | cut -f1)): $(figures extract_xml)"
+echo "extract .xml ($(du -h "$WORK/extract.xml" | cut -f1)): $(figures extract_xml); to the .app extract $(ratios extract_xml extract_app)"
 run_batch load_xml "LOAD_METADATA extract.xml, load_xml.load.log, REPLACE, FALSE"
 echo "load .xml REPLACE: $(figures load_xml); to the .app load $(ratios load_xml load_app) (target <= 1.5)"

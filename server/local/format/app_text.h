@@ -47,6 +47,44 @@ using TextSink = std::function<void(QByteArrayView bytes)>;
 // application is never held whole; gives the number of bytes written.
 qsizetype WriteAppText(MetadataSource& source, const TextSink& sink);
 
+// A model as the source of a writer that streams.
+class ModelSource final : public MetadataSource {
+  public:
+    explicit ModelSource(const AppModel& model) : model_(model) {}
+
+    QStringList Languages() override { return model_.languages; }
+    QStringList SecurityClasses() override { return model_.securityClasses; }
+    void Members(Dimension dimension, const MemberFn& each) override {
+        for (const MemberModel& m : model_.dim(dimension).members) {
+            each(m.label, m);
+        }
+    }
+    void Descriptions(Dimension dimension, const DescriptionFn& each) override {
+        for (const MemberModel& m : model_.dim(dimension).members) {
+            if (!m.descriptions.isEmpty()) {
+                const QStringList texts = m.descriptions.List();
+                for (qsizetype l = 0; l < texts.size(); ++l) {
+                    each(m.label, l, texts[l]);
+                }
+            }
+        }
+    }
+    void Relations(Dimension dimension, const RelationFn& each) override {
+        for (const RelationModel& r : model_.dim(dimension).hierarchy) {
+            each(r.parent, r.child);
+        }
+    }
+    void MemberLists(Dimension dimension, const ListFn& each) override {
+        for (const MemberListModel& list : model_.dim(dimension).memberLists) {
+            each(list);
+        }
+    }
+    std::optional<QByteArray> MemberListFile() override { return model_.memberListFile; }
+
+  private:
+    const AppModel& model_;
+};
+
 // The pieces of the writer, for writers that stream a large file line by line (no line end).
 QString SectionHeader(const char* section, Dimension dimension);
 QString MemberLine(Dimension dimension, const MemberModel& member);

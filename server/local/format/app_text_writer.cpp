@@ -220,44 +220,6 @@ class MemberWriter {
     std::vector<std::pair<const AppAttribute*, QByteArray>> attributes_;
 };
 
-// The model as a source.
-class ModelSource final : public MetadataSource {
-  public:
-    explicit ModelSource(const AppModel& model) : model_(model) {}
-
-    QStringList Languages() override { return model_.languages; }
-    QStringList SecurityClasses() override { return model_.securityClasses; }
-    void Members(Dimension dimension, const MemberFn& each) override {
-        for (const MemberModel& m : model_.dim(dimension).members) {
-            each(m.label, m);
-        }
-    }
-    void Descriptions(Dimension dimension, const DescriptionFn& each) override {
-        for (const MemberModel& m : model_.dim(dimension).members) {
-            if (!m.descriptions.isEmpty()) {
-                const QStringList texts = m.descriptions.List();
-                for (qsizetype l = 0; l < texts.size(); ++l) {
-                    each(m.label, l, texts[l]);
-                }
-            }
-        }
-    }
-    void Relations(Dimension dimension, const RelationFn& each) override {
-        for (const RelationModel& r : model_.dim(dimension).hierarchy) {
-            each(r.parent, r.child);
-        }
-    }
-    void MemberLists(Dimension dimension, const ListFn& each) override {
-        for (const MemberListModel& list : model_.dim(dimension).memberLists) {
-            each(list);
-        }
-    }
-    std::optional<QByteArray> MemberListFile() override { return model_.memberListFile; }
-
-  private:
-    const AppModel& model_;
-};
-
 }  // namespace
 
 QString SectionHeader(const char* section, Dimension dimension) {

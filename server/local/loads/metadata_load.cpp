@@ -244,7 +244,7 @@ void LocalMetadataLoad::Extract(const QString& metadataFile, const QString& logF
     const bool app = extractOptions_->Int(option::kExtractFormat) == kAppFormat;
     sql::Database& db = session.file()->db();
     qsizetype size = 0;
-    if (app) {
+    {
         // Straight from the stored rows into the file: a large application is never held
         // whole, neither as a model nor as text. A failure leaves no file behind.
         QSaveFile out(metadataFile);
@@ -259,19 +259,16 @@ void LocalMetadataLoad::Extract(const QString& metadataFile, const QString& logF
         CheckApplicationSchema(db);
         sql::Transaction read(db, sql::Transaction::Kind::Read);
         StoredMetadata source(db);
-        size = format::WriteAppText(source, [&](QByteArrayView bytes) {
+        const format::TextSink sink = [&](QByteArrayView bytes) {
             if (out.write(bytes.data(), bytes.size()) != bytes.size()) {
                 unwritable();
             }
-        });
+        };
+        size = app ? format::WriteAppText(source, sink) : format::WriteAppXml(source, sink);
         read.Commit();
         if (!out.commit()) {
             unwritable();
         }
-    } else {
-        const QByteArray text = format::WriteAppXml(ReadApplication(db));
-        size = text.size();
-        WriteOutputFile(metadataFile, text);
     }
     LoadLog log(logFile);
     log.Note(QStringLiteral("Extracted the metadata of %1 (%2 bytes, %3) to %4.")

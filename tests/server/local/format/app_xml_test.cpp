@@ -11,6 +11,7 @@
 namespace tarsel::local::format {
 namespace {
 
+using testing_models::Member;
 using testing_models::RichModel;
 
 // The faults of reading text as .xml, one line each: "<line>: <reason>".
@@ -41,21 +42,88 @@ TEST(AppXml, CarriesWhatTheAppTextCarries) {
     EXPECT_TRUE(xml.contains("<member label=\"&lt;Entity Currency&gt;\"/>\r\n")) << xml.data();
     EXPECT_TRUE(xml.contains("<member label=\"Sales\" Type=\"Income\" ICP=\"Restricted\""));
 
-    // Hand-written: any layout, comments, a byte order mark.
+    // Hand-written: any layout, comments, a byte order mark, an encoding that is not
+    // taken at its word, CDATA and character references.
     const QByteArray hand =
-        "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- by hand -->\n<metadata>"
-        "<languages><language name=\"English\"/></languages>"
-        "<dimension name=\"entity\"><members>\n"
+        "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<!-- by hand -->\n"
+        "<metadata><languages><language name=\"English\"/><language name=\"Fran\xC3\xA7"
+        "ais\"/>"
+        "</languages><dimension name=\"entity\"><members>\n"
         "  <member label=\"World\"><description language=\"english\">  all  </description>"
-        "</member>\n  <member label=\"France\" UD1=\"a&amp;b\"/>\n</members>\n"
+        "<description language=\"fran&#231;ais\">Z&#xFC;rich <!-- c --><![CDATA[<&>]]>"
+        "</description></member>\n  <member label=\"France\" UD1=\"a&amp;b\"/>\n</members>\n"
         "<hierarchy><relation child=\"World\"/><relation parent=\"world\" child=\"France\"/>"
         "</hierarchy></dimension></metadata>";
     ASSERT_EQ(Faults(hand, &read), QStringList());
     const DimensionModel& entity = read.dim(Dimension::Entity);
     ASSERT_EQ(entity.members.size(), 2u);
     EXPECT_EQ(entity.members[0].descriptions.value(0), "  all  ");
+    EXPECT_EQ(entity.members[0].descriptions.value(1), "Zürich <&>");
     EXPECT_EQ(entity.members[1].userDefined[0], "a&b");
     EXPECT_EQ(entity.hierarchy[1].parent, "World");
+}
+
+// Read a block at a time: a file of several blocks, characters of three and four bytes
+// cut by a block's end, is read whole, and a bad byte deep in it is named by its line.
+TEST(AppXml, ReadsAFileOfManyBlocks) {
+    AppModel model;
+    model.languages = {"English"};
+    DimensionModel& entity = model.dim(Dimension::Entity);
+    for (int i = 0; i < 30001; ++i) {
+        const QString label = QStringLiteral("E%1").arg(i);
+        entity.members.push_back(Member(label));
+        entity.members.back().descriptions = {QString(20, QChar(0x20AC)) +
+                                              QStringLiteral("\U0001D11E") + label};
+        entity.hierarchy.push_back(
+            {i == 0 ? QString() : QStringLiteral("E%1").arg((i - 1) / 4), label});
+    }
+    const QByteArray xml = WriteAppXml(model);
+    int cut = 0;
+    for (qsizetype at = 1 << 20; at < xml.size(); at += 1 << 20) {
+        cut += (static_cast<unsigned char>(xml[at]) & 0xC0) == 0x80 ? 1 : 0;
+    }
+    ASSERT_GT(xml.size(), 3 << 20);
+    ASSERT_GT(cut, 0);
+    AppModel read;
+    ASSERT_EQ(Faults(xml, &read), QStringList());
+    EXPECT_EQ(WriteAppXml(read), xml);
+    EXPECT_EQ(read.dim(Dimension::Entity).hierarchy.size(), 30001u);
+
+    QByteArray bad = xml;
+    const qsizetype at = bad.indexOf(">\xE2\x82\xAC", bad.indexOf("\"E25000\"")) + 2;
+    bad[at] = 'x';
+    EXPECT_EQ(
+        Faults(bad),
+        QStringList(
+            QStringLiteral("%1: the file is not valid UTF-8").arg(1 + bad.left(at).count('\n'))));
+    // Cut inside its last character.
+    const QByteArray truncated = xml.left(xml.indexOf("\"E1\"") + 39);
+    EXPECT_EQ(Faults(truncated).value(0).toStdString(),
+              QStringLiteral("%1: the file is not valid UTF-8")
+                  .arg(1 + truncated.count('\n'))
+                  .toStdString());
+}
+
+// A fault passes over its element and what the element holds, and the reading goes on
+// until a hundred faults, the most a load lists.
+TEST(AppXml, FaultsPassOverTheirElementAndStopAtTheMostListed) {
+    QByteArray xml =
+        "<metadata>\n<dimension name=\"Colour\"><members><member label=\"A\" Bogus=\"1\"/>"
+        "</members></dimension>\n<dimension name=\"Entity\"><members>\n"
+        "<member label=\"A\" Bogus=\"1\"><description language=\"Klingon\">x</description>"
+        "</member>\n<item><member label=\"B\" Bogus=\"1\"/></item>\n";
+    EXPECT_EQ(Faults(xml + "</members></dimension></metadata>"),
+              QStringList({"2: unknown dimension \"Colour\"",
+                           "4: unknown attribute \"Bogus\" for dimension Entity",
+                           "4: description for language \"Klingon\", which is not in !LANGUAGES "
+                           "(languages are listed before descriptions)",
+                           "5: unknown element <item> in <members> (expected <member>)"}));
+    for (int i = 0; i < 200; ++i) {
+        xml += "<member label=\"M" + QByteArray::number(i) + "\" Bogus=\"1\"/>\n";
+    }
+    const QStringList faults = Faults(xml);
+    ASSERT_EQ(faults.size(), FileFaults::kMostListed);
+    EXPECT_EQ(faults.back(), "101: unknown attribute \"Bogus\" for dimension Entity");
 }
 
 struct BadXml {
@@ -108,6 +176,18 @@ INSTANTIATE_TEST_SUITE_P(
                "<tree/>\n</dimension></metadata>",
                {"4: description for language \"Klingon\"", "5: unknown element <item>",
                 "6: unknown attribute \"Colour\"", "8: unknown element <tree>"}},
+        BadXml{"EntityDeclarations",
+               "<?xml version=\"1.0\"?>\n<!DOCTYPE metadata [\n<!ENTITY a \"aaaaaaaa\">\n"
+               "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">\n]>\n<metadata>\n<languages>"
+               "<language name=\"&b;\"/></languages></metadata>",
+               {"2: the file has a document type declaration"}},
+        BadXml{"UndefinedEntity",
+               "<metadata>\n<languages><language name=\"&nbsp;\"/></languages></metadata>",
+               {"2: the file is not well-formed XML (undefined entity)"}},
+        BadXml{"ElementInAnElementOfAttributesOnly",
+               "<metadata>\n<languages><language name=\"English\">\n<language name=\"French\"/>"
+               "</language></languages></metadata>",
+               {"3: unknown element <language> in <language>"}},
         BadXml{"NotUtf8",
                "<metadata>\n<languages><language name=\"Fran\xE7"
                "ais\"/>",

@@ -1,4 +1,5 @@
-// The .app text through the store: write, create the application, read it back, write.
+// The .app text through the store: write, create the application, read it back, write;
+// and the .xml streamed from the store against the .xml of the model read back.
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -7,6 +8,7 @@
 #include "server/local/app_schema.h"
 #include "server/local/cluster_store.h"
 #include "server/local/format/app_text.h"
+#include "server/local/format/app_xml.h"
 #include "server/local/format/member_list_file.h"
 #include "server/local/format/text_lines.h"
 #include "tests/server/local/format/rich_model.h"
@@ -21,7 +23,8 @@ QByteArray ThroughTheStore(const QByteArray& text, const QString& name) {
     EXPECT_TRUE(home.isValid());
     ClusterStore cluster = ClusterStore::Create(home.path(), "C");
     cluster.CreateApplication(name, ParseAppText(text, name + ".app"));
-    const QByteArray fromModel = WriteAppText(ReadApplicationModel(cluster.ApplicationPath(name)));
+    const AppModel model = ReadApplicationModel(cluster.ApplicationPath(name));
+    const QByteArray fromModel = WriteAppText(model);
 
     sql::Database db(cluster.ApplicationPath(name), sql::OpenMode::ReadOnly);
     sql::Transaction read(db, sql::Transaction::Kind::Read);
@@ -35,6 +38,11 @@ QByteArray ThroughTheStore(const QByteArray& text, const QString& name) {
     EXPECT_EQ(streamed, fromModel);
     EXPECT_EQ(size, streamed.size());
     EXPECT_EQ(pieces, 1);  // a small application is handed over whole
+
+    QByteArray xml;
+    const qsizetype xmlSize = WriteAppXml(source, [&](QByteArrayView bytes) { xml.append(bytes); });
+    EXPECT_EQ(xmlSize, xml.size());
+    EXPECT_EQ(xml, WriteAppXml(model));
     return fromModel;
 }
 
