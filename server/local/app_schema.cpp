@@ -133,9 +133,15 @@ void InsertMetadata(sql::Database& db, const AppModel& model, const ResolvedMode
             put.Bind(1, static_cast<int64_t>(i)).Bind(2, model.securityClasses[i]).Run();
         }
     }
+    // OR FAIL: a statement that fails keeps the rows it inserted before the fault instead
+    // of undoing them itself. The caller's transaction is rolled back whole on any failure,
+    // so nothing of it is ever stored, and SQLite keeps no undo journal per statement: with
+    // a REPLACE, whose rows go into pages the old rows freed, that journal wrote each page
+    // again, some ten times the application's size, into a temporary file.
     constexpr std::string_view kMemberInsert =
-        "INSERT INTO members(key, label, descriptions, user_defined, attributes)";
-    constexpr std::string_view kRelationInsert = "INSERT INTO relations(key, parent, child)";
+        "INSERT OR FAIL INTO members(key, label, descriptions, user_defined, attributes)";
+    constexpr std::string_view kRelationInsert =
+        "INSERT OR FAIL INTO relations(key, parent, child)";
     sql::Statement member(db, MultiRowInsert(kMemberInsert, 5, kRowsPerInsert));
     sql::Statement relation(db, MultiRowInsert(kRelationInsert, 3, kRowsPerInsert));
     sql::Statement list(db, kListInsert);
