@@ -22,8 +22,8 @@ struct PendingReference {  // 12 bytes: a file may hold one per member
 struct DimensionState {
     LabelIndex index;  // label -> member position, over the members' labels
     std::vector<int> relationLines;
-    std::vector<std::pair<int, int>> relationIds;  // (parent or -1, child) per relation
-    LabelIndex lists;                              // list name -> position
+    std::vector<std::pair<int32_t, int32_t>> relationIds;  // (parent or -1, child) per relation
+    LabelIndex lists;                                      // list name -> position
     // The members the last description and relation lines named: where the next line's
     // members are looked for first.
     int lastDescribed = -1;
@@ -102,7 +102,7 @@ class AppRecords::Impl {
         base64Lines_.push_back(line);
     }
 
-    AppModel Finish() {
+    AppModel Finish(ModelProof* proof) {
         Collect([this] { FinishMemberListFile(); });
         CheckReferences();
         // What the checks below no longer need goes first, to make room for theirs.
@@ -111,10 +111,17 @@ class AppRecords::Impl {
             state.lists = LabelIndex();
         }
         pending_ = {};
+        ModelProof proved;
         for (int d = 0; d < kDimensionCount; ++d) {
             CheckRepeatedRelations(static_cast<Dimension>(d));
             CheckCycles(static_cast<Dimension>(d));
-            FillHierarchy(static_cast<Dimension>(d));
+            auto relations = FillHierarchy(static_cast<Dimension>(d));
+            if (proof) {
+                proved[static_cast<size_t>(d)] = ProvenHierarchy{std::move(relations)};
+            }
+        }
+        if (proof) {
+            *proof = faults_.empty() ? std::move(proved) : ModelProof{};
         }
         return std::move(model_);
     }
@@ -384,8 +391,8 @@ class AppRecords::Impl {
     }
 
     // The relations as labels, the members' own texts, made last: they cost several times
-    // the positions the checks work on, which go as they are turned into labels.
-    void FillHierarchy(Dimension d) {
+    // the positions the checks work on, which are handed back for the proof.
+    std::vector<std::pair<int32_t, int32_t>> FillHierarchy(Dimension d) {
         DimensionState& state = state_[static_cast<size_t>(d)];
         DimensionModel& dim = model_.dim(d);
         state.relationLines = {};
@@ -395,7 +402,9 @@ class AppRecords::Impl {
                 {parent < 0 ? QString() : dim.members[static_cast<size_t>(parent)].label,
                  dim.members[static_cast<size_t>(child)].label});
         }
+        std::vector<std::pair<int32_t, int32_t>> relations = std::move(state.relationIds);
         state = DimensionState();
+        return relations;
     }
 
     // A member occurs once under a parent and once at the top. Sorting the relations'
@@ -543,8 +552,8 @@ void AppRecords::AddBase64(QByteArrayView text, int line) {
     impl_->AddBase64(text, line);
 }
 
-AppModel AppRecords::Finish() {
-    return impl_->Finish();
+AppModel AppRecords::Finish(ModelProof* proof) {
+    return impl_->Finish(proof);
 }
 
 }  // namespace tarsel::local::format

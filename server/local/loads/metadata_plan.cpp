@@ -187,9 +187,10 @@ bool NamesDimension(const DimensionModel& file) {
 }
 
 PlannedMetadata PlanMetadata(AppModel current, MemberIds currentIds, AppModel file,
-                             MetadataMode mode, const ReplacedLabels& replaced) {
+                             MetadataMode mode, const ReplacedLabels& replaced,
+                             ModelProof fileProof) {
     if (mode == MetadataMode::Clear) {
-        PlannedMetadata planned{std::move(file), {}};
+        PlannedMetadata planned{std::move(file), {}, std::move(fileProof)};
         for (size_t d = 0; d < kDimensionCount; ++d) {
             auto& ids = planned.ids[d];
             ids.resize(planned.model.dimensions[d].members.size());
@@ -199,7 +200,7 @@ PlannedMetadata PlanMetadata(AppModel current, MemberIds currentIds, AppModel fi
         }
         return planned;
     }
-    PlannedMetadata planned{std::move(current), std::move(currentIds)};
+    PlannedMetadata planned{std::move(current), std::move(currentIds), {}};
     AppModel& model = planned.model;
     const std::vector<qsizetype> languages = MergeNames(model.languages, file.languages);
     MergeNames(model.securityClasses, file.securityClasses);
@@ -211,6 +212,8 @@ PlannedMetadata PlanMetadata(AppModel current, MemberIds currentIds, AppModel fi
         if (mode == MetadataMode::Replace) {
             ReplaceDimension(model.dimensions[d], planned.ids[d], std::move(fileDim), languages,
                              replaced[d]);
+            // The members and relations are the file's as they stand.
+            planned.proof[d] = std::move(fileProof[d]);
         } else {
             MergeDimension(model.dimensions[d], planned.ids[d], fileDim, languages);
         }
