@@ -2,6 +2,8 @@
 
 #include <bit>
 
+#include "server/local/huge_pages.h"
+
 namespace tarsel::local {
 
 namespace {
@@ -13,13 +15,26 @@ inline char16_t Fold(char16_t unit) {
 }
 }  // namespace
 
+namespace {
+
+// count empty slots, in huge pages when there are many.
+template <typename Slot>
+std::vector<Slot> EmptySlots(size_t count) {
+    std::vector<Slot> empty;
+    ReserveLarge(empty, count);
+    empty.resize(count);
+    return empty;
+}
+
+}  // namespace
+
 LabelIndex::LabelIndex(size_t expected) {
-    slots_.resize(std::bit_ceil(std::max<size_t>(16, expected * 2)));
+    slots_ = EmptySlots<Slot>(std::bit_ceil(std::max<size_t>(16, expected * 2)));
     entries_.reserve(expected);
 }
 
 LabelIndex::LabelIndex(LabelOf labelOf, size_t expected) : labelOf_(std::move(labelOf)) {
-    slots_.resize(std::bit_ceil(std::max<size_t>(16, expected * 2)));
+    slots_ = EmptySlots<Slot>(std::bit_ceil(std::max<size_t>(16, expected * 2)));
 }
 
 int32_t LabelIndex::Match(const Slot& slot, uint32_t hash, const QString& label) const {
@@ -62,13 +77,17 @@ void LabelIndex::Reserve(size_t count) {
     if (!labelOf_) {
         entries_.reserve(count);
     }
-    while (slots_.size() < count * 2) {
-        Grow();
+    if (slots_.size() < count * 2) {
+        Rehash(std::bit_ceil(count * 2));
     }
 }
 
 void LabelIndex::Grow() {
-    std::vector<Slot> bigger(slots_.size() * 2);
+    Rehash(slots_.size() * 2);
+}
+
+void LabelIndex::Rehash(size_t size) {
+    std::vector<Slot> bigger = EmptySlots<Slot>(size);
     const size_t mask = bigger.size() - 1;
     for (const Slot& slot : slots_) {
         if (slot.entry < 0) {

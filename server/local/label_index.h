@@ -44,6 +44,8 @@ class LabelIndex {
     static uint32_t Hash(const QString& label);
     static bool Equal(const QString& a, const QString& b);
     void Grow();
+    // Into size slots, a power of two.
+    void Rehash(size_t size);
     // The id of the label in slot when it equals label; -1 otherwise.
     int32_t Match(const Slot& slot, uint32_t hash, const QString& label) const;
 

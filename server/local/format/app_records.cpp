@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "server/local/format/app_attributes.h"
+#include "server/local/huge_pages.h"
 #include "server/local/label_index.h"
 #include "server/tarsel_error.h"
 
@@ -147,12 +148,12 @@ class AppRecords::Impl {
         }
         DimensionModel& dim = Dim();
         if (section_ == AppSection::Members) {
-            dim.members.reserve(dim.members.size() + lines);
+            ReserveLarge(dim.members, dim.members.size() + lines);
             State().index.Reserve(dim.members.size() + lines);
         } else {
             DimensionState& state = State();
-            state.relationIds.reserve(state.relationIds.size() + lines);
-            state.relationLines.reserve(state.relationLines.size() + lines);
+            ReserveLarge(state.relationIds, state.relationIds.size() + lines);
+            ReserveLarge(state.relationLines, state.relationLines.size() + lines);
         }
     }
 
@@ -396,7 +397,7 @@ class AppRecords::Impl {
         DimensionState& state = state_[static_cast<size_t>(d)];
         DimensionModel& dim = model_.dim(d);
         state.relationLines = {};
-        dim.hierarchy.reserve(dim.hierarchy.size() + state.relationIds.size());
+        ReserveLarge(dim.hierarchy, dim.hierarchy.size() + state.relationIds.size());
         for (const auto& [parent, child] : state.relationIds) {
             dim.hierarchy.push_back(
                 {parent < 0 ? QString() : dim.members[static_cast<size_t>(parent)].label,
@@ -418,9 +419,10 @@ class AppRecords::Impl {
         };
         std::vector<uint64_t> repeated;
         {
-            std::vector<uint64_t> keys(state.relationIds.size());
-            for (size_t r = 0; r < keys.size(); ++r) {
-                keys[r] = key(r);
+            std::vector<uint64_t> keys;
+            ReserveLarge(keys, state.relationIds.size());
+            for (size_t r = 0; r < state.relationIds.size(); ++r) {
+                keys.push_back(key(r));
             }
             std::sort(keys.begin(), keys.end());
             for (size_t k = 1; k < keys.size(); ++k) {
@@ -466,7 +468,9 @@ class AppRecords::Impl {
         }
         // The relations below each member, grouped in two flat arrays: one allocation
         // instead of one per parent.
-        std::vector<int> offsets(n + 1, 0);
+        std::vector<int> offsets;
+        ReserveLarge(offsets, n + 1);
+        offsets.resize(n + 1, 0);
         for (const auto& [parent, child] : state.relationIds) {
             if (parent >= 0) {
                 ++offsets[static_cast<size_t>(parent) + 1];
@@ -475,7 +479,9 @@ class AppRecords::Impl {
         for (size_t i = 0; i < n; ++i) {
             offsets[i + 1] += offsets[i];
         }
-        std::vector<int> below(static_cast<size_t>(offsets[n]));  // relation numbers
+        std::vector<int> below;  // relation numbers
+        ReserveLarge(below, static_cast<size_t>(offsets[n]));
+        below.resize(static_cast<size_t>(offsets[n]));
         {
             std::vector<int> fill(offsets.begin(), offsets.end() - 1);
             for (size_t r = 0; r < state.relationIds.size(); ++r) {
