@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "server/local/data_store.h"
+#include "server/local/huge_pages.h"
 #include "server/local/journal_store.h"
 #include "server/local/member_record.h"
 #include "server/local/security_store.h"
@@ -513,26 +514,23 @@ QStringList StoredMetadata::Languages() {
     return Names(db_, kLanguagesQuery);
 }
 
+StoredMetadata::LabelTable::LabelTable(size_t rows) {
+    ReserveLarge(ends_, rows);
+}
+
 void StoredMetadata::LabelTable::Add(int64_t id, QStringView label) {
     if (id < static_cast<int64_t>(ends_.size())) {
         return;  // ids come in ascending order; a repeat cannot be stored
     }
     const auto n = static_cast<size_t>(label.size());
-    if (used_ + n > capacity_) {
-        const size_t capacity = std::max({2 * capacity_, used_ + n, size_t{4096}});
-        if (capacity > std::numeric_limits<uint32_t>::max()) {
+    if ((used_ + n) * sizeof(char16_t) > text_.capacity()) {
+        if (used_ + n > std::numeric_limits<uint32_t>::max()) {
             throw std::bad_alloc();
         }
-        void* grown = std::realloc(text_.get(), capacity * sizeof(char16_t));
-        if (!grown) {
-            throw std::bad_alloc();
-        }
-        (void)text_.release();
-        text_.reset(static_cast<char16_t*>(grown));
-        capacity_ = capacity;
+        text_.Reserve((used_ + n) * sizeof(char16_t));
     }
     ends_.resize(static_cast<size_t>(id), static_cast<uint32_t>(used_));
-    std::copy_n(label.utf16(), n, text_.get() + used_);
+    std::copy_n(label.utf16(), n, Text() + used_);
     used_ += n;
     ends_.push_back(static_cast<uint32_t>(used_));
 }
