@@ -361,7 +361,8 @@ void ForEachMemberLabel(sql::Database& db, Dimension dimension, const LabelFn& e
     sql::Statement q = RowsOf(
         db, "SELECT label, id FROM members WHERE key >= ?1 AND key < ?2 ORDER BY key", dimension);
     while (q.Step()) {
-        each(q.Text(0), static_cast<int32_t>(q.Int(1)));
+        const auto id = static_cast<int32_t>(q.Int(1));
+        each(q.TextView(0), id);
     }
 }
 

@@ -135,8 +135,9 @@ class StoredMetadata final : public MetadataSource {
 };
 
 // Calls each(label, id) for every stored member of the dimension, in id order:
-// what a load that replaces the dimension needs of it, read without holding it.
-using LabelFn = std::function<void(const QString& label, int32_t id)>;
+// what a load that replaces the dimension needs of it, read without holding it. The label
+// is valid only during the call.
+using LabelFn = std::function<void(QStringView label, int32_t id)>;
 void ForEachMemberLabel(sql::Database& db, Dimension dimension, const LabelFn& each);
 
 }  // namespace tarsel::local

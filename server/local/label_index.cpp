@@ -37,7 +37,7 @@ LabelIndex::LabelIndex(LabelOf labelOf, size_t expected) : labelOf_(std::move(la
     slots_ = EmptySlots<Slot>(std::bit_ceil(std::max<size_t>(16, expected * 2)));
 }
 
-int32_t LabelIndex::Match(const Slot& slot, uint32_t hash, const QString& label) const {
+int32_t LabelIndex::Match(const Slot& slot, uint32_t hash, QStringView label) const {
     if (slot.hash != hash) {
         return -1;
     }
@@ -48,7 +48,7 @@ int32_t LabelIndex::Match(const Slot& slot, uint32_t hash, const QString& label)
     return Equal(entry.label, label) ? entry.id : -1;
 }
 
-uint32_t LabelIndex::Hash(const QString& label) {
+uint32_t LabelIndex::Hash(QStringView label) {
     uint64_t h = 1469598103934665603ull;
     for (const QChar c : label) {
         h ^= Fold(c.unicode());
@@ -59,12 +59,12 @@ uint32_t LabelIndex::Hash(const QString& label) {
     return static_cast<uint32_t>(h ^ (h >> 29));
 }
 
-bool LabelIndex::Equal(const QString& a, const QString& b) {
+bool LabelIndex::Equal(QStringView a, QStringView b) {
     if (a.size() != b.size()) {
         return false;
     }
-    const QChar* x = a.constData();
-    const QChar* y = b.constData();
+    const QChar* x = a.data();
+    const QChar* y = b.data();
     for (qsizetype i = 0; i < a.size(); ++i) {
         if (x[i] != y[i] && Fold(x[i].unicode()) != Fold(y[i].unicode())) {
             return false;
@@ -128,7 +128,7 @@ int32_t LabelIndex::Insert(const QString& label, int32_t id) {
     }
 }
 
-int32_t LabelIndex::Find(const QString& label) const {
+int32_t LabelIndex::Find(QStringView label) const {
     const uint32_t hash = Hash(label);
     const size_t mask = slots_.size() - 1;
     for (size_t i = hash & mask;; i = (i + 1) & mask) {

@@ -77,7 +77,7 @@ void ReplaceDimension(DimensionModel& dim, std::vector<int32_t>& ids, DimensionM
     // was found, and the index of the file's labels is built only when that misses.
     std::optional<LabelIndex> places;
     size_t guess = 0;
-    const auto placeOf = [&](const QString& label) -> int32_t {
+    const auto placeOf = [&](QStringView label) -> int32_t {
         if (guess < members.size() && members[guess].label == label) {
             return static_cast<int32_t>(guess++);
         }
@@ -99,7 +99,7 @@ void ReplaceDimension(DimensionModel& dim, std::vector<int32_t>& ids, DimensionM
     };
     std::vector<int32_t> newIds(members.size(), -1);
     int32_t next = 0;
-    const LabelFn take = [&](const QString& label, int32_t id) {
+    const LabelFn take = [&](QStringView label, int32_t id) {
         next = std::max(next, id + 1);
         const int32_t place = placeOf(label);
         if (place >= 0) {
