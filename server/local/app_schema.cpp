@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "server/local/data_store.h"
+#include "server/local/huge_pages.h"
 #include "server/local/journal_store.h"
 #include "server/local/member_record.h"
 #include "server/local/security_store.h"
@@ -133,9 +134,15 @@ void InsertMetadata(sql::Database& db, const AppModel& model, const ResolvedMode
             put.Bind(1, static_cast<int64_t>(i)).Bind(2, model.securityClasses[i]).Run();
         }
     }
+    // OR FAIL: a statement that fails keeps the rows it inserted before the fault instead
+    // of undoing them itself. The caller's transaction is rolled back whole on any failure,
+    // so nothing of it is ever stored, and SQLite keeps no undo journal per statement: with
+    // a REPLACE, whose rows go into pages the old rows freed, that journal wrote each page
+    // again, some ten times the application's size, into a temporary file.
     constexpr std::string_view kMemberInsert =
-        "INSERT INTO members(key, label, descriptions, user_defined, attributes)";
-    constexpr std::string_view kRelationInsert = "INSERT INTO relations(key, parent, child)";
+        "INSERT OR FAIL INTO members(key, label, descriptions, user_defined, attributes)";
+    constexpr std::string_view kRelationInsert =
+        "INSERT OR FAIL INTO relations(key, parent, child)";
     sql::Statement member(db, MultiRowInsert(kMemberInsert, 5, kRowsPerInsert));
     sql::Statement relation(db, MultiRowInsert(kRelationInsert, 3, kRowsPerInsert));
     sql::Statement list(db, kListInsert);
@@ -354,7 +361,8 @@ void ForEachMemberLabel(sql::Database& db, Dimension dimension, const LabelFn& e
     sql::Statement q = RowsOf(
         db, "SELECT label, id FROM members WHERE key >= ?1 AND key < ?2 ORDER BY key", dimension);
     while (q.Step()) {
-        each(q.Text(0), static_cast<int32_t>(q.Int(1)));
+        const auto id = static_cast<int32_t>(q.Int(1));
+        each(q.TextView(0), id);
     }
 }
 
@@ -507,26 +515,23 @@ QStringList StoredMetadata::Languages() {
     return Names(db_, kLanguagesQuery);
 }
 
+StoredMetadata::LabelTable::LabelTable(size_t rows) {
+    ReserveLarge(ends_, rows);
+}
+
 void StoredMetadata::LabelTable::Add(int64_t id, QStringView label) {
     if (id < static_cast<int64_t>(ends_.size())) {
         return;  // ids come in ascending order; a repeat cannot be stored
     }
     const auto n = static_cast<size_t>(label.size());
-    if (used_ + n > capacity_) {
-        const size_t capacity = std::max({2 * capacity_, used_ + n, size_t{4096}});
-        if (capacity > std::numeric_limits<uint32_t>::max()) {
+    if ((used_ + n) * sizeof(char16_t) > text_.capacity()) {
+        if (used_ + n > std::numeric_limits<uint32_t>::max()) {
             throw std::bad_alloc();
         }
-        void* grown = std::realloc(text_.get(), capacity * sizeof(char16_t));
-        if (!grown) {
-            throw std::bad_alloc();
-        }
-        (void)text_.release();
-        text_.reset(static_cast<char16_t*>(grown));
-        capacity_ = capacity;
+        text_.Reserve((used_ + n) * sizeof(char16_t));
     }
     ends_.resize(static_cast<size_t>(id), static_cast<uint32_t>(used_));
-    std::copy_n(label.utf16(), n, text_.get() + used_);
+    std::copy_n(label.utf16(), n, Text() + used_);
     used_ += n;
     ends_.push_back(static_cast<uint32_t>(used_));
 }

@@ -30,6 +30,7 @@
 
 #include "server/local/app_model.h"
 #include "server/local/dimension_index.h"
+#include "server/local/huge_pages.h"
 #include "server/local/label_index.h"
 #include "server/local/model_check.h"
 #include "server/local/sqlite_db.h"
@@ -100,7 +101,7 @@ class StoredMetadata final : public MetadataSource {
     class LabelTable {
       public:
         // ids ascending; the ids skipped have empty labels. rows: room to make up front.
-        explicit LabelTable(size_t rows) { ends_.reserve(rows); }
+        explicit LabelTable(size_t rows);
         void Add(int64_t id, QStringView label);
         // Empty for an id without a member.
         QStringView Of(int64_t id) const {
@@ -108,19 +109,17 @@ class StoredMetadata final : public MetadataSource {
                 return {};
             }
             const size_t begin = id == 0 ? 0 : ends_[static_cast<size_t>(id) - 1];
-            return QStringView(text_.get() + begin,
+            return QStringView(Text() + begin,
                                static_cast<qsizetype>(ends_[static_cast<size_t>(id)] - begin));
         }
         size_t size() const { return ends_.size(); }
 
       private:
-        struct Free {
-            void operator()(char16_t* p) const { std::free(p); }
-        };
-        // Grown by realloc, which moves a large block by remapping it instead of copying.
-        std::unique_ptr<char16_t[], Free> text_;
-        size_t used_ = 0;
-        size_t capacity_ = 0;
+        char16_t* Text() const { return reinterpret_cast<char16_t*>(text_.data()); }
+
+        // Grown by remapping, which moves a large block without copying it.
+        LargeBlock text_;
+        size_t used_ = 0;             // in UTF-16 units
         std::vector<uint32_t> ends_;  // where the label of each id ends in text_
     };
 
@@ -136,8 +135,9 @@ class StoredMetadata final : public MetadataSource {
 };
 
 // Calls each(label, id) for every stored member of the dimension, in id order:
-// what a load that replaces the dimension needs of it, read without holding it.
-using LabelFn = std::function<void(const QString& label, int32_t id)>;
+// what a load that replaces the dimension needs of it, read without holding it. The label
+// is valid only during the call.
+using LabelFn = std::function<void(QStringView label, int32_t id)>;
 void ForEachMemberLabel(sql::Database& db, Dimension dimension, const LabelFn& each);
 
 }  // namespace tarsel::local

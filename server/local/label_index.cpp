@@ -2,6 +2,8 @@
 
 #include <bit>
 
+#include "server/local/huge_pages.h"
+
 namespace tarsel::local {
 
 namespace {
@@ -13,16 +15,29 @@ inline char16_t Fold(char16_t unit) {
 }
 }  // namespace
 
+namespace {
+
+// count empty slots, in huge pages when there are many.
+template <typename Slot>
+std::vector<Slot> EmptySlots(size_t count) {
+    std::vector<Slot> empty;
+    ReserveLarge(empty, count);
+    empty.resize(count);
+    return empty;
+}
+
+}  // namespace
+
 LabelIndex::LabelIndex(size_t expected) {
-    slots_.resize(std::bit_ceil(std::max<size_t>(16, expected * 2)));
+    slots_ = EmptySlots<Slot>(std::bit_ceil(std::max<size_t>(16, expected * 2)));
     entries_.reserve(expected);
 }
 
 LabelIndex::LabelIndex(LabelOf labelOf, size_t expected) : labelOf_(std::move(labelOf)) {
-    slots_.resize(std::bit_ceil(std::max<size_t>(16, expected * 2)));
+    slots_ = EmptySlots<Slot>(std::bit_ceil(std::max<size_t>(16, expected * 2)));
 }
 
-int32_t LabelIndex::Match(const Slot& slot, uint32_t hash, const QString& label) const {
+int32_t LabelIndex::Match(const Slot& slot, uint32_t hash, QStringView label) const {
     if (slot.hash != hash) {
         return -1;
     }
@@ -33,7 +48,7 @@ int32_t LabelIndex::Match(const Slot& slot, uint32_t hash, const QString& label)
     return Equal(entry.label, label) ? entry.id : -1;
 }
 
-uint32_t LabelIndex::Hash(const QString& label) {
+uint32_t LabelIndex::Hash(QStringView label) {
     uint64_t h = 1469598103934665603ull;
     for (const QChar c : label) {
         h ^= Fold(c.unicode());
@@ -44,12 +59,12 @@ uint32_t LabelIndex::Hash(const QString& label) {
     return static_cast<uint32_t>(h ^ (h >> 29));
 }
 
-bool LabelIndex::Equal(const QString& a, const QString& b) {
+bool LabelIndex::Equal(QStringView a, QStringView b) {
     if (a.size() != b.size()) {
         return false;
     }
-    const QChar* x = a.constData();
-    const QChar* y = b.constData();
+    const QChar* x = a.data();
+    const QChar* y = b.data();
     for (qsizetype i = 0; i < a.size(); ++i) {
         if (x[i] != y[i] && Fold(x[i].unicode()) != Fold(y[i].unicode())) {
             return false;
@@ -62,13 +77,17 @@ void LabelIndex::Reserve(size_t count) {
     if (!labelOf_) {
         entries_.reserve(count);
     }
-    while (slots_.size() < count * 2) {
-        Grow();
+    if (slots_.size() < count * 2) {
+        Rehash(std::bit_ceil(count * 2));
     }
 }
 
 void LabelIndex::Grow() {
-    std::vector<Slot> bigger(slots_.size() * 2);
+    Rehash(slots_.size() * 2);
+}
+
+void LabelIndex::Rehash(size_t size) {
+    std::vector<Slot> bigger = EmptySlots<Slot>(size);
     const size_t mask = bigger.size() - 1;
     for (const Slot& slot : slots_) {
         if (slot.entry < 0) {
@@ -109,7 +128,7 @@ int32_t LabelIndex::Insert(const QString& label, int32_t id) {
     }
 }
 
-int32_t LabelIndex::Find(const QString& label) const {
+int32_t LabelIndex::Find(QStringView label) const {
     const uint32_t hash = Hash(label);
     const size_t mask = slots_.size() - 1;
     for (size_t i = hash & mask;; i = (i + 1) & mask) {

@@ -26,8 +26,10 @@ class LabelIndex {
     // id instead (-1 when added).
     int32_t Insert(const QString& label, int32_t id);
     // -1 when absent.
-    int32_t Find(const QString& label) const;
-    bool Contains(const QString& label) const { return Find(label) >= 0; }
+    int32_t Find(QStringView label) const;
+    int32_t Find(const QString& label) const { return Find(QStringView(label)); }
+    bool Contains(QStringView label) const { return Find(label) >= 0; }
+    bool Contains(const QString& label) const { return Find(QStringView(label)) >= 0; }
     // Room for count labels without growing.
     void Reserve(size_t count);
     size_t size() const { return count_; }
@@ -41,11 +43,13 @@ class LabelIndex {
         QString label;
         int32_t id;
     };
-    static uint32_t Hash(const QString& label);
-    static bool Equal(const QString& a, const QString& b);
+    static uint32_t Hash(QStringView label);
+    static bool Equal(QStringView a, QStringView b);
     void Grow();
+    // Into size slots, a power of two.
+    void Rehash(size_t size);
     // The id of the label in slot when it equals label; -1 otherwise.
-    int32_t Match(const Slot& slot, uint32_t hash, const QString& label) const;
+    int32_t Match(const Slot& slot, uint32_t hash, QStringView label) const;
 
     std::vector<Slot> slots_;
     std::vector<Entry> entries_;

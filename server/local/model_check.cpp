@@ -28,10 +28,12 @@ bool HasControlCharacter(const QString& text) {
 
 using LabelMap = LabelIndex;
 
-LabelMap BuildLabelMap(size_t d, const DimensionModel& dim) {
+// The index of the dimension's labels; with indexed false, the labels are only checked
+// one by one, their being different already proved.
+LabelMap BuildLabelMap(size_t d, const DimensionModel& dim, bool indexed) {
     LabelMap map(
         [&dim](int32_t id) -> const QString& { return dim.members[static_cast<size_t>(id)].label; },
-        dim.members.size());
+        indexed ? dim.members.size() : 0);
     for (size_t i = 0; i < dim.members.size(); ++i) {
         const QString& label = dim.members[i].label;
         if (label.isEmpty()) {
@@ -42,6 +44,9 @@ LabelMap BuildLabelMap(size_t d, const DimensionModel& dim) {
         if (HasControlCharacter(label)) {
             Refuse(QStringLiteral("the %1 member \"%2\" has a control character in its label")
                        .arg(DimName(d), label));
+        }
+        if (!indexed) {
+            continue;
         }
         const int32_t first = map.Insert(label, static_cast<int32_t>(i));
         if (first >= 0) {
@@ -159,6 +164,41 @@ void ResolveHierarchy(size_t d, const DimensionModel& dim, const LabelMap& map,
     }
 }
 
+// The proof of the dimension when it is one of this dimension: each relation's members
+// where it says, by label. Anything else is no proof, and the dimension is checked whole.
+const ProvenHierarchy* Proven(const DimensionModel& dim,
+                              const std::optional<ProvenHierarchy>& proof) {
+    if (!proof || proof->relations.size() != dim.hierarchy.size()) {
+        return nullptr;
+    }
+    // The reader's labels are the members' own texts, so the comparison is mostly of
+    // two pointers.
+    const auto same = [](const QString& a, const QString& b) {
+        return (a.constData() == b.constData() && a.size() == b.size()) || a == b;
+    };
+    const auto n = static_cast<int64_t>(dim.members.size());
+    for (size_t k = 0; k < dim.hierarchy.size(); ++k) {
+        const auto [parent, child] = proof->relations[k];
+        const RelationModel& relation = dim.hierarchy[k];
+        if (parent < -1 || parent >= n || child < 0 || child >= n ||
+            !same(dim.members[static_cast<size_t>(child)].label, relation.child) ||
+            (parent < 0 ? !relation.parent.isEmpty()
+                        : !same(dim.members[static_cast<size_t>(parent)].label, relation.parent))) {
+            return nullptr;
+        }
+    }
+    return &*proof;
+}
+
+void TakeHierarchy(const ProvenHierarchy& proof, ResolvedDimension& r) {
+    r.relationParent.resize(proof.relations.size());
+    r.relationChild.resize(proof.relations.size());
+    for (size_t k = 0; k < proof.relations.size(); ++k) {
+        r.relationParent[k] = proof.relations[k].first;
+        r.relationChild[k] = proof.relations[k].second;
+    }
+}
+
 // The same member twice under one parent (or twice at the top) would make two identical
 // occurrences that no caller can tell apart.
 void CheckNoRepeat(size_t d, const DimensionModel& dim, const ResolvedDimension& r) {
@@ -259,7 +299,7 @@ void ApplyMemberFlags(uint32_t flags, MemberModel& m) {
     }
 }
 
-ResolvedModel CheckModel(const AppModel& model) {
+ResolvedModel CheckModel(const AppModel& model, const ModelProof& proof) {
     QHash<QString, int> languages;
     for (const QString& language : model.languages) {
         if (language.trimmed().isEmpty() || HasControlCharacter(language)) {
@@ -286,14 +326,24 @@ ResolvedModel CheckModel(const AppModel& model) {
         }
     }
 
+    const auto valueDim = static_cast<size_t>(Dimension::Value);
+    const auto custom1 = static_cast<size_t>(Dimension::Custom1);
+    // Any dimension may name members of Value and Custom1..4; the others are looked up
+    // only by their own member lists and relations.
+    const auto referred = [&](size_t d) {
+        return d == valueDim || (d >= custom1 && d < custom1 + 4);
+    };
+    std::array<const ProvenHierarchy*, kDimensionCount> proven{};
+    for (size_t d = 0; d < kDimensionCount; ++d) {
+        proven[d] = Proven(model.dimensions[d], proof[d]);
+    }
     std::array<LabelMap, kDimensionCount> maps;
     for (size_t d = 0; d < kDimensionCount; ++d) {
-        maps[d] = BuildLabelMap(d, model.dimensions[d]);
+        const DimensionModel& dim = model.dimensions[d];
+        maps[d] = BuildLabelMap(d, dim, !proven[d] || referred(d) || !dim.memberLists.empty());
     }
 
     ResolvedModel resolved;
-    const auto valueDim = static_cast<size_t>(Dimension::Value);
-    const auto custom1 = static_cast<size_t>(Dimension::Custom1);
     for (size_t d = 0; d < kDimensionCount; ++d) {
         const DimensionModel& dim = model.dimensions[d];
         ResolvedDimension& r = resolved.dimensions[d];
@@ -352,16 +402,22 @@ ResolvedModel CheckModel(const AppModel& model) {
                 }
             }
         }
-        ResolveHierarchy(d, dim, maps[d], r);
+        if (proven[d]) {
+            TakeHierarchy(*proven[d], r);
+        } else {
+            ResolveHierarchy(d, dim, maps[d], r);
+        }
         ResolveLists(d, dim, maps[d], r);
-        // A map serves only its own dimension's checks, except those of Value and
-        // Custom1..4, whose members any dimension may name; the others go before the
-        // checks that follow, which need room of their own.
-        if (d != valueDim && (d < custom1 || d >= custom1 + 4)) {
+        // A map serves only its own dimension's checks, except those of the dimensions
+        // others refer to; the others go before the checks that follow, which need room
+        // of their own.
+        if (!referred(d)) {
             maps[d] = LabelMap();
         }
-        CheckNoRepeat(d, dim, r);
-        CheckNoCycle(d, dim, r);
+        if (!proven[d]) {
+            CheckNoRepeat(d, dim, r);
+            CheckNoCycle(d, dim, r);
+        }
     }
     return resolved;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "server/local/app_model.h"
+#include "server/local/model_proof.h"
 
 namespace tarsel::local {
 
@@ -47,7 +48,8 @@ struct ResolvedModel {
 };
 
 // Throws kMalformedFile with a message naming the dimension, the label and the reason of
-// the first fault found; nothing is changed anywhere.
-ResolvedModel CheckModel(const AppModel& model);
+// the first fault found; nothing is changed anywhere. What proof holds of a dimension of
+// this very model is taken as proved instead of being proved again.
+ResolvedModel CheckModel(const AppModel& model, const ModelProof& proof = {});
 
 }  // namespace tarsel::local

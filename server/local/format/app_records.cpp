@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "server/local/format/app_attributes.h"
+#include "server/local/huge_pages.h"
 #include "server/local/label_index.h"
 #include "server/tarsel_error.h"
 
@@ -22,8 +23,8 @@ struct PendingReference {  // 12 bytes: a file may hold one per member
 struct DimensionState {
     LabelIndex index;  // label -> member position, over the members' labels
     std::vector<int> relationLines;
-    std::vector<std::pair<int, int>> relationIds;  // (parent or -1, child) per relation
-    LabelIndex lists;                              // list name -> position
+    std::vector<std::pair<int32_t, int32_t>> relationIds;  // (parent or -1, child) per relation
+    LabelIndex lists;                                      // list name -> position
     // The members the last description and relation lines named: where the next line's
     // members are looked for first.
     int lastDescribed = -1;
@@ -102,7 +103,7 @@ class AppRecords::Impl {
         base64Lines_.push_back(line);
     }
 
-    AppModel Finish() {
+    AppModel Finish(ModelProof* proof) {
         Collect([this] { FinishMemberListFile(); });
         CheckReferences();
         // What the checks below no longer need goes first, to make room for theirs.
@@ -111,10 +112,17 @@ class AppRecords::Impl {
             state.lists = LabelIndex();
         }
         pending_ = {};
+        ModelProof proved;
         for (int d = 0; d < kDimensionCount; ++d) {
             CheckRepeatedRelations(static_cast<Dimension>(d));
             CheckCycles(static_cast<Dimension>(d));
-            FillHierarchy(static_cast<Dimension>(d));
+            auto relations = FillHierarchy(static_cast<Dimension>(d));
+            if (proof) {
+                proved[static_cast<size_t>(d)] = ProvenHierarchy{std::move(relations)};
+            }
+        }
+        if (proof) {
+            *proof = faults_.empty() ? std::move(proved) : ModelProof{};
         }
         return std::move(model_);
     }
@@ -140,12 +148,12 @@ class AppRecords::Impl {
         }
         DimensionModel& dim = Dim();
         if (section_ == AppSection::Members) {
-            dim.members.reserve(dim.members.size() + lines);
+            ReserveLarge(dim.members, dim.members.size() + lines);
             State().index.Reserve(dim.members.size() + lines);
         } else {
             DimensionState& state = State();
-            state.relationIds.reserve(state.relationIds.size() + lines);
-            state.relationLines.reserve(state.relationLines.size() + lines);
+            ReserveLarge(state.relationIds, state.relationIds.size() + lines);
+            ReserveLarge(state.relationLines, state.relationLines.size() + lines);
         }
     }
 
@@ -384,18 +392,20 @@ class AppRecords::Impl {
     }
 
     // The relations as labels, the members' own texts, made last: they cost several times
-    // the positions the checks work on, which go as they are turned into labels.
-    void FillHierarchy(Dimension d) {
+    // the positions the checks work on, which are handed back for the proof.
+    std::vector<std::pair<int32_t, int32_t>> FillHierarchy(Dimension d) {
         DimensionState& state = state_[static_cast<size_t>(d)];
         DimensionModel& dim = model_.dim(d);
         state.relationLines = {};
-        dim.hierarchy.reserve(dim.hierarchy.size() + state.relationIds.size());
+        ReserveLarge(dim.hierarchy, dim.hierarchy.size() + state.relationIds.size());
         for (const auto& [parent, child] : state.relationIds) {
             dim.hierarchy.push_back(
                 {parent < 0 ? QString() : dim.members[static_cast<size_t>(parent)].label,
                  dim.members[static_cast<size_t>(child)].label});
         }
+        std::vector<std::pair<int32_t, int32_t>> relations = std::move(state.relationIds);
         state = DimensionState();
+        return relations;
     }
 
     // A member occurs once under a parent and once at the top. Sorting the relations'
@@ -409,9 +419,10 @@ class AppRecords::Impl {
         };
         std::vector<uint64_t> repeated;
         {
-            std::vector<uint64_t> keys(state.relationIds.size());
-            for (size_t r = 0; r < keys.size(); ++r) {
-                keys[r] = key(r);
+            std::vector<uint64_t> keys;
+            ReserveLarge(keys, state.relationIds.size());
+            for (size_t r = 0; r < state.relationIds.size(); ++r) {
+                keys.push_back(key(r));
             }
             std::sort(keys.begin(), keys.end());
             for (size_t k = 1; k < keys.size(); ++k) {
@@ -457,7 +468,9 @@ class AppRecords::Impl {
         }
         // The relations below each member, grouped in two flat arrays: one allocation
         // instead of one per parent.
-        std::vector<int> offsets(n + 1, 0);
+        std::vector<int> offsets;
+        ReserveLarge(offsets, n + 1);
+        offsets.resize(n + 1, 0);
         for (const auto& [parent, child] : state.relationIds) {
             if (parent >= 0) {
                 ++offsets[static_cast<size_t>(parent) + 1];
@@ -466,7 +479,9 @@ class AppRecords::Impl {
         for (size_t i = 0; i < n; ++i) {
             offsets[i + 1] += offsets[i];
         }
-        std::vector<int> below(static_cast<size_t>(offsets[n]));  // relation numbers
+        std::vector<int> below;  // relation numbers
+        ReserveLarge(below, static_cast<size_t>(offsets[n]));
+        below.resize(static_cast<size_t>(offsets[n]));
         {
             std::vector<int> fill(offsets.begin(), offsets.end() - 1);
             for (size_t r = 0; r < state.relationIds.size(); ++r) {
@@ -543,8 +558,8 @@ void AppRecords::AddBase64(QByteArrayView text, int line) {
     impl_->AddBase64(text, line);
 }
 
-AppModel AppRecords::Finish() {
-    return impl_->Finish();
+AppModel AppRecords::Finish(ModelProof* proof) {
+    return impl_->Finish(proof);
 }
 
 }  // namespace tarsel::local::format

@@ -9,6 +9,7 @@
 
 #include "server/local/app_model.h"
 #include "server/local/format/text_lines.h"
+#include "server/local/model_proof.h"
 
 namespace tarsel::local::format {
 
@@ -45,8 +46,9 @@ class AppRecords {
     // A line of the member list file's base64 text.
     void AddBase64(QByteArrayView text, int line);
     // Runs the checks that need the whole file, recording their faults; the model means
-    // nothing when any fault was recorded.
-    AppModel Finish();
+    // nothing when any fault was recorded. proof, when given, receives what the checks
+    // proved of each dimension, nothing when the file has a fault.
+    AppModel Finish(ModelProof* proof = nullptr);
 
   private:
     class Impl;

@@ -11,6 +11,7 @@
 class QIODevice;
 
 #include "server/local/app_model.h"
+#include "server/local/model_proof.h"
 
 namespace tarsel::local::format {
 
@@ -24,8 +25,9 @@ class FileFaults;
 
 // Reads .app text from the device, a chunk at a time, recording in faults every fault
 // found (file, line, reason) instead of stopping at the first. The model means nothing
-// when faults is not empty.
-AppModel ReadAppText(QIODevice& device, FileFaults& faults, const ProgressFn& progress = {});
+// when faults is not empty. proof, when given, receives what the reading proved of it.
+AppModel ReadAppText(QIODevice& device, FileFaults& faults, const ProgressFn& progress = {},
+                     ModelProof* proof = nullptr);
 
 // Reads .app text. A malformed file is refused as a whole with the client error
 // kMalformedFile whose description names fileName, the line and the reason. The model's

@@ -18,7 +18,10 @@ class AppTextReader {
     // Reads on past a fault in a line, so that the file's faults are all found in one
     // load; a fault that leaves the rest unreadable (the encoding, a section header, a
     // line outside any section) stops the reading there.
-    AppModel Parse() {
+    AppModel Parse(ModelProof* proof) {
+        if (proof) {
+            *proof = {};
+        }
         while (true) {
             try {
                 if (!reader_.Next()) {
@@ -39,7 +42,7 @@ class AppTextReader {
                 }
             }
         }
-        AppModel model = records_.Finish();
+        AppModel model = records_.Finish(proof);
         if (progress_) {
             progress_(reader_.TotalBytes(), reader_.TotalBytes());
         }
@@ -153,14 +156,15 @@ class AppTextReader {
 
 }  // namespace
 
-AppModel ReadAppText(QIODevice& device, FileFaults& faults, const ProgressFn& progress) {
-    return AppTextReader(LineReader(device, faults.fileName()), faults, progress).Parse();
+AppModel ReadAppText(QIODevice& device, FileFaults& faults, const ProgressFn& progress,
+                     ModelProof* proof) {
+    return AppTextReader(LineReader(device, faults.fileName()), faults, progress).Parse(proof);
 }
 
 AppModel ParseAppText(const QByteArray& bytes, const QString& fileName,
                       const ProgressFn& progress) {
     FileFaults faults(fileName);
-    AppModel model = AppTextReader(LineReader(bytes, fileName), faults, progress).Parse();
+    AppModel model = AppTextReader(LineReader(bytes, fileName), faults, progress).Parse(nullptr);
     faults.ThrowFirst();
     return model;
 }

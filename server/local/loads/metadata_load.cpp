@@ -141,8 +141,9 @@ void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile
     // read holds no lock; the stored state is read in the transaction that writes, so
     // that no other writer's commit falls between them and is lost.
     format::FileFaults faults(metadataFile);
+    ModelProof proof;  // what the reader proved, which the model check need not prove again
     AppModel read = loadOptions_->Int(option::kFormat) == kAppFormat
-                        ? format::ReadAppText(*input, faults)
+                        ? format::ReadAppText(*input, faults, {}, &proof)
                         : format::ReadAppXml(*input, faults);
     for (const format::LineFault& fault : faults.Sorted()) {
         log.Error(metadataFile, fault.line(), fault.reason());
@@ -187,9 +188,9 @@ void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile
                 MemberIds currentIds;
                 AppModel current = ReadMetadata(file.db(), &currentIds, skip);
                 return PlanMetadata(std::move(current), std::move(currentIds), std::move(read),
-                                    mode, replaced);
+                                    mode, replaced, std::move(proof));
             }();
-            resolved = CheckModel(planned.model);
+            resolved = CheckModel(planned.model, planned.proof);
             ResolveToIds(resolved, planned.ids);
         } catch (const TarselError& error) {
             if (error.number() != code::kMalformedFile) {

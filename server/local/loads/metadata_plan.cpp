@@ -77,7 +77,7 @@ void ReplaceDimension(DimensionModel& dim, std::vector<int32_t>& ids, DimensionM
     // was found, and the index of the file's labels is built only when that misses.
     std::optional<LabelIndex> places;
     size_t guess = 0;
-    const auto placeOf = [&](const QString& label) -> int32_t {
+    const auto placeOf = [&](QStringView label) -> int32_t {
         if (guess < members.size() && members[guess].label == label) {
             return static_cast<int32_t>(guess++);
         }
@@ -99,7 +99,7 @@ void ReplaceDimension(DimensionModel& dim, std::vector<int32_t>& ids, DimensionM
     };
     std::vector<int32_t> newIds(members.size(), -1);
     int32_t next = 0;
-    const LabelFn take = [&](const QString& label, int32_t id) {
+    const LabelFn take = [&](QStringView label, int32_t id) {
         next = std::max(next, id + 1);
         const int32_t place = placeOf(label);
         if (place >= 0) {
@@ -187,9 +187,10 @@ bool NamesDimension(const DimensionModel& file) {
 }
 
 PlannedMetadata PlanMetadata(AppModel current, MemberIds currentIds, AppModel file,
-                             MetadataMode mode, const ReplacedLabels& replaced) {
+                             MetadataMode mode, const ReplacedLabels& replaced,
+                             ModelProof fileProof) {
     if (mode == MetadataMode::Clear) {
-        PlannedMetadata planned{std::move(file), {}};
+        PlannedMetadata planned{std::move(file), {}, std::move(fileProof)};
         for (size_t d = 0; d < kDimensionCount; ++d) {
             auto& ids = planned.ids[d];
             ids.resize(planned.model.dimensions[d].members.size());
@@ -199,7 +200,7 @@ PlannedMetadata PlanMetadata(AppModel current, MemberIds currentIds, AppModel fi
         }
         return planned;
     }
-    PlannedMetadata planned{std::move(current), std::move(currentIds)};
+    PlannedMetadata planned{std::move(current), std::move(currentIds), {}};
     AppModel& model = planned.model;
     const std::vector<qsizetype> languages = MergeNames(model.languages, file.languages);
     MergeNames(model.securityClasses, file.securityClasses);
@@ -211,6 +212,8 @@ PlannedMetadata PlanMetadata(AppModel current, MemberIds currentIds, AppModel fi
         if (mode == MetadataMode::Replace) {
             ReplaceDimension(model.dimensions[d], planned.ids[d], std::move(fileDim), languages,
                              replaced[d]);
+            // The members and relations are the file's as they stand.
+            planned.proof[d] = std::move(fileProof[d]);
         } else {
             MergeDimension(model.dimensions[d], planned.ids[d], fileDim, languages);
         }

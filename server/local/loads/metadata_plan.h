@@ -16,7 +16,8 @@ enum class MetadataMode {
 
 struct PlannedMetadata {
     AppModel model;
-    MemberIds ids;  // parallel to model's members
+    MemberIds ids;     // parallel to model's members
+    ModelProof proof;  // of the dimensions the file's model gave whole
 };
 
 // Languages and security classes the file names are added after the stored ones; labels
@@ -30,9 +31,11 @@ bool NamesDimension(const DimensionModel& file);
 using StoredLabelsFn = std::function<void(const LabelFn& each)>;
 using ReplacedLabels = std::array<StoredLabelsFn, kDimensionCount>;
 
-// Takes both models over, so that a large load holds each member once.
+// Takes both models over, so that a large load holds each member once. fileProof: what
+// the reader proved of file, kept for the dimensions the plan takes from it unchanged.
 PlannedMetadata PlanMetadata(AppModel current, MemberIds currentIds, AppModel file,
-                             MetadataMode mode, const ReplacedLabels& replaced = {});
+                             MetadataMode mode, const ReplacedLabels& replaced = {},
+                             ModelProof fileProof = {});
 
 // Turns the places in planned.model that resolved names into the planned ids.
 void ResolveToIds(ResolvedModel& resolved, const MemberIds& ids);

@@ -2,8 +2,11 @@
 
 #include "server/local/label_index.h"
 
+#include "server/local/huge_pages.h"
+
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 namespace tarsel::local {
@@ -48,6 +51,31 @@ TEST(LocalLabelIndex, IndexesLabelsKeptElsewhere) {
     EXPECT_EQ(index.Find("member19999"), 19999);
     EXPECT_EQ(index.Find("Member"), -1);
     EXPECT_EQ(index.size(), 20000u);
+}
+
+TEST(LocalLargeBlock, KeepsWhatItHeldAsItGrowsFarAndIsReservedAgain) {
+    LargeBlock block;
+    EXPECT_EQ(block.data(), nullptr);
+    block.Reserve(10);
+    ASSERT_GE(block.capacity(), 10u);
+    std::memcpy(block.data(), "0123456789", 10);
+    // Several times over, far beyond the first mapping, as a million labels grow it.
+    for (size_t bytes = size_t{3} << 20; bytes <= (size_t{48} << 20); bytes *= 2) {
+        const size_t before = block.capacity();
+        block.Reserve(bytes);
+        ASSERT_GE(block.capacity(), bytes);
+        block.data()[bytes - 1] = 'x';
+        block.data()[before - 1] = 'y';
+        EXPECT_EQ(std::memcmp(block.data(), "0123456789", 10), 0);
+    }
+    const size_t capacity = block.capacity();
+    block.Reserve(5);
+    EXPECT_EQ(block.capacity(), capacity);
+    EXPECT_EQ(block.data()[(size_t{48} << 20) - 1], 'x');
+    // Advice on a range without a whole huge page, or on none, changes nothing.
+    AdviseHugePages(block.data() + 1, 100);
+    AdviseHugePages(nullptr, size_t{8} << 20);
+    EXPECT_EQ(std::memcmp(block.data(), "0123456789", 10), 0);
 }
 
 }  // namespace

@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "server/local/format/app_text.h"
+#include "server/local/format/text_lines.h"
+#include "server/local/model_check.h"
 #include "server/tarsel_error.h"
 #include "tests/server/local/data_test_app.h"
 #include "tests/support/app_builder.h"
@@ -124,6 +128,75 @@ TEST_F(MetadataLoadTest, ReplaceKeepsTheIdsOfTheMembersThatStayWhateverTheirOrde
     load->Load(Write(QStringLiteral("again.app"), extracted),
                dir.filePath(QStringLiteral("again.log")));
     EXPECT_EQ(Extract(), extracted);
+}
+
+TEST_F(MetadataLoadTest, WhatAFileProvesOfItselfDoesNotExcuseTheModelItIsMergedInto) {
+    // On its own the file's hierarchy is sound; merged into the stored World > France it
+    // closes a cycle, which the model check finds in the merged model.
+    const QByteArray before = Extract();
+    const auto [error, lines] =
+        Refused(Write(QStringLiteral("merge.app"),
+                      "!MEMBERS=Entity\nFrance\nWorld\n!HIERARCHIES=Entity\nFrance;World\n"),
+                dir.filePath(QStringLiteral("merge.log")));
+    EXPECT_TRUE(lines.join(u'\n').contains(QStringLiteral("the Entity hierarchy has a cycle")))
+        << lines.join(u'\n').toStdString();
+    EXPECT_EQ(Extract(), before);
+
+    // The same relations as a REPLACE are the file's alone, and are taken as read.
+    load->GetLoadOptions()->Item(21)->SetCurrentValue(true);
+    load->Load(Write(QStringLiteral("replace.app"),
+                     "!MEMBERS=Entity\nFrance\nWorld\n"
+                     "!HIERARCHIES=Entity\n;France\nFrance;World\n"),
+               dir.filePath(QStringLiteral("replace.log")));
+    EXPECT_TRUE(Extract().contains("!HIERARCHIES=Entity\r\n;France\r\nFrance;World\r\n"));
+    auto entity = server().Tree(Dimension::Entity);
+    EXPECT_TRUE(entity->IsParent(entity->GetMemberID(QStringLiteral("France"))));
+    EXPECT_FALSE(entity->IsParent(entity->GetMemberID(QStringLiteral("World"))));
+}
+
+TEST(ModelCheckTest, AProofCountsOnlyForTheModelItWasMadeFor) {
+    QByteArray text =
+        "!MEMBERS=Entity\nWorld\nEurope\nFrance\nSpain\n"
+        "!HIERARCHIES=Entity\n;World\nWorld;Europe\nEurope;France\nEurope;Spain\n";
+    QBuffer buffer(&text);
+    ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+    local::format::FileFaults faults(QStringLiteral("proved.app"));
+    local::ModelProof proof;
+    const local::AppModel model = local::format::ReadAppText(buffer, faults, {}, &proof);
+    ASSERT_TRUE(faults.empty());
+    const auto entity = static_cast<size_t>(Dimension::Entity);
+    ASSERT_TRUE(proof[entity].has_value());
+    const local::ResolvedModel proved = local::CheckModel(model, proof);
+    const local::ResolvedModel checked = local::CheckModel(model);
+    EXPECT_EQ(proved.dimensions[entity].relationParent, checked.dimensions[entity].relationParent);
+    EXPECT_EQ(proved.dimensions[entity].relationChild, checked.dimensions[entity].relationChild);
+
+    // The proof of that file does not fit a model whose relations differ, even with as
+    // many of them: the model is checked whole, and its faults found.
+    const auto refusedWith = [&](local::AppModel other, const char* reason) {
+        try {
+            local::CheckModel(other, proof);
+            ADD_FAILURE() << "accepted, expected: " << reason;
+        } catch (const TarselError& error) {
+            EXPECT_TRUE(error.description().contains(QLatin1String(reason)))
+                << error.description().toStdString();
+        }
+    };
+    local::AppModel repeated = model;
+    repeated.dim(Dimension::Entity).hierarchy[3] = {"Europe", "France"};
+    refusedWith(repeated, "\"France\" is under the parent \"Europe\" twice");
+    local::AppModel cycle = model;
+    cycle.dim(Dimension::Entity).hierarchy[0] = {"Spain", "World"};
+    refusedWith(cycle, "has a cycle");
+
+    // A file with a fault proves nothing.
+    QByteArray faulty = text + "Spain;World\n";
+    QBuffer faultyBuffer(&faulty);
+    ASSERT_TRUE(faultyBuffer.open(QIODevice::ReadOnly));
+    local::format::FileFaults found(QStringLiteral("cycle.app"));
+    local::format::ReadAppText(faultyBuffer, found, {}, &proof);
+    EXPECT_FALSE(found.empty());
+    EXPECT_FALSE(proof[entity].has_value());
 }
 
 TEST_F(MetadataLoadTest, FilesOfTheWrongKindAreRefusedAtOnce) {
