@@ -18,8 +18,9 @@ class FileFaults;
 // found (file, line, reason). A file that does not begin as XML is refused after its first
 // bytes; one that is not well formed, not UTF-8, has a document type declaration or a root
 // other than <metadata>, at the line where it goes wrong, without reading further. The
-// model means nothing when faults is not empty.
-AppModel ReadAppXml(QIODevice& device, FileFaults& faults);
+// model means nothing when faults is not empty. proof, when given, receives what the
+// reading proved of it.
+AppModel ReadAppXml(QIODevice& device, FileFaults& faults, ModelProof* proof = nullptr);
 
 // The model as .xml with CR LF line ends; reading it back gives the same model. Fails
 // with kMalformedFile when a text holds a control character XML cannot carry.

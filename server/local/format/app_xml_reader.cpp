@@ -169,7 +169,7 @@ class XmlStreamReader {
         XML_SetStartDoctypeDeclHandler(parser_.get(), &XmlStreamReader::OnDoctype);
     }
 
-    AppModel Read() {
+    AppModel Read(ModelProof* proof) {
         // A small file gets a block of its size: a byte more, so that one read finds the end.
         const qsizetype size = device_.isSequential()
                                    ? kBlock
@@ -214,7 +214,7 @@ class XmlStreamReader {
                 break;
             }
         }
-        return records_.Finish();
+        return records_.Finish(proof);
     }
 
   private:
@@ -637,7 +637,7 @@ class XmlStreamReader {
 
 }  // namespace
 
-AppModel ReadAppXml(QIODevice& device, FileFaults& faults) {
+AppModel ReadAppXml(QIODevice& device, FileFaults& faults, ModelProof* proof) {
     // A file that does not begin as XML is refused before the rest is read.
     const QByteArray head = device.peek(4096);
     qsizetype first = head.startsWith("\xEF\xBB\xBF") ? 3 : 0;
@@ -649,7 +649,7 @@ AppModel ReadAppXml(QIODevice& device, FileFaults& faults) {
                    QStringLiteral("the file is not XML (it does not begin with '<')"));
         return {};
     }
-    return XmlStreamReader(device, faults).Read();
+    return XmlStreamReader(device, faults).Read(proof);
 }
 
 }  // namespace tarsel::local::format

@@ -144,7 +144,7 @@ void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile
     ModelProof proof;  // what the reader proved, which the model check need not prove again
     AppModel read = loadOptions_->Int(option::kFormat) == kAppFormat
                         ? format::ReadAppText(*input, faults, {}, &proof)
-                        : format::ReadAppXml(*input, faults);
+                        : format::ReadAppXml(*input, faults, &proof);
     for (const format::LineFault& fault : faults.Sorted()) {
         log.Error(metadataFile, fault.line(), fault.reason());
     }
