@@ -15,6 +15,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -90,12 +91,125 @@ class TemporaryOutput {
 constexpr size_t kReadSlack = 32;
 constexpr size_t kShortPiece = 256;
 
+// A thread that runs one job at a time, in the order given, beside the caller's thread.
+// Jobs report through state that the caller reads after Wait(); the destructor lets the
+// running job end and joins the thread, on every path.
+class JobThread {
+  public:
+    JobThread() : thread_([this] { Run(); }) {}
+    ~JobThread() {
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return !job_; });
+            quit_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+    JobThread(const JobThread&) = delete;
+    JobThread& operator=(const JobThread&) = delete;
+
+    // Hands job over once the job before it has ended; returns without waiting for it.
+    void Start(std::function<void()> job) {
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return !job_; });
+            job_ = std::move(job);
+        }
+        changed_.notify_all();
+    }
+    // Returns when the last job started has ended; what it did is then visible here.
+    void Wait() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !job_; });
+    }
+
+  private:
+    void Run() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [this] { return job_ || quit_; });
+            if (quit_) {
+                return;
+            }
+            lock.unlock();
+            job_();
+            lock.lock();
+            job_ = nullptr;
+            changed_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::function<void()> job_;  // the job running or about to run
+    bool quit_ = false;
+    std::thread thread_;  // last: it starts when everything above exists
+};
+
+// The file in chunks, the next one read on a thread of its own while the caller works
+// on the one before, so that the copy out of the kernel overlaps the rewrite. A chunk is
+// followed by kReadSlack readable bytes and stays valid until the next call of Next().
+class Reader {
+  public:
+    Reader(int fd, size_t size, std::function<void(int)> fail)
+        : fd_(fd),
+          size_(size),
+          fail_(std::move(fail)),
+          buffers_{std::make_unique_for_overwrite<char[]>(size + kReadSlack),
+                   std::make_unique_for_overwrite<char[]>(size + kReadSlack)} {
+        ReadAhead(0);
+    }
+
+    // The next chunk; empty at the end of the file.
+    std::span<const char> Next() {
+        thread_.Wait();
+        if (error_ != 0) {
+            fail_(error_);
+        }
+        const int ready = reading_;
+        if (got_ > 0) {
+            const size_t got = got_;
+            ReadAhead(ready ^ 1);
+            return {buffers_[ready].get(), got};
+        }
+        return {};
+    }
+
+  private:
+    void ReadAhead(int buffer) {
+        reading_ = buffer;
+        got_ = 0;
+        thread_.Start([this, to = buffers_[buffer].get()] {
+            while (got_ < size_) {
+                const ssize_t n = ::read(fd_, to + got_, size_ - got_);
+                if (n < 0 && errno == EINTR) {
+                    continue;
+                }
+                if (n <= 0) {
+                    error_ = n < 0 ? errno : 0;
+                    return;
+                }
+                got_ += static_cast<size_t>(n);
+            }
+        });
+    }
+
+    int fd_;
+    size_t size_;  // of a chunk
+    std::function<void(int)> fail_;
+    std::unique_ptr<char[]> buffers_[2];
+    int reading_ = 0;  // the buffer the thread fills
+    size_t got_ = 0;   // bytes in it once the thread is done
+    int error_ = 0;    // the failure of the read, if any
+    JobThread thread_;
+};
+
 // Buffered output whose write() calls run on a thread of their own, so that writing one
 // buffer overlaps filling the other: the time approaches the larger of reading and
 // writing instead of their sum. It can take back the line being written, also when part
 // of it has already reached the file (a long line that turns out to have too few
 // semicolons). Failures of the thread are raised through fail on the caller's thread.
-// The thread is joined by the destructor, on every path.
 class Writer {
   public:
     Writer(int fd, std::function<void(int)> fail, size_t size)
@@ -103,17 +217,7 @@ class Writer {
           fail_(std::move(fail)),
           size_(size),
           buffers_{std::make_unique_for_overwrite<char[]>(size),
-                   std::make_unique_for_overwrite<char[]>(size)} {
-        thread_ = std::thread([this] { Run(); });
-    }
-    ~Writer() {
-        {
-            const std::lock_guard lock(mutex_);
-            quit_ = true;
-        }
-        changed_.notify_all();
-        thread_.join();
-    }
+                   std::make_unique_for_overwrite<char[]>(size)} {}
     Writer(const Writer&) = delete;
     Writer& operator=(const Writer&) = delete;
 
@@ -166,55 +270,29 @@ class Writer {
         if (used_ == 0) {
             return;
         }
-        {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return job_ == nullptr; });
-            if (error_ != 0) {
-                lock.unlock();
-                fail_(error_);
+        WaitIdle();
+        thread_.Start([this, data = buffers_[filling_].get(), left = used_]() mutable {
+            while (left > 0) {
+                const ssize_t written = ::write(fd_, data, left);
+                if (written < 0) {
+                    if (errno == EINTR) {
+                        continue;
+                    }
+                    error_ = errno;
+                    return;
+                }
+                data += written;
+                left -= static_cast<size_t>(written);
             }
-            job_ = buffers_[filling_].get();
-            jobSize_ = used_;
-        }
-        changed_.notify_all();
+        });
         handed_ += static_cast<int64_t>(used_);
         filling_ ^= 1;
         used_ = 0;
     }
     void WaitIdle() {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return job_ == nullptr; });
+        thread_.Wait();
         if (error_ != 0) {
-            lock.unlock();
             fail_(error_);
-        }
-    }
-    void Run() {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            changed_.wait(lock, [this] { return job_ != nullptr || quit_; });
-            if (quit_) {
-                return;
-            }
-            const char* data = job_;
-            size_t left = jobSize_;
-            int error = error_;
-            lock.unlock();
-            while (left > 0 && error == 0) {
-                const ssize_t written = ::write(fd_, data, left);
-                if (written < 0) {
-                    if (errno != EINTR) {
-                        error = errno;
-                    }
-                    continue;
-                }
-                data += written;
-                left -= static_cast<size_t>(written);
-            }
-            lock.lock();
-            error_ = error;
-            job_ = nullptr;
-            changed_.notify_all();
         }
     }
 
@@ -225,14 +303,8 @@ class Writer {
     int filling_ = 0;     // the buffer being filled; the other may be with the thread
     size_t used_ = 0;     // bytes in the buffer being filled
     int64_t handed_ = 0;  // bytes given to the thread, all told
-
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    const char* job_ = nullptr;  // the buffer the thread is writing, if any
-    size_t jobSize_ = 0;
-    int error_ = 0;  // the first failure of the thread
-    bool quit_ = false;
-    std::thread thread_;
+    int error_ = 0;       // the first failure of the thread; nothing is written after it
+    JobThread thread_;    // last: joined before the buffers go
 };
 
 // The semicolons, CRs and LFs of 64 bytes, one bit each, lowest bit first.
@@ -479,25 +551,20 @@ Custom2Counts RewriteCustom2(const QString& input, const QString& output, const 
     writer.Put(kHeader, 7);
     LineRewriter lines(writer, value);
 
-    const size_t chunkSize = std::max<size_t>(chunkBytes, 1);
-    const auto chunk = std::make_unique_for_overwrite<char[]>(chunkSize + kReadSlack);
+    Reader reader(in.get(), std::max<size_t>(chunkBytes, 1), [&](int error) {
+        throw TarselError(err::kFileAccess, source,
+                          QStringLiteral("Cannot read %1: %2").arg(input, Reason(error)));
+    });
     for (;;) {
         if (stop && stop()) {
             throw TarselError(err::kStopped, source,
                               QStringLiteral("Stopped before the end of %1").arg(input));
         }
-        const ssize_t got = ::read(in.get(), chunk.get(), chunkSize);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw TarselError(err::kFileAccess, source,
-                              QStringLiteral("Cannot read %1: %2").arg(input, Reason(errno)));
-        }
-        if (got == 0) {
+        const std::span<const char> chunk = reader.Next();
+        if (chunk.empty()) {
             break;
         }
-        lines.Feed(chunk.get(), chunk.get() + got);
+        lines.Feed(chunk.data(), chunk.data() + chunk.size());
     }
     lines.Finish();
     writer.Flush();
