@@ -6,7 +6,9 @@
 #    through user space as the rewrite must, is shown beside it;
 #  - mawk doing the same field rewrite (target: the rewrite is faster).
 # Each is run three times, the best time counts (the rewrite's whole process, and the
-# rewrite alone as timed inside it, without the program's start); the outputs of the rewrite and of mawk
+# rewrite alone as timed inside it, without the program's start). The process is
+# custom2_bench, which holds the rewrite's Qt-free library alone: in the nightly run the
+# command runs inside a Tarsel_Batch that has started already. The outputs of the rewrite and of mawk
 # must be the same bytes. Also prints the rewrite's maximum resident memory, which must
 # not grow with the file.
 # Usage: bench/custom2/run.sh   (RECORDS=2000000 BUILD_DIR=... WORK_DIR=... to change)
