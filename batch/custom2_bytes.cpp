@@ -19,7 +19,6 @@
 #include <thread>
 #include <vector>
 
-
 namespace tarsel::batch {
 
 namespace {
@@ -529,8 +528,9 @@ Custom2Counts RewriteCustom2Bytes(const char* input, const char* output, std::st
     writer.Put(kHeader, 7);
     LineRewriter lines(writer, value);
 
-    Reader reader(in.get(), std::max<size_t>(chunkBytes, 1),
-                  [](int error) { throw Custom2Failure{Custom2Failure::kReadInput, error}; });
+    Reader reader(in.get(), std::max<size_t>(chunkBytes, 1), [](int error) {
+        throw Custom2Failure{Custom2Failure::kReadInput, error};
+    });
     for (;;) {
         if (stop && stop()) {
             throw Custom2Failure{Custom2Failure::kStopped, 0};

@@ -37,7 +37,7 @@ TarselError Failure(const Custom2Failure& failure, const QString& input, const Q
             return TarselError(err::kFileAccess, source,
                                QStringLiteral("Cannot read %1: %2").arg(input, reason));
         case Custom2Failure::kWriteOutput:
-            break;
+            break;  // below, where any other kind would end too
         case Custom2Failure::kStopped:
             return TarselError(err::kStopped, source,
                                QStringLiteral("Stopped before the end of %1").arg(input));
@@ -52,10 +52,9 @@ Custom2Counts RewriteCustom2(const QString& input, const QString& output, const 
                              const QString& source, const std::function<bool()>& stop,
                              size_t chunkBytes) {
     try {
-        return RewriteCustom2Bytes(QFile::encodeName(input).constData(),
-                                   QFile::encodeName(output).constData(),
-                                   std::string_view(value.constData(), value.size()), stop,
-                                   chunkBytes);
+        return RewriteCustom2Bytes(
+            QFile::encodeName(input).constData(), QFile::encodeName(output).constData(),
+            std::string_view(value.constData(), value.size()), stop, chunkBytes);
     } catch (const Custom2Failure& failure) {
         throw Failure(failure, input, output, source);
     }

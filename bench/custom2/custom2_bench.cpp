@@ -21,8 +21,8 @@ int main(int argc, char** argv) {
         std::printf("seconds=%.3f records=%lld dropped=%lld\n", seconds.count(),
                     static_cast<long long>(counts.records), static_cast<long long>(counts.dropped));
     } catch (const tarsel::batch::Custom2Failure& failure) {
-        std::fprintf(stderr, "custom2_bench: failed (step %d): %s\n", static_cast<int>(failure.kind),
-                     std::strerror(failure.error));
+        std::fprintf(stderr, "custom2_bench: failed (step %d): %s\n",
+                     static_cast<int>(failure.kind), std::strerror(failure.error));
         return 1;
     }
     return 0;
