@@ -515,15 +515,15 @@ QStringList StoredMetadata::Languages() {
     return Names(db_, kLanguagesQuery);
 }
 
-StoredMetadata::LabelTable::LabelTable(size_t rows) {
+StoredMetadata::TextTable::TextTable(size_t rows) {
     ReserveLarge(ends_, rows);
 }
 
-void StoredMetadata::LabelTable::Add(int64_t id, QStringView label) {
+void StoredMetadata::TextTable::Add(int64_t id, QStringView text) {
     if (id < static_cast<int64_t>(ends_.size())) {
         return;  // ids come in ascending order; a repeat cannot be stored
     }
-    const auto n = static_cast<size_t>(label.size());
+    const auto n = static_cast<size_t>(text.size());
     if ((used_ + n) * sizeof(char16_t) > text_.capacity()) {
         if (used_ + n > std::numeric_limits<uint32_t>::max()) {
             throw std::bad_alloc();
@@ -531,12 +531,12 @@ void StoredMetadata::LabelTable::Add(int64_t id, QStringView label) {
         text_.Reserve((used_ + n) * sizeof(char16_t));
     }
     ends_.resize(static_cast<size_t>(id), static_cast<uint32_t>(used_));
-    std::copy_n(label.utf16(), n, Text() + used_);
+    std::copy_n(text.utf16(), n, Text() + used_);
     used_ += n;
     ends_.push_back(static_cast<uint32_t>(used_));
 }
 
-const StoredMetadata::LabelTable& StoredMetadata::Labels(Dimension dimension) {
+const StoredMetadata::TextTable& StoredMetadata::Labels(Dimension dimension) {
     auto& labels = labels_[static_cast<size_t>(dimension)];
     if (!labels) {
         labels.emplace(RowsBelow(db_, "members", dimension));
@@ -552,7 +552,7 @@ const StoredMetadata::LabelTable& StoredMetadata::Labels(Dimension dimension) {
 
 const QString& StoredMetadata::Referenced(Dimension dimension, int64_t id) {
     static const QString none;
-    const LabelTable& labels = Labels(dimension);
+    const TextTable& labels = Labels(dimension);
     if (id < 0 || static_cast<size_t>(id) >= labels.size()) {
         return none;
     }
@@ -570,11 +570,16 @@ void StoredMetadata::Members(Dimension dimension, const MemberFn& each) {
     // The labels are kept by id as they pass, for the descriptions and relations after.
     auto& labels = labels_[static_cast<size_t>(dimension)];
     const bool keep = !labels.has_value();
+    const size_t rows = RowsBelow(db_, "members", dimension);
     if (keep) {
-        labels.emplace(RowsBelow(db_, "members", dimension));
+        labels.emplace(rows);
+    }
+    auto& descriptions = descriptions_[static_cast<size_t>(dimension)];
+    if (!descriptionsAsked_[static_cast<size_t>(dimension)]) {
+        descriptions.emplace(rows);
     }
     sql::Statement q = RowsOf(db_,
-                              "SELECT key, label, user_defined, attributes "
+                              "SELECT key, label, user_defined, attributes, descriptions "
                               "FROM members WHERE key >= ?1 AND key < ?2 ORDER BY key",
                               dimension);
     MemberModel m;  // one for every row, so that each row costs no allocation of its own
@@ -599,6 +604,9 @@ void StoredMetadata::Members(Dimension dimension, const MemberFn& each) {
         if (keep) {
             labels->Add(id, label);
         }
+        if (descriptions) {
+            descriptions->Add(id, q.TextView(4));
+        }
     }
 }
 
@@ -622,7 +630,17 @@ void EachDescription(QStringView label, QStringView column,
 }  // namespace
 
 void StoredMetadata::Descriptions(Dimension dimension, const DescriptionFn& each) {
-    const LabelTable& labels = Labels(dimension);
+    descriptionsAsked_[static_cast<size_t>(dimension)] = true;
+    const TextTable& labels = Labels(dimension);
+    if (auto& kept = descriptions_[static_cast<size_t>(dimension)]) {
+        for (size_t id = 0; id < kept->size(); ++id) {
+            if (const QStringView column = kept->Of(static_cast<int64_t>(id)); !column.isEmpty()) {
+                EachDescription(labels.Of(static_cast<int64_t>(id)), column, each);
+            }
+        }
+        kept.reset();  // asked for once; the memory goes back
+        return;
+    }
     sql::Statement q = RowsOf(db_,
                               "SELECT key, descriptions FROM members WHERE key >= ?1 AND "
                               "key < ?2 ORDER BY key",
@@ -637,7 +655,7 @@ void StoredMetadata::Descriptions(Dimension dimension, const DescriptionFn& each
 }
 
 void StoredMetadata::Relations(Dimension dimension, const RelationFn& each) {
-    const LabelTable& labels = Labels(dimension);
+    const TextTable& labels = Labels(dimension);
     sql::Statement q =
         RowsOf(db_, "SELECT parent, child FROM relations WHERE key >= ?1 AND key < ?2 ORDER BY key",
                dimension);

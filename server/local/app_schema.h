@@ -96,13 +96,13 @@ class StoredMetadata final : public MetadataSource {
     std::optional<QByteArray> MemberListFile() override;
 
   private:
-    // The labels of a dimension by id in one text, so that a million labels are not a
-    // million strings.
-    class LabelTable {
+    // Texts of a dimension's members by id (labels, description columns) in one block,
+    // so that a million texts are not a million strings.
+    class TextTable {
       public:
-        // ids ascending; the ids skipped have empty labels. rows: room to make up front.
-        explicit LabelTable(size_t rows);
-        void Add(int64_t id, QStringView label);
+        // ids ascending; the ids skipped have empty texts. rows: room to make up front.
+        explicit TextTable(size_t rows);
+        void Add(int64_t id, QStringView text);
         // Empty for an id without a member.
         QStringView Of(int64_t id) const {
             if (id < 0 || static_cast<size_t>(id) >= ends_.size()) {
@@ -120,17 +120,22 @@ class StoredMetadata final : public MetadataSource {
         // Grown by remapping, which moves a large block without copying it.
         LargeBlock text_;
         size_t used_ = 0;             // in UTF-16 units
-        std::vector<uint32_t> ends_;  // where the label of each id ends in text_
+        std::vector<uint32_t> ends_;  // where the text of each id ends in text_
     };
 
     // The labels of a dimension, read on first use.
-    const LabelTable& Labels(Dimension dimension);
+    const TextTable& Labels(Dimension dimension);
     // The label of a member that attributes refer to; empty for a negative id.
     const QString& Referenced(Dimension dimension, int64_t id);
 
     sql::Database& db_;
     QStringList classes_;
-    std::array<std::optional<LabelTable>, kDimensionCount> labels_;
+    std::array<std::optional<TextTable>, kDimensionCount> labels_;
+    // The description columns that Members read in passing, for Descriptions after it:
+    // the .app writer asks for them in that order, and one pass over the members costs
+    // less than two. Not kept once Descriptions has been asked (the .xml writer's order).
+    std::array<std::optional<TextTable>, kDimensionCount> descriptions_;
+    std::array<bool, kDimensionCount> descriptionsAsked_{};
     std::array<std::vector<QString>, kDimensionCount> referenced_;
 };
 

@@ -111,7 +111,8 @@ TEST_F(MetadataLoadTest, ReplaceKeepsTheIdsOfTheMembersThatStayWhateverTheirOrde
     load->GetLoadOptions()->Item(21)->SetCurrentValue(true);
     // Another order than the stored one, labels in another case, Spain gone, Italy new.
     load->Load(Write(QStringLiteral("replace.app"),
-                     "!MEMBERS=Entity\nFRANCE\nItaly\nworld\n"
+                     "!LANGUAGES\nEnglish\n!MEMBERS=Entity\nFRANCE\nItaly\nworld\n"
+                     "!DESCRIPTIONS=Entity\nItaly;English;Italia\nworld;English;The World\n"
                      "!HIERARCHIES=Entity\n;world\nworld;Italy\nworld;FRANCE\n"),
                dir.filePath(QStringLiteral("replace.log")));
     entity = server().Tree(Dimension::Entity);
@@ -120,10 +121,12 @@ TEST_F(MetadataLoadTest, ReplaceKeepsTheIdsOfTheMembersThatStayWhateverTheirOrde
     EXPECT_EQ(entity->GetMemberID(QStringLiteral("Italy")), std::max({world, france, spain}) + 1);
     EXPECT_EQ(entity->EnumAllMemberLabels(), QStringList({"world", "FRANCE", "Italy"}));
 
-    // The extract lists the members in id order under the file's labels, and loads back
-    // to itself.
+    // The extract lists the members and their descriptions in id order (past Spain's
+    // unused id) under the file's labels, and loads back to itself.
     const QByteArray extracted = Extract();
-    EXPECT_TRUE(extracted.contains("!MEMBERS=Entity\r\nworld\r\nFRANCE\r\nItaly\r\n"))
+    EXPECT_TRUE(extracted.contains("!MEMBERS=Entity\r\nworld\r\nFRANCE\r\nItaly\r\n"
+                                   "!DESCRIPTIONS=Entity\r\nworld;English;The World\r\n"
+                                   "Italy;English;Italia\r\n!HIERARCHIES=Entity\r\n"))
         << extracted.toStdString();
     load->Load(Write(QStringLiteral("again.app"), extracted),
                dir.filePath(QStringLiteral("again.log")));
