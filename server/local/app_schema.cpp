@@ -509,7 +509,10 @@ std::vector<UserList> ReadUserLists(sql::Database& db, Dimension dimension) {
     return lists;
 }
 
-StoredMetadata::StoredMetadata(sql::Database& db) : db_(db), classes_(Names(db, kClassesQuery)) {}
+StoredMetadata::StoredMetadata(sql::Database& db, size_t mostDescriptionBytesKept)
+    : db_(db),
+      classes_(Names(db, kClassesQuery)),
+      mostDescriptionBytesKept_(mostDescriptionBytesKept) {}
 
 QStringList StoredMetadata::Languages() {
     return Names(db_, kLanguagesQuery);
@@ -606,6 +609,9 @@ void StoredMetadata::Members(Dimension dimension, const MemberFn& each) {
         }
         if (descriptions) {
             descriptions->Add(id, q.TextView(4));
+            if (descriptions->TextBytes() > mostDescriptionBytesKept_) {
+                descriptions.reset();
+            }
         }
     }
 }

@@ -85,7 +85,8 @@ std::vector<UserList> ReadUserLists(sql::Database& db, Dimension dimension);
 // holds a read transaction on db while it reads.
 class StoredMetadata final : public MetadataSource {
   public:
-    explicit StoredMetadata(sql::Database& db);
+    // mostDescriptionBytesKept: see descriptions_.
+    explicit StoredMetadata(sql::Database& db, size_t mostDescriptionBytesKept = size_t{64} << 20);
 
     QStringList Languages() override;
     QStringList SecurityClasses() override { return classes_; }
@@ -113,6 +114,7 @@ class StoredMetadata final : public MetadataSource {
                                static_cast<qsizetype>(ends_[static_cast<size_t>(id)] - begin));
         }
         size_t size() const { return ends_.size(); }
+        size_t TextBytes() const { return used_ * sizeof(char16_t); }
 
       private:
         char16_t* Text() const { return reinterpret_cast<char16_t*>(text_.data()); }
@@ -133,7 +135,10 @@ class StoredMetadata final : public MetadataSource {
     std::array<std::optional<TextTable>, kDimensionCount> labels_;
     // The description columns that Members read in passing, for Descriptions after it:
     // the .app writer asks for them in that order, and one pass over the members costs
-    // less than two. Not kept once Descriptions has been asked (the .xml writer's order).
+    // less than two. Not kept once Descriptions has been asked (the .xml writer's order),
+    // nor past mostDescriptionBytesKept_ of text: long texts in many languages are read
+    // again rather than held.
+    size_t mostDescriptionBytesKept_;
     std::array<std::optional<TextTable>, kDimensionCount> descriptions_;
     std::array<bool, kDimensionCount> descriptionsAsked_{};
     std::array<std::vector<QString>, kDimensionCount> referenced_;

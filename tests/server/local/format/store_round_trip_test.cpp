@@ -39,6 +39,12 @@ QByteArray ThroughTheStore(const QByteArray& text, const QString& name) {
     EXPECT_EQ(size, streamed.size());
     EXPECT_EQ(pieces, 1);  // a small application is handed over whole
 
+    // Descriptions too long to keep while the members pass are read again, mid-dimension.
+    StoredMetadata rereading(db, 40);
+    QByteArray reread;
+    WriteAppText(rereading, [&](QByteArrayView bytes) { reread.append(bytes); });
+    EXPECT_EQ(reread, fromModel);
+
     QByteArray xml;
     const qsizetype xmlSize = WriteAppXml(source, [&](QByteArrayView bytes) { xml.append(bytes); });
     EXPECT_EQ(xmlSize, xml.size());
