@@ -1,6 +1,7 @@
 // A disk that fills during a load, made with the file size limit of the batch process:
 // the load fails with a client error that names the store and the reason, the
-// application is as before, and the store passes SQLite's integrity check.
+// application is as before, and the store passes SQLite's integrity check. An extract
+// that fills it leaves the earlier file as it was.
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -114,6 +115,19 @@ TEST(HardeningFullDisk, ALoadThatFillsTheDiskStoresNothing) {
         EXPECT_TRUE(Extracted(folder, QStringLiteral("before")) ==
                     Extracted(folder, QStringLiteral("after")));
     }
+
+    // An extract that fills the disk fails naming its file and leaves the earlier extract
+    // as it was, with no part-written file beside it.
+    const QByteArray before = Extracted(folder, QStringLiteral("before"));
+    WriteFile(folder + "/extract.txt",
+              "LOGON TestCluster, TestApp\r\n"
+              "EXTRACT_BASE_DATA before.dat, , Actual, 2026, 01, 12, FALSE\r\n");
+    EXPECT_EQ(RunBatch(folder, {QStringLiteral("extract.txt")}, {}, LimitFileSize).exitCode, 1);
+    const QString log = QString::fromUtf8(ReadFile(folder + "/extract.log"));
+    EXPECT_TRUE(log.contains(QStringLiteral("before.dat: cannot be written (File too large)")))
+        << log.toStdString();
+    EXPECT_TRUE(Extracted(folder, QStringLiteral("before")) == before);
+    EXPECT_EQ(QDir(folder).entryList({QStringLiteral("before.dat.*")}), QStringList());
 }
 
 }  // namespace

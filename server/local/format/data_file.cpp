@@ -230,11 +230,6 @@ DataFileReader::StepResult DataFileReader::Step(DataRecord& record, DataProblem&
 }
 
 DataFileWriter::DataFileWriter(const QString& path) : file_(path) {
-    if (!file_.open(QIODevice::WriteOnly)) {
-        ThrowClientError(
-            code::kFileUnwritable,
-            QStringLiteral("%1: cannot be written (%2)").arg(path, file_.errorString()));
-    }
     pending_ = "!DATA\r\n";
 }
 
@@ -252,19 +247,13 @@ void DataFileWriter::Write(const std::array<const std::string*, kDimensionCount>
 }
 
 void DataFileWriter::Flush() {
-    if (file_.write(pending_.data(), static_cast<qint64>(pending_.size())) !=
-        static_cast<qint64>(pending_.size())) {
-        file_.cancelWriting();
-    }
+    file_.Write(QByteArrayView(pending_.data(), static_cast<qsizetype>(pending_.size())));
     pending_.clear();
 }
 
 void DataFileWriter::Commit() {
     Flush();
-    if (!file_.commit()) {
-        ThrowClientError(code::kFileUnwritable, QStringLiteral("%1: cannot be written (%2)")
-                                                    .arg(file_.fileName(), file_.errorString()));
-    }
+    file_.Commit();
 }
 
 }  // namespace tarsel::local::format

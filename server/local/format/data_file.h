@@ -5,13 +5,13 @@
 // The reader streams: it holds one line at a time, so memory does not grow with the file.
 
 #include <QFile>
-#include <QSaveFile>
 #include <QString>
 #include <array>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "server/local/format/text_lines.h"
 #include "server/tarsel.h"
 
 namespace tarsel::local::format {
@@ -97,7 +97,7 @@ class DataFileWriter {
 
   private:
     void Flush();
-    QSaveFile file_;
+    OutputFile file_;
     std::string pending_;
 };
 

@@ -1,8 +1,11 @@
 #include "server/local/format/text_lines.h"
 
+#include <fcntl.h>
+
 #include <QFileInfo>
 #include <QIODevice>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "server/tarsel_error.h"
@@ -27,6 +30,42 @@ std::unique_ptr<QFile> OpenInputFile(const QString& path) {
 
 QByteArray ReadWholeFile(const QString& path) {
     return OpenInputFile(path)->readAll();
+}
+
+OutputFile::OutputFile(const QString& path) : file_(path) {
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        Fail();
+    }
+}
+
+void OutputFile::Write(QByteArrayView bytes) {
+    errno = 0;
+    if (file_.write(bytes.data(), bytes.size()) != bytes.size()) {
+        Fail(errno);
+    }
+    written_ += bytes.size();
+#ifdef __linux__
+    constexpr qint64 kSendEvery = qint64{8} << 20;
+    if (written_ - sent_ >= kSendEvery) {
+        // Only starts the writing; a failure shows in the sync at Commit.
+        ::sync_file_range(file_.handle(), sent_, written_ - sent_, SYNC_FILE_RANGE_WRITE);
+        sent_ = written_;
+    }
+#endif
+}
+
+void OutputFile::Commit() {
+    if (!file_.commit()) {
+        Fail();
+    }
+}
+
+void OutputFile::Fail(int error) {
+    const QString reason =
+        error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : file_.errorString();
+    file_.cancelWriting();
+    ThrowClientError(code::kFileUnwritable,
+                     QStringLiteral("%1: cannot be written (%2)").arg(file_.fileName(), reason));
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QFile>
+#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -23,6 +24,25 @@ namespace tarsel::local::format {
 std::unique_ptr<QFile> OpenInputFile(const QString& path);
 // Reads a whole file, with the failures of OpenInputFile.
 QByteArray ReadWholeFile(const QString& path);
+
+// A large file written whole or not at all: it replaces path only at Commit, after its
+// bytes are on disk. The bytes start on their way to disk every few megabytes as they are
+// written, so that the sync before the replacement waits for the last few only, not for
+// the whole file. Failures are kFileUnwritable, naming the path.
+class OutputFile {
+  public:
+    explicit OutputFile(const QString& path);
+    void Write(QByteArrayView bytes);
+    void Commit();
+
+  private:
+    // error: the errno of a failed write, whose reason QSaveFile does not always keep.
+    [[noreturn]] void Fail(int error = 0);
+
+    QSaveFile file_;
+    qint64 written_ = 0;
+    qint64 sent_ = 0;  // bytes whose writing to disk has been started
+};
 
 // The client error kMalformedFile about one line of a file, which keeps the line and the
 // reason apart for readers that list every fault of a file.

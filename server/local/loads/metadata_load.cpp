@@ -1,7 +1,6 @@
 #include "server/local/loads/metadata_load.h"
 
 #include <QHash>
-#include <QSaveFile>
 #include <unordered_set>
 
 #include "server/local/app_schema.h"
@@ -248,28 +247,14 @@ void LocalMetadataLoad::Extract(const QString& metadataFile, const QString& logF
     {
         // Straight from the stored rows into the file: a large application is never held
         // whole, neither as a model nor as text. A failure leaves no file behind.
-        QSaveFile out(metadataFile);
-        const auto unwritable = [&] {
-            ThrowClientError(
-                code::kFileUnwritable,
-                QStringLiteral("%1: cannot be written (%2)").arg(metadataFile, out.errorString()));
-        };
-        if (!out.open(QIODevice::WriteOnly)) {
-            unwritable();
-        }
+        format::OutputFile out(metadataFile);
         CheckApplicationSchema(db);
         sql::Transaction read(db, sql::Transaction::Kind::Read);
         StoredMetadata source(db);
-        const format::TextSink sink = [&](QByteArrayView bytes) {
-            if (out.write(bytes.data(), bytes.size()) != bytes.size()) {
-                unwritable();
-            }
-        };
+        const format::TextSink sink = [&out](QByteArrayView bytes) { out.Write(bytes); };
         size = app ? format::WriteAppText(source, sink) : format::WriteAppXml(source, sink);
         read.Commit();
-        if (!out.commit()) {
-            unwritable();
-        }
+        out.Commit();
     }
     LoadLog log(logFile);
     log.Note(QStringLiteral("Extracted the metadata of %1 (%2 bytes, %3) to %4.")
