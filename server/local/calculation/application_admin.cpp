@@ -1,12 +1,12 @@
 #include "server/local/calculation/application_admin.h"
 
-#include <QSaveFile>
 #include <QStringList>
 #include <set>
 
 #include "server/local/app_schema.h"
 #include "server/local/data_store.h"
 #include "server/local/dimension_index.h"
+#include "server/local/format/text_lines.h"
 #include "server/local/journal_store.h"
 #include "server/tarsel_error.h"
 
@@ -15,13 +15,8 @@ namespace tarsel::local {
 namespace {
 
 void WriteLog(const QString& path, const QStringList& lines) {
-    const QByteArray bytes = (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        ThrowClientError(
-            code::kFileUnwritable,
-            QStringLiteral("%1: cannot be written (%2)").arg(path, file.errorString()));
-    }
+    format::WriteWholeFile(path,
+                           (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
 }
 
 QString Naming(Dimension dimension, int32_t member) {

@@ -68,6 +68,12 @@ void OutputFile::Fail(int error) {
                      QStringLiteral("%1: cannot be written (%2)").arg(file_.fileName(), reason));
 }
 
+void WriteWholeFile(const QString& path, QByteArrayView bytes) {
+    OutputFile file(path);
+    file.Write(bytes);
+    file.Commit();
+}
+
 namespace {
 QString Where(const QString& fileName, int line) {
     return line > 0 ? QStringLiteral("%1, line %2: ").arg(fileName).arg(line)

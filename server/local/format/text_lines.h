@@ -44,6 +44,9 @@ class OutputFile {
     qint64 sent_ = 0;  // bytes whose writing to disk has been started
 };
 
+// Writes a whole file through an OutputFile, with its failures.
+void WriteWholeFile(const QString& path, QByteArrayView bytes);
+
 // The client error kMalformedFile about one line of a file, which keeps the line and the
 // reason apart for readers that list every fault of a file.
 class LineFault : public TarselError {

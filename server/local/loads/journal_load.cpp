@@ -6,6 +6,7 @@
 #include "server/local/data_store.h"
 #include "server/local/dimension_index.h"
 #include "server/local/format/journal_file.h"
+#include "server/local/format/text_lines.h"
 #include "server/local/journal_store.h"
 #include "server/tarsel_error.h"
 
@@ -218,8 +219,9 @@ std::shared_ptr<LoadOptions> LocalJournalLoad::GetExtractOptions() {
 }
 
 void LocalJournalLoad::Load(const QString& journalFile, const QString& logFile) {
-    LocalApplicationSession& session = session_.Require(format::Role::Journals, QStringLiteral("journal loads"));
-    const QByteArray bytes = ReadInputFile(journalFile);
+    LocalApplicationSession& session =
+        session_.Require(format::Role::Journals, QStringLiteral("journal loads"));
+    const QByteArray bytes = format::ReadWholeFile(journalFile);
     const QString fileName = QFileInfo(journalFile).fileName();
     const format::JournalFile read = format::ReadJournalFile(bytes, fileName);
     LoadLog log(logFile);
@@ -276,7 +278,8 @@ void LocalJournalLoad::Load(const QString& journalFile, const QString& logFile) 
 }
 
 void LocalJournalLoad::Extract(const QString& journalFile, const QString& logFile) {
-    LocalApplicationSession& session = session_.Require(format::Role::Journals, QStringLiteral("journal extracts"));
+    LocalApplicationSession& session =
+        session_.Require(format::Role::Journals, QStringLiteral("journal extracts"));
     ApplicationFile& file = *session.file();
     JournalSelection selection;
     selection.regular = extractOptions_->Bool(option::kRegular);
@@ -305,7 +308,7 @@ void LocalJournalLoad::Extract(const QString& journalFile, const QString& logFil
     log.Note(QStringLiteral("Extracted %1 journal(s) and template(s) of %2 to %3.")
                  .arg(journals.size())
                  .arg(file.name(), journalFile));
-    WriteOutputFile(journalFile, format::WriteJournalFile(journals));
+    format::WriteWholeFile(journalFile, format::WriteJournalFile(journals));
     log.Write();
 }
 

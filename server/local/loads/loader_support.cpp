@@ -1,7 +1,5 @@
 #include "server/local/loads/loader_support.h"
 
-#include <QSaveFile>
-
 #include "server/local/format/text_lines.h"
 #include "server/tarsel_error.h"
 
@@ -153,7 +151,8 @@ void LoadLog::Write() {
                       ? QStringLiteral("0 problems.")
                       : QStringLiteral("%1 warning(s), no other problems.").arg(warnings_));
     }
-    WriteOutputFile(path_, (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
+    format::WriteWholeFile(path_,
+                           (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
 }
 
 void LoadLog::RefuseFile(const QString& kind, const QString& file) {
@@ -164,19 +163,6 @@ void LoadLog::RefuseFile(const QString& kind, const QString& file) {
                          .arg(kind, file)
                          .arg(errors_)
                          .arg(path_));
-}
-
-void WriteOutputFile(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        ThrowClientError(
-            code::kFileUnwritable,
-            QStringLiteral("%1: cannot be written (%2)").arg(path, file.errorString()));
-    }
-}
-
-QByteArray ReadInputFile(const QString& path) {
-    return format::ReadWholeFile(path);
 }
 
 }  // namespace tarsel::local

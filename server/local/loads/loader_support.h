@@ -85,10 +85,4 @@ class LoadLog {
     int warnings_ = 0;
 };
 
-// Puts bytes at path whole or not at all; kFileUnwritable naming the path otherwise.
-void WriteOutputFile(const QString& path, const QByteArray& bytes);
-
-// The file's bytes; kFileNotFound, or kFileUnreadable (also for a folder).
-QByteArray ReadInputFile(const QString& path);
-
 }  // namespace tarsel::local

@@ -5,6 +5,7 @@
 #include "server/local/app_schema.h"
 #include "server/local/format/member_list_file.h"
 #include "server/local/format/rules_text.h"
+#include "server/local/format/text_lines.h"
 #include "server/local/security_store.h"
 #include "server/tarsel_error.h"
 
@@ -75,7 +76,7 @@ void ExtractStoredFile(const std::optional<QByteArray>& stored, const QString& w
                  .arg(what)
                  .arg(stored->size())
                  .arg(path));
-    WriteOutputFile(path, *stored);
+    format::WriteWholeFile(path, *stored);
     log.Write();
 }
 
@@ -88,7 +89,7 @@ void LocalRulesLoad::SetSession(std::shared_ptr<ApplicationSession> session, int
 SyntaxCheck LocalRulesLoad::LoadRulesFile(const QString& rulesFile, const QString& logFile, int32_t,
                                           bool checkIcp) {
     LocalApplicationSession& session = session_.Require(Role::Rules, QStringLiteral("rules loads"));
-    const QByteArray bytes = ReadInputFile(rulesFile);
+    const QByteArray bytes = format::ReadWholeFile(rulesFile);
     LoadLog log(logFile);
     ApplicationFile& file = *session.file();
     // The members are looked up in the transaction that stores the file, as for lists.
@@ -125,7 +126,7 @@ SyntaxCheck LocalRulesLoad::LoadMemberListFile(const QString& memberListFile,
                                                const QString& logFile, int32_t) {
     LocalApplicationSession& session =
         session_.Require(Role::MemberLists, QStringLiteral("member list loads"));
-    const QByteArray bytes = ReadInputFile(memberListFile);
+    const QByteArray bytes = format::ReadWholeFile(memberListFile);
     LoadLog log(logFile);
     std::optional<format::MemberListFileContent> content;
     try {

@@ -5,6 +5,7 @@
 
 #include "server/local/app_schema.h"
 #include "server/local/cluster_store.h"
+#include "server/local/format/text_lines.h"
 #include "server/local/security_store.h"
 #include "server/local/store_names.h"
 #include "server/tarsel_error.h"
@@ -206,7 +207,7 @@ bool LocalSecurityLoad::Load(const QString& securityFile, const QString& logFile
         session_.Require(Role::Security, QStringLiteral("security loads"));
     const SecuritySections sections = Sections(*loadOptions_, option::kFirstLoadSection);
     const bool clear = loadOptions_->Bool(option::kClear);
-    const QByteArray bytes = ReadInputFile(securityFile);
+    const QByteArray bytes = format::ReadWholeFile(securityFile);
     LoadLog log(logFile);
     std::vector<format::FileProblem> problems;
     SecurityContent content;
@@ -269,7 +270,7 @@ void LocalSecurityLoad::Extract(const QString& securityFile, const QString& logF
                  .arg(session.file()->name())
                  .arg(bytes.size())
                  .arg(securityFile));
-    WriteOutputFile(securityFile, bytes);
+    format::WriteWholeFile(securityFile, bytes);
     log.Write();
 }
 
