@@ -550,6 +550,13 @@ class XmlStreamReader {
             return;
         }
         const Kind kind = open_.back().kind;
+        if (kind == Kind::Description && characters_.size() + length > LineReader::kLongestLine) {
+            // As long as an .app line may be, so that the application extracts as .app
+            // and loads back; and the file cannot make one text of any size.
+            Stop(QStringLiteral("the description is longer than %1 bytes")
+                     .arg(LineReader::kLongestLine));
+            return;
+        }
         if (kind == Kind::Description || kind == Kind::MemberListFile) {
             characters_.append(text, length);
         }

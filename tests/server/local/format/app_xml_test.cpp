@@ -188,6 +188,13 @@ INSTANTIATE_TEST_SUITE_P(
                "<metadata>\n<languages><language name=\"English\">\n<language name=\"French\"/>"
                "</language></languages></metadata>",
                {"3: unknown element <language> in <language>"}},
+        BadXml{"DescriptionLongerThanAnAppLine",
+               "<metadata>\n<languages><language name=\"English\"/></languages>\n"
+               "<dimension name=\"Entity\"><members>\n"
+               "<member label=\"A\"><description language=\"English\">" +
+                   QByteArray((4 << 20) + 1, 'x') +
+                   "</description></member>\n</members></dimension></metadata>",
+               {"4: the description is longer than 4194304 bytes"}},
         BadXml{"NotUtf8",
                "<metadata>\n<languages><language name=\"Fran\xE7"
                "ais\"/>",
