@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <limits>
 #include <new>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -214,16 +215,21 @@ size_t RowsBelow(sql::Database& db, const char* table, Dimension dimension) {
 // descriptions untouched); gives the attributes, whose member references (top custom
 // members, default currency) the caller turns into labels.
 MemberAttributes ReadAttributeColumns(const sql::Statement& q, int first,
-                                      const QStringList& classes, MemberModel& m) {
+                                      std::span<const SharedText> classes, MemberModel& m) {
     if (q.TextView(first).isEmpty()) {  // as most members are
         m.userDefined = SparseTexts<3>();
     } else {
         m.userDefined = SplitUserDefined(q.Text(first));
     }
     const MemberAttributes a = UnpackAttributes(q.BlobData(first + 1), q.Bytes(first + 1));
-    m.securityClass = a.securityClass >= 0 && a.securityClass < classes.size()
-                          ? SharedText::Recent(classes[a.securityClass])
-                          : SharedText();
+    static const SharedText none;
+    const SharedText& securityClass =
+        a.securityClass >= 0 && static_cast<size_t>(a.securityClass) < classes.size()
+            ? classes[static_cast<size_t>(a.securityClass)]
+            : none;
+    if (!m.securityClass.Shares(securityClass)) {
+        m.securityClass = securityClass;
+    }
     ApplyMemberFlags(a.flags, m);
     m.accountType = a.accountType;
     m.icpType = a.icpType;
@@ -232,8 +238,8 @@ MemberAttributes ReadAttributeColumns(const sql::Statement& q, int first,
 }
 
 // As ReadAttributeColumns, the label at column first.
-MemberAttributes ReadMemberColumns(const sql::Statement& q, int first, const QStringList& classes,
-                                   MemberModel& m) {
+MemberAttributes ReadMemberColumns(const sql::Statement& q, int first,
+                                   std::span<const SharedText> classes, MemberModel& m) {
     m.label = q.Text(first);
     return ReadAttributeColumns(q, first + 1, classes, m);
 }
@@ -248,6 +254,10 @@ sql::Statement RowsOf(sql::Database& db, const char* sql, Dimension dimension) {
     sql::Statement q(db, sql);
     q.Bind(1, MemberKey(d, 0)).Bind(2, MemberKey(d + 1, 0));
     return q;
+}
+
+std::vector<SharedText> SharedTexts(const QStringList& texts) {
+    return {texts.begin(), texts.end()};
 }
 
 QStringList Names(sql::Database& db, const char* sql) {
@@ -410,6 +420,7 @@ AppModel ReadMetadata(sql::Database& db, MemberIds* ids,
             std::array<int64_t, 5> ids;
         };
         std::vector<Reference> references;
+        const std::vector<SharedText> classes = SharedTexts(model.securityClasses);
         while (q.Step()) {
             const auto d = static_cast<size_t>(q.Int(0));
             if (d >= kDimensionCount || skip[d]) {
@@ -422,7 +433,7 @@ AppModel ReadMetadata(sql::Database& db, MemberIds* ids,
             memberIds[d].push_back(id);
             MemberModel& m = dim.members.emplace_back();
             m.descriptions = SplitDescriptions(q.Text(2));
-            const MemberAttributes a = ReadMemberColumns(q, 3, model.securityClasses, m);
+            const MemberAttributes a = ReadMemberColumns(q, 3, classes, m);
             Reference ref{d,
                           dim.members.size() - 1,
                           {a.topCustom[0], a.topCustom[1], a.topCustom[2], a.topCustom[3],
@@ -512,6 +523,7 @@ std::vector<UserList> ReadUserLists(sql::Database& db, Dimension dimension) {
 StoredMetadata::StoredMetadata(sql::Database& db, size_t mostDescriptionBytesKept)
     : db_(db),
       classes_(Names(db, kClassesQuery)),
+      sharedClasses_(SharedTexts(classes_)),
       mostDescriptionBytesKept_(mostDescriptionBytesKept) {}
 
 QStringList StoredMetadata::Languages() {
@@ -553,17 +565,17 @@ const StoredMetadata::TextTable& StoredMetadata::Labels(Dimension dimension) {
     return *labels;
 }
 
-const QString& StoredMetadata::Referenced(Dimension dimension, int64_t id) {
-    static const QString none;
+const SharedText& StoredMetadata::Referenced(Dimension dimension, int64_t id) {
+    static const SharedText none;
     const TextTable& labels = Labels(dimension);
     if (id < 0 || static_cast<size_t>(id) >= labels.size()) {
         return none;
     }
     // A few currencies and top members are named by many members: one copy each.
-    std::vector<QString>& texts = referenced_[static_cast<size_t>(dimension)];
+    std::vector<SharedText>& texts = referenced_[static_cast<size_t>(dimension)];
     texts.resize(labels.size());
-    QString& text = texts[static_cast<size_t>(id)];
-    if (text.isNull()) {
+    SharedText& text = texts[static_cast<size_t>(id)];
+    if (text.isEmpty()) {
         text = labels.Of(id).toString();
     }
     return text;
@@ -589,20 +601,24 @@ void StoredMetadata::Members(Dimension dimension, const MemberFn& each) {
     while (q.Step()) {
         const int64_t id = IdOf(q.Int(0));
         const QStringView label = q.TextView(1);
-        const MemberAttributes a = ReadAttributeColumns(q, 2, classes_, m);
+        const MemberAttributes a = ReadAttributeColumns(q, 2, sharedClasses_, m);
         if (std::any_of(a.topCustom.begin(), a.topCustom.end(),
                         [](int32_t top) { return top >= 0; })) {
             std::array<QString, 4> tops;
             for (size_t c = 0; c < 4; ++c) {
                 tops[c] = Referenced(static_cast<Dimension>(static_cast<int>(Dimension::Custom1) +
                                                             static_cast<int>(c)),
-                                     a.topCustom[c]);
+                                     a.topCustom[c])
+                              .Text();
             }
             m.topCustom = tops;
         } else {
             m.topCustom = std::array<QString, 4>{};
         }
-        m.defaultCurrency = Referenced(Dimension::Value, a.defaultCurrency);
+        if (const SharedText& currency = Referenced(Dimension::Value, a.defaultCurrency);
+            !m.defaultCurrency.Shares(currency)) {
+            m.defaultCurrency = currency;
+        }
         each(label, m);
         if (keep) {
             labels->Add(id, label);

@@ -128,10 +128,11 @@ class StoredMetadata final : public MetadataSource {
     // The labels of a dimension, read on first use.
     const TextTable& Labels(Dimension dimension);
     // The label of a member that attributes refer to; empty for a negative id.
-    const QString& Referenced(Dimension dimension, int64_t id);
+    const SharedText& Referenced(Dimension dimension, int64_t id);
 
     sql::Database& db_;
     QStringList classes_;
+    std::vector<SharedText> sharedClasses_;  // classes_, one text each for every member
     std::array<std::optional<TextTable>, kDimensionCount> labels_;
     // The description columns that Members read in passing, for Descriptions after it:
     // the .app writer asks for them in that order, and one pass over the members costs
@@ -141,7 +142,7 @@ class StoredMetadata final : public MetadataSource {
     size_t mostDescriptionBytesKept_;
     std::array<std::optional<TextTable>, kDimensionCount> descriptions_;
     std::array<bool, kDimensionCount> descriptionsAsked_{};
-    std::array<std::vector<QString>, kDimensionCount> referenced_;
+    std::array<std::vector<SharedText>, kDimensionCount> referenced_;
 };
 
 // Calls each(label, id) for every stored member of the dimension, in id order:

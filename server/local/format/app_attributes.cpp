@@ -22,8 +22,8 @@ struct At {
     static const auto& Of(const MemberModel& m) { return (m.*Field)[Index]; }
 };
 
-QString BoolText(bool value) {
-    return value ? QStringLiteral("True") : QStringLiteral("False");
+QStringView BoolText(bool value) {
+    return value ? QStringView(u"True") : QStringView(u"False");
 }
 
 std::optional<bool> ParseBool(QStringView value) {
@@ -53,9 +53,9 @@ QString ReadFlag(MemberModel& m, QStringView value, QLatin1String name) {
 }
 
 template <typename Slot>
-QString WriteFlag(const MemberModel& m) {
+QStringView WriteFlag(const MemberModel& m, QString&) {
     const bool value = Slot::Of(m);
-    return value == Slot::Of(kDefaults) ? QString() : BoolText(value);
+    return value == Slot::Of(kDefaults) ? QStringView() : BoolText(value);
 }
 
 template <typename Slot>
@@ -72,8 +72,9 @@ QString ReadName(MemberModel& m, QStringView value, QLatin1String) {
 
 // Texts default to empty, so the text itself is what is written.
 template <typename Slot>
-QString WriteText(const MemberModel& m) {
-    return Slot::Of(m);
+QStringView WriteText(const MemberModel& m, QString&) {
+    const QString& text = Slot::Of(m);
+    return text;
 }
 
 QString ReadAccountType(MemberModel& m, QStringView value, QLatin1String) {
@@ -95,12 +96,15 @@ QString ReadAccountType(MemberModel& m, QStringView value, QLatin1String) {
 
 // A code without a word (a model built in code may hold one) is written as its number,
 // which the reader takes back.
-QString WriteAccountType(const MemberModel& m) {
+QStringView WriteAccountType(const MemberModel& m, QString& made) {
     if (m.accountType == kDefaults.accountType) {
         return {};
     }
-    const QString word = AccountTypeName(m.accountType);
-    return word.isEmpty() ? QString::number(m.accountType) : word;
+    made = AccountTypeName(m.accountType);
+    if (made.isEmpty()) {
+        made = QString::number(m.accountType);
+    }
+    return made;
 }
 
 QString ReadIcp(MemberModel& m, QStringView value, QLatin1String) {
@@ -113,12 +117,15 @@ QString ReadIcp(MemberModel& m, QStringView value, QLatin1String) {
 }
 
 // A code without a word is written as "No", the reader's default.
-QString WriteIcp(const MemberModel& m) {
+QStringView WriteIcp(const MemberModel& m, QString& made) {
     if (m.icpType == kDefaults.icpType) {
         return {};
     }
-    const QString word = IcpTypeName(m.icpType);
-    return word.isEmpty() ? IcpTypeName(icp_type::No) : word;
+    made = IcpTypeName(m.icpType);
+    if (made.isEmpty()) {
+        made = IcpTypeName(icp_type::No);
+    }
+    return made;
 }
 
 QString ReadDecimalPlaces(MemberModel& m, QStringView value, QLatin1String) {
@@ -132,9 +139,12 @@ QString ReadDecimalPlaces(MemberModel& m, QStringView value, QLatin1String) {
     return {};
 }
 
-QString WriteDecimalPlaces(const MemberModel& m) {
-    return m.decimalPlaces == kDefaults.decimalPlaces ? QString()
-                                                      : QString::number(m.decimalPlaces);
+QStringView WriteDecimalPlaces(const MemberModel& m, QString& made) {
+    if (m.decimalPlaces == kDefaults.decimalPlaces) {
+        return {};
+    }
+    made = QString::number(m.decimalPlaces);
+    return made;
 }
 
 template <typename Slot>

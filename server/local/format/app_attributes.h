@@ -24,8 +24,11 @@ struct AppAttribute {
     // Sets the member's field from the text after "Name="; gives the reason when the text
     // is not a value of the attribute, else an empty text. name: as the reason calls it.
     QString (*read)(MemberModel& member, QStringView value, QLatin1String name);
-    // The value as written, or an empty text when the member has the default.
-    QString (*write)(const MemberModel& member);
+    // The value as written, or an empty text when the member has the default. A value
+    // made for the call (a number, a word) is kept in made; the view is valid while member
+    // and made are unchanged. Most values are the member's own texts or fixed words, so a
+    // writer passing a million members copies none of them.
+    QStringView (*write)(const MemberModel& member, QString& made);
     AttributeReference reference = AttributeReference::None;
     // For a member reference: its dimension, and what the message calls it.
     Dimension referredDimension = Dimension::Scenario;

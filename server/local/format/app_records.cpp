@@ -263,7 +263,7 @@ class AppRecords::Impl {
             // Most references name something defined above; only the others wait for
             // the end, so that a million members do not queue a million checks.
             if (attribute.reference != AttributeReference::None && !value.isEmpty() &&
-                !IsDefined(attribute, attribute.write(member))) {
+                !IsDefined(attribute, attribute.write(member, made_))) {
                 pending_.push_back({static_cast<int32_t>(memberIndex), line_,
                                     static_cast<uint8_t>(dimension_),
                                     static_cast<uint8_t>(found - AppAttributes().data())});
@@ -356,7 +356,7 @@ class AppRecords::Impl {
         section_ = AppSection::None;
     }
 
-    bool IsDefined(const AppAttribute& attribute, const QString& target) const {
+    bool IsDefined(const AppAttribute& attribute, QStringView target) const {
         switch (attribute.reference) {
             case AttributeReference::SecurityClass:
                 return classKeys_.Contains(target);
@@ -374,7 +374,7 @@ class AppRecords::Impl {
             const MemberModel& m = model_.dim(static_cast<Dimension>(ref.dimension))
                                        .members[static_cast<size_t>(ref.member)];
             const AppAttribute& attribute = AppAttributes()[ref.attribute];
-            const QString target = attribute.write(m);
+            const QString target = attribute.write(m, made_).toString();
             if (IsDefined(attribute, target)) {
                 continue;
             }
@@ -538,6 +538,7 @@ class AppRecords::Impl {
     LabelIndex classKeys_;
     std::array<DimensionState, kDimensionCount> state_;
     std::vector<PendingReference> pending_;
+    QString made_;  // for attribute values made as they are checked
     QByteArray base64_;
     std::vector<int> base64Lines_;
 };

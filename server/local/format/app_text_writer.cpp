@@ -207,7 +207,7 @@ class MemberWriter {
         const auto what = [label] { return QStringLiteral("Member \"%1\"").arg(label); };
         PutField(out, label, what);
         for (const auto& [attribute, prefix] : attributes_) {
-            const QString value = attribute->write(member);
+            const QStringView value = attribute->write(member, made_);
             if (!value.isEmpty()) {
                 out.Put(';');
                 PutField(out, value, what, prefix);
@@ -218,6 +218,7 @@ class MemberWriter {
   private:
     // Each attribute of the dimension with "<name>=".
     std::vector<std::pair<const AppAttribute*, QByteArray>> attributes_;
+    mutable QString made_;  // for the values made as they are written
 };
 
 }  // namespace

@@ -240,13 +240,14 @@ class XmlWriter {
             }
         }
         bool members = false;
+        QString made;  // for the attribute values made as they are written
         source.Members(dimension, [&](QStringView label, const MemberModel& m) {
             open(members, "members");
             const auto what = [label] { return QStringLiteral("Member \"%1\"").arg(label); };
             out_.append("      <member");
             Attribute("label", label, what);
             for (const AppAttribute* attribute : attributes) {
-                const QString value = attribute->write(m);
+                const QStringView value = attribute->write(m, made);
                 if (!value.isEmpty()) {
                     Attribute(attribute->name, value, what);
                 }
