@@ -337,6 +337,54 @@ void ReplaceMetadata(sql::Database& db, const AppModel& model, const ResolvedMod
     CountChange(db);
 }
 
+std::array<int32_t, kDimensionCount> IdsNamedByData(sql::Database& db) {
+    std::array<int32_t, kDimensionCount> above = IdsNamedByCells(db);
+    const std::array<int32_t, kDimensionCount> journals = IdsNamedByJournals(db);
+    for (size_t d = 0; d < kDimensionCount; ++d) {
+        above[d] = std::max(above[d], journals[d]);
+    }
+    return above;
+}
+
+std::array<int32_t, kDimensionCount> FirstFreeMemberIds(sql::Database& db) {
+    std::array<int32_t, kDimensionCount> first{};
+    {
+        sql::Statement q(db, "SELECT value FROM application WHERE key = 'first_free_member_ids'");
+        if (q.Step()) {
+            const QStringList fields = q.Text(0).split(u' ');
+            bool ok = fields.size() == kDimensionCount;
+            for (size_t d = 0; d < kDimensionCount && ok; ++d) {
+                first[d] = fields[static_cast<qsizetype>(d)].toInt(&ok);
+                ok = ok && first[d] >= 0;
+            }
+            if (ok) {
+                return first;
+            }
+        }
+    }
+    first = IdsNamedByData(db);
+    for (size_t d = 0; d < kDimensionCount; ++d) {
+        sql::Statement q = RowsOf(db, "SELECT max(key) FROM members WHERE key >= ?1 AND key < ?2",
+                                  static_cast<Dimension>(d));
+        if (q.Step() && !q.IsNull(0)) {
+            first[d] = std::max(first[d], static_cast<int32_t>(IdOf(q.Int(0))) + 1);
+        }
+    }
+    return first;
+}
+
+void SetFirstFreeMemberIds(sql::Database& db, const std::array<int32_t, kDimensionCount>& ids) {
+    QStringList fields;
+    for (const int32_t id : ids) {
+        fields << QString::number(id);
+    }
+    const QString value = fields.join(u' ');
+    sql::Statement put(db,
+                       "INSERT OR REPLACE INTO application(key, value) "
+                       "VALUES('first_free_member_ids', ?1)");
+    put.Bind(1, value).Run();
+}
+
 void CountChange(sql::Database& db) {
     db.Exec("UPDATE application SET value = value + 1 WHERE key = 'change_counter'");
 }

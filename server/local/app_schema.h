@@ -61,6 +61,17 @@ using MemberIds = std::array<std::vector<int32_t>, kDimensionCount>;
 void ReplaceMetadata(sql::Database& db, const AppModel& model, const ResolvedModel& resolved,
                      const MemberIds& ids);
 
+// For each dimension, one more than the highest member id that stored data (cells,
+// consolidation status, journals) names; 0 where it names none.
+std::array<int32_t, kDimensionCount> IdsNamedByData(sql::Database& db);
+
+// The lowest id a new member of each dimension may take. A load that removes a member
+// leaves the records that name it (invalid records, until DELETE_INVALID_RECORDS removes
+// them); a new member given its id would silently take them over, so ids are not given
+// twice. Kept in the file; a file without it gets it from its members and its data.
+std::array<int32_t, kDimensionCount> FirstFreeMemberIds(sql::Database& db);
+void SetFirstFreeMemberIds(sql::Database& db, const std::array<int32_t, kDimensionCount>& ids);
+
 // Adds 1 to the change counter; every committed load calls it once, in its transaction.
 void CountChange(sql::Database& db);
 

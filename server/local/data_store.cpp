@@ -28,6 +28,9 @@ constexpr Dimension kKeyDimensions[] = {
     Dimension::View,     Dimension::Value,   Dimension::Account, Dimension::ICP,
     Dimension::Custom1,  Dimension::Custom2, Dimension::Custom3, Dimension::Custom4};
 constexpr int kKeyColumns = 12;
+constexpr const char* kKeyColumnNames[kKeyColumns] = {"scenario", "year",  "entity",  "band",
+                                                      "view",     "value", "account", "icp",
+                                                      "c1",       "c2",    "c3",      "c4"};
 constexpr const char* kKeyList =
     "scenario, year, entity, band, view, value, account, icp, c1, c2, c3, c4";
 constexpr const char* kSlotList = "p0, p1, p2, p3, p4, p5, p6, p7, p8, p9, p10, p11";
@@ -201,16 +204,48 @@ std::vector<int32_t> MembersWithCells(sql::Database& db, Dimension dimension) {
         }
         return members;
     }
-    static constexpr const char* kColumns[] = {"scenario", "year",  "entity",  "band",
-                                               "view",     "value", "account", "icp",
-                                               "c1",       "c2",    "c3",      "c4"};
     const auto key = std::find(std::begin(kKeyDimensions), std::end(kKeyDimensions), dimension);
-    const std::string column = kColumns[key - std::begin(kKeyDimensions)];
+    const std::string column = kKeyColumnNames[key - std::begin(kKeyDimensions)];
     sql::Statement q(db, "SELECT DISTINCT " + column + " FROM cells ORDER BY " + column);
     while (q.Step()) {
         members.push_back(static_cast<int32_t>(q.Int(0)));
     }
     return members;
+}
+
+std::array<int32_t, kDimensionCount> IdsNamedByCells(sql::Database& db) {
+    std::array<int32_t, kDimensionCount> above{};
+    const auto name = [&above](Dimension dimension, const sql::Statement& q, int column) {
+        if (!q.IsNull(column)) {
+            auto& a = above[static_cast<size_t>(dimension)];
+            a = std::max(a, static_cast<int32_t>(q.Int(column)) + 1);
+        }
+    };
+    std::string query = "SELECT ";
+    for (int c = 0; c < kKeyColumns; ++c) {
+        query += std::string(c == 0 ? "" : ", ") + "max(" + kKeyColumnNames[c] + ")";
+    }
+    sql::Statement cells(db, query + " FROM cells");
+    if (cells.Step()) {
+        for (int c = 0; c < kKeyColumns; ++c) {
+            name(kKeyDimensions[c], cells, c);
+        }
+        // A band names every period slot in it.
+        if (!cells.IsNull(3)) {
+            above[static_cast<size_t>(Dimension::Period)] =
+                static_cast<int32_t>(cells.Int(3) + 1) * kPeriodSlots;
+        }
+    }
+    sql::Statement status(db,
+                          "SELECT max(scenario), max(year), max(period), max(entity) "
+                          "FROM consolidation_status");
+    if (status.Step()) {
+        name(Dimension::Scenario, status, 0);
+        name(Dimension::Year, status, 1);
+        name(Dimension::Period, status, 2);
+        name(Dimension::Entity, status, 3);
+    }
+    return above;
 }
 
 // Pages kept in memory while a store works: a consolidation rewrites each parent's

@@ -61,6 +61,10 @@ void CreateDataTables(sql::Database& db);
 // The members of dimension that some cell names, in id order: one pass over the cells.
 std::vector<int32_t> MembersWithCells(sql::Database& db, Dimension dimension);
 
+// For each dimension, one more than the highest member id that the cells or the
+// consolidation status name (0 where they name none): one pass over the cells.
+std::array<int32_t, kDimensionCount> IdsNamedByCells(sql::Database& db);
+
 class DataStore {
   public:
     // Gives the connection a page cache large enough for a load or a consolidation to

@@ -1,6 +1,8 @@
 #include "server/local/journal_store.h"
 
 #include <QStringList>
+#include <algorithm>
+#include <initializer_list>
 #include <map>
 
 namespace tarsel::local {
@@ -147,6 +149,34 @@ std::vector<StoredJournal> ReadJournals(sql::Database& db, const JournalSelectio
         journals.push_back(std::move(j));
     }
     return journals;
+}
+
+std::array<int32_t, kDimensionCount> IdsNamedByJournals(sql::Database& db) {
+    std::array<int32_t, kDimensionCount> above{};
+    const auto name = [&above](const char* sql, std::initializer_list<Dimension> dimensions,
+                               sql::Database& db) {
+        sql::Statement q(db, sql);
+        if (!q.Step()) {
+            return;
+        }
+        int column = 0;
+        for (const Dimension dimension : dimensions) {
+            if (!q.IsNull(column)) {
+                auto& a = above[static_cast<size_t>(dimension)];
+                a = std::max(a, static_cast<int32_t>(q.Int(column)) + 1);
+            }
+            ++column;
+        }
+    };
+    name("SELECT max(scenario), max(year), max(period) FROM journals",
+         {Dimension::Scenario, Dimension::Year, Dimension::Period}, db);
+    name(
+        "SELECT max(entity), max(account), max(icp), max(c1), max(c2), max(c3), max(c4) "
+        "FROM journal_lines",
+        {Dimension::Entity, Dimension::Account, Dimension::ICP, Dimension::Custom1,
+         Dimension::Custom2, Dimension::Custom3, Dimension::Custom4},
+        db);
+    return above;
 }
 
 std::vector<RemovedLines> RemoveJournalLinesNaming(

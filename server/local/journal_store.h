@@ -68,6 +68,10 @@ struct JournalSelection {
 // scenario, year, period and case-folded label. In the caller's transaction.
 std::vector<StoredJournal> ReadJournals(sql::Database& db, const JournalSelection& selection);
 
+// For each dimension, one more than the highest member id the journals name (0 where they
+// name none).
+std::array<int32_t, kDimensionCount> IdsNamedByJournals(sql::Database& db);
+
 // The journal lines removed for naming one member that the application no longer has.
 struct RemovedLines {
     Dimension dimension;

@@ -165,13 +165,30 @@ void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile
     sql::Transaction write(file.db(), sql::Transaction::Kind::Write);
     PlannedMetadata planned;
     ResolvedModel resolved;
+    const FirstFreeIds firstFree = FirstFreeMemberIds(file.db());
+    ReplacedLabels replaced;
     if (log.errors() == 0) {
         try {
             planned = [&] {
+                const auto storedLabels = [&db = file.db()](Dimension dimension) {
+                    return [&db, dimension](const LabelFn& each) {
+                        ForEachMemberLabel(db, dimension, each);
+                    };
+                };
+                std::array<bool, kDimensionCount> skip{};
+                if (mode == MetadataMode::Clear) {
+                    // Numbering afresh would hand the records of one member to another:
+                    // where data names members, they keep their ids by label.
+                    const std::array<int32_t, kDimensionCount> named = IdsNamedByData(file.db());
+                    for (size_t d = 0; d < kDimensionCount; ++d) {
+                        skip[d] = true;
+                        if (named[d] > 0) {
+                            replaced[d] = storedLabels(static_cast<Dimension>(d));
+                        }
+                    }
+                }
                 // A dimension REPLACE takes over is read as labels and ids only, unless
                 // another dimension's attributes name its members (Value, Custom1..4).
-                std::array<bool, kDimensionCount> skip{};
-                ReplacedLabels replaced;
                 for (size_t d = 0; d < kDimensionCount && mode == MetadataMode::Replace; ++d) {
                     const auto dimension = static_cast<Dimension>(d);
                     const bool referred =
@@ -179,15 +196,13 @@ void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile
                         (dimension >= Dimension::Custom1 && dimension <= Dimension::Custom4);
                     if (!referred && NamesDimension(read.dimensions[d])) {
                         skip[d] = true;
-                        replaced[d] = [&db = file.db(), dimension](const LabelFn& each) {
-                            ForEachMemberLabel(db, dimension, each);
-                        };
+                        replaced[d] = storedLabels(dimension);
                     }
                 }
                 MemberIds currentIds;
                 AppModel current = ReadMetadata(file.db(), &currentIds, skip);
                 return PlanMetadata(std::move(current), std::move(currentIds), std::move(read),
-                                    mode, replaced, std::move(proof));
+                                    mode, replaced, std::move(proof), firstFree);
             }();
             resolved = CheckModel(planned.model, planned.proof);
             ResolveToIds(resolved, planned.ids);
@@ -232,6 +247,7 @@ void LocalMetadataLoad::Load(const QString& metadataFile, const QString& logFile
         return;
     }
     ReplaceMetadata(file.db(), planned.model, resolved, planned.ids);
+    SetFirstFreeMemberIds(file.db(), FirstFreeAfter(planned, mode, replaced, firstFree));
     log.Note(QStringLiteral("Loaded %1.").arg(metadataFile));
     log.Write();
     write.Commit();

@@ -67,11 +67,10 @@ QHash<QString, size_t> PlacesByLabel(const std::vector<MemberModel>& members) {
     return places;
 }
 
-// Takes the file's dimension over; only the stored labels are looked at, for the ids: a
-// member that stays keeps its id, a new one is numbered after the highest stored id.
-void ReplaceDimension(DimensionModel& dim, std::vector<int32_t>& ids, DimensionModel&& file,
-                      const std::vector<qsizetype>& languages, const StoredLabelsFn& stored) {
-    const std::vector<MemberModel>& members = file.members;
+// The ids of members: a member whose label is stored keeps its id, the others are numbered
+// after the highest stored id and from firstFree on. stored: the stored labels and ids.
+std::vector<int32_t> IdsByLabel(const std::vector<MemberModel>& members,
+                                const StoredLabelsFn& stored, int32_t firstFree) {
     // The stored labels come in id order, which is mostly the file's order (a file
     // extracted, edited and loaded back): each is looked for first where the one before
     // was found, and the index of the file's labels is built only when that misses.
@@ -97,40 +96,46 @@ void ReplaceDimension(DimensionModel& dim, std::vector<int32_t>& ids, DimensionM
         }
         return place;
     };
-    std::vector<int32_t> newIds(members.size(), -1);
-    int32_t next = 0;
-    const LabelFn take = [&](QStringView label, int32_t id) {
+    std::vector<int32_t> ids(members.size(), -1);
+    int32_t next = firstFree;
+    stored([&](QStringView label, int32_t id) {
         next = std::max(next, id + 1);
         const int32_t place = placeOf(label);
         if (place >= 0) {
-            newIds[static_cast<size_t>(place)] = id;
+            ids[static_cast<size_t>(place)] = id;
         }
-    };
-    if (stored) {
-        stored(take);
-    } else {
-        for (size_t i = 0; i < dim.members.size(); ++i) {
-            take(dim.members[i].label, ids[i]);
-        }
-    }
-    for (int32_t& id : newIds) {
+    });
+    for (int32_t& id : ids) {
         if (id < 0) {
             id = next++;
         }
     }
+    return ids;
+}
+
+// Takes the file's dimension over; only the stored labels are looked at, for the ids.
+void ReplaceDimension(DimensionModel& dim, std::vector<int32_t>& ids, DimensionModel&& file,
+                      const std::vector<qsizetype>& languages, const StoredLabelsFn& stored,
+                      int32_t firstFree) {
+    ids = IdsByLabel(file.members,
+                     stored ? stored : StoredLabelsFn([&dim, &ids](const LabelFn& each) {
+                         for (size_t i = 0; i < dim.members.size(); ++i) {
+                             each(dim.members[i].label, ids[i]);
+                         }
+                     }),
+                     firstFree);
     if (!IsIdentity(languages)) {
         for (MemberModel& m : file.members) {
             m.descriptions = Redescribe(m.descriptions.List(), languages);
         }
     }
     dim = std::move(file);
-    ids = std::move(newIds);
 }
 
 void MergeDimension(DimensionModel& dim, std::vector<int32_t>& ids, const DimensionModel& file,
-                    const std::vector<qsizetype>& languages) {
+                    const std::vector<qsizetype>& languages, int32_t firstFree) {
     QHash<QString, size_t> places = PlacesByLabel(dim.members);
-    int32_t next = NextId(ids);
+    int32_t next = std::max(NextId(ids), firstFree);
     for (const MemberModel& m : file.members) {
         MemberModel copy = m;
         copy.descriptions = Redescribe(m.descriptions.List(), languages);
@@ -188,12 +193,17 @@ bool NamesDimension(const DimensionModel& file) {
 
 PlannedMetadata PlanMetadata(AppModel current, MemberIds currentIds, AppModel file,
                              MetadataMode mode, const ReplacedLabels& replaced,
-                             ModelProof fileProof) {
+                             ModelProof fileProof, const FirstFreeIds& firstFree) {
     if (mode == MetadataMode::Clear) {
         PlannedMetadata planned{std::move(file), {}, std::move(fileProof)};
         for (size_t d = 0; d < kDimensionCount; ++d) {
+            const std::vector<MemberModel>& members = planned.model.dimensions[d].members;
             auto& ids = planned.ids[d];
-            ids.resize(planned.model.dimensions[d].members.size());
+            if (replaced[d]) {
+                ids = IdsByLabel(members, replaced[d], firstFree[d]);
+                continue;
+            }
+            ids.resize(members.size());
             for (size_t i = 0; i < ids.size(); ++i) {
                 ids[i] = static_cast<int32_t>(i);
             }
@@ -211,17 +221,27 @@ PlannedMetadata PlanMetadata(AppModel current, MemberIds currentIds, AppModel fi
         }
         if (mode == MetadataMode::Replace) {
             ReplaceDimension(model.dimensions[d], planned.ids[d], std::move(fileDim), languages,
-                             replaced[d]);
+                             replaced[d], firstFree[d]);
             // The members and relations are the file's as they stand.
             planned.proof[d] = std::move(fileProof[d]);
         } else {
-            MergeDimension(model.dimensions[d], planned.ids[d], fileDim, languages);
+            MergeDimension(model.dimensions[d], planned.ids[d], fileDim, languages, firstFree[d]);
         }
     }
     if (file.memberListFile) {
         model.memberListFile = std::move(file.memberListFile);
     }
     return planned;
+}
+
+FirstFreeIds FirstFreeAfter(const PlannedMetadata& planned, MetadataMode mode,
+                            const ReplacedLabels& replaced, const FirstFreeIds& before) {
+    FirstFreeIds after{};
+    for (size_t d = 0; d < kDimensionCount; ++d) {
+        const bool afresh = mode == MetadataMode::Clear && !replaced[d];
+        after[d] = std::max(afresh ? 0 : before[d], NextId(planned.ids[d]));
+    }
+    return after;
 }
 
 void ResolveToIds(ResolvedModel& resolved, const MemberIds& ids) {

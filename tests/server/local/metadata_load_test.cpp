@@ -124,9 +124,10 @@ TEST_F(MetadataLoadTest, ReplaceKeepsTheIdsOfTheMembersThatStayWhateverTheirOrde
     // The extract lists the members and their descriptions in id order (past Spain's
     // unused id) under the file's labels, and loads back to itself.
     const QByteArray extracted = Extract();
-    EXPECT_TRUE(extracted.contains("!MEMBERS=Entity\r\nworld\r\nFRANCE\r\nItaly\r\n"
-                                   "!DESCRIPTIONS=Entity\r\nworld;English;The World\r\n"
-                                   "Italy;English;Italia\r\n!HIERARCHIES=Entity\r\n"))
+    EXPECT_TRUE(
+        extracted.contains("!MEMBERS=Entity\r\nworld\r\nFRANCE\r\nItaly\r\n"
+                           "!DESCRIPTIONS=Entity\r\nworld;English;The World\r\n"
+                           "Italy;English;Italia\r\n!HIERARCHIES=Entity\r\n"))
         << extracted.toStdString();
     load->Load(Write(QStringLiteral("again.app"), extracted),
                dir.filePath(QStringLiteral("again.log")));
@@ -275,12 +276,20 @@ class MetadataOverDataTest : public MetadataLoadTest {
         StartServer(test::DataTestApp());
         load = server().library()->CreateMetadataLoad();
         load->SetSession(server().Session());
+        LoadCell("France", "100");
+    }
+
+    // Loads one cell of the entity, as the only record of a data file.
+    void LoadCell(const char* entity, const char* amount) {
         auto data = server().library()->CreateDataLoad();
         data->SetSession(server().Session());
-        data->Load(Write(QStringLiteral("seed.dat"),
-                         "!DATA\nActual;2026;01;YTD;France;<Entity Currency>;Sales;[ICP None];P1;"
-                         "[None];[None];[None];100\n"),
-                   dir.filePath(QStringLiteral("seed.log")));
+        const QString name = QString::fromLatin1(entity);
+        data->Load(Write(name + QStringLiteral(".dat"),
+                         QStringLiteral("!DATA\nActual;2026;01;YTD;%1;<Entity Currency>;Sales;"
+                                        "[ICP None];P1;[None];[None];[None];%2\n")
+                             .arg(name, QString::fromLatin1(amount))
+                             .toUtf8()),
+                   dir.filePath(name + QStringLiteral("_data.log")));
     }
 };
 
@@ -347,6 +356,48 @@ TEST_F(MetadataOverDataTest, MembersWithDataAreKeptUnlessTheCheckIsOff) {
     options->Item(29)->SetCurrentValue(false);
     load->Load(harmful, dir.filePath(QStringLiteral("harm.log")));
     EXPECT_THROW(server().Tree(Dimension::Entity)->GetMemberID("France"), TarselError);
+}
+
+TEST_F(MetadataOverDataTest, RecordsOfARemovedMemberPassToNoOtherMember) {
+    // Without the check, loads leave the records of the members they remove; no member
+    // loaded later may take those ids, or it would silently take the records over.
+    auto options = load->GetLoadOptions();
+    options->Item(29)->SetCurrentValue(false);
+    const auto id = [this](const char* label) {
+        return server().Tree(Dimension::Entity)->GetMemberID(QString::fromLatin1(label));
+    };
+    load->Load(Write(QStringLiteral("norway.app"),
+                     "!MEMBERS=Entity\nEurope\nNorway\n!HIERARCHIES=Entity\nEurope;Norway\n"),
+               dir.filePath(QStringLiteral("norway.log")));
+    const int32_t norway = id("Norway");
+    LoadCell("Norway", "7");
+
+    // REPLACE removes Norway, the newest member; the next member added is numbered after it.
+    options->Item(21)->SetCurrentValue(true);
+    load->Load(Write(QStringLiteral("without.app"),
+                     "!MEMBERS=Entity\nWorld\nEurope\nFrance\n"
+                     "!HIERARCHIES=Entity\n;World\nWorld;Europe\nEurope;France\n"),
+               dir.filePath(QStringLiteral("without.log")));
+    options->Item(21)->SetCurrentValue(false);
+    load->Load(Write(QStringLiteral("italy.app"),
+                     "!MEMBERS=Entity\nEurope\nItaly\n!HIERARCHIES=Entity\nEurope;Italy\n"),
+               dir.filePath(QStringLiteral("italy.log")));
+    const int32_t italy = id("Italy");
+    EXPECT_GT(italy, norway);
+
+    // A CLEAR numbers afresh only where no data names the members: here the members that
+    // stay keep their ids whatever the file's order, and the new one comes after them all.
+    const int32_t france = id("France");
+    options->Item(23)->SetCurrentValue(true);
+    load->Load(Write(QStringLiteral("clear.app"),
+                     "!MEMBERS=Entity\nItaly\nSpain\nWorld\nEurope\nFrance\n"
+                     "!HIERARCHIES=Entity\n;World\nWorld;Europe\nEurope;Italy\n"
+                     "Europe;Spain\nEurope;France\n"),
+               dir.filePath(QStringLiteral("clear.log")));
+    EXPECT_EQ(id("France"), france);
+    EXPECT_EQ(id("Italy"), italy);
+    EXPECT_GT(id("Spain"), italy);
+    EXPECT_TRUE(server().Tree(Dimension::Account)->EnumAllMemberLabels().isEmpty());
 }
 
 }  // namespace
