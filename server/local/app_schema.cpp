@@ -353,9 +353,11 @@ std::array<int32_t, kDimensionCount> FirstFreeMemberIds(sql::Database& db) {
         if (q.Step()) {
             const QStringList fields = q.Text(0).split(u' ');
             bool ok = fields.size() == kDimensionCount;
+            // Beyond any real dimension; a larger value would let new ids overflow.
+            constexpr int32_t kFarthest = int32_t{1} << 30;
             for (size_t d = 0; d < kDimensionCount && ok; ++d) {
                 first[d] = fields[static_cast<qsizetype>(d)].toInt(&ok);
-                ok = ok && first[d] >= 0;
+                ok = ok && first[d] >= 0 && first[d] < kFarthest;
             }
             if (ok) {
                 return first;

@@ -68,7 +68,8 @@ std::array<int32_t, kDimensionCount> IdsNamedByData(sql::Database& db);
 // The lowest id a new member of each dimension may take. A load that removes a member
 // leaves the records that name it (invalid records, until DELETE_INVALID_RECORDS removes
 // them); a new member given its id would silently take them over, so ids are not given
-// twice. Kept in the file; a file without it gets it from its members and its data.
+// twice. Kept in the file; a file without it, or with a value that cannot be one, gets it
+// from its members and its data.
 std::array<int32_t, kDimensionCount> FirstFreeMemberIds(sql::Database& db);
 void SetFirstFreeMemberIds(sql::Database& db, const std::array<int32_t, kDimensionCount>& ids);
 

@@ -11,6 +11,7 @@
 #include "server/local/format/app_text.h"
 #include "server/local/format/text_lines.h"
 #include "server/local/model_check.h"
+#include "server/local/sqlite_db.h"
 #include "server/tarsel_error.h"
 #include "tests/server/local/data_test_app.h"
 #include "tests/support/app_builder.h"
@@ -398,6 +399,19 @@ TEST_F(MetadataOverDataTest, RecordsOfARemovedMemberPassToNoOtherMember) {
     EXPECT_EQ(id("Italy"), italy);
     EXPECT_GT(id("Spain"), italy);
     EXPECT_TRUE(server().Tree(Dimension::Account)->EnumAllMemberLabels().isEmpty());
+
+    // A kept value that cannot be one is taken again from the members and the data.
+    {
+        local::sql::Database db(server().applicationPath(), local::sql::OpenMode::ReadWrite);
+        db.Exec(
+            "UPDATE application SET value = trim(replace(hex(zeroblob(12)), '00', "
+            "'2000000000 ')) WHERE key = 'first_free_member_ids'");
+    }
+    options->Item(23)->SetCurrentValue(false);
+    load->Load(Write(QStringLiteral("norway_again.app"),
+                     "!MEMBERS=Entity\nEurope\nNorway\n!HIERARCHIES=Entity\nEurope;Norway\n"),
+               dir.filePath(QStringLiteral("norway_again.log")));
+    EXPECT_EQ(id("Norway"), id("Spain") + 1);
 }
 
 }  // namespace
